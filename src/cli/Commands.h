@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+namespace kinora::cli {
+
+// One function per kinora-cli command. args holds the command's own arguments (the program
+// and the command name removed); the result is the exit status.
+int runShow(const QStringList& args);
+int runWrite(const QStringList& args);
+int runList(const QStringList& args);
+int runSearch(const QStringList& args);
+int runExport(const QStringList& args);
+
+} // namespace kinora::cli

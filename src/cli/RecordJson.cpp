@@ -1,0 +1,68 @@
+#include "RecordJson.h"
+
+#include "store/NumberParse.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace kinora::cli {
+
+namespace {
+
+QString jsonValue(const QJsonValue& value)
+{
+    // A one-element array is the shortest way to have Qt escape a single value.
+    QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(text.mid(1, text.size() - 2));
+}
+
+} // namespace
+
+QString recordToJson(const FilmRecord& record, const QJsonObject& extra)
+{
+    QString json = QStringLiteral("{");
+    auto add = [&json](const QString& name, const QJsonValue& value) {
+        if (json.size() > 1)
+            json += u',';
+        json += jsonValue(name) + u':' + jsonValue(value);
+    };
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        add(it.key(), it.value());
+    const QStringList& names = FilmRecord::fieldNames();
+    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
+        if (i == FilmRecord::RatingField)
+            add(names[i], record.Rating);
+        else
+            add(names[i], record.fieldText(i));
+    }
+    return json + u'}';
+}
+
+bool recordFromJson(const QJsonObject& object, FilmRecord* record, QString* error)
+{
+    *record = FilmRecord{};
+    const QStringList& names = FilmRecord::fieldNames();
+    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
+        const QJsonValue value = object.value(names[i]);
+        if (value.isUndefined() || value.isNull())
+            continue;
+        if (i == FilmRecord::RatingField) {
+            if (value.isDouble()) {
+                record->Rating = ToInt32(value.toDouble());
+            } else if (value.isString()) {
+                record->Rating = ToInt32(ParseLeadingNumber(value.toString()));
+            } else {
+                *error = QStringLiteral("„Rating“ muss eine Zahl sein.");
+                return false;
+            }
+        } else if (value.isString()) {
+            record->setFieldText(i, value.toString());
+        } else {
+            *error = QStringLiteral("„%1“ muss ein Text sein.").arg(names[i]);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace kinora::cli

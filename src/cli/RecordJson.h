@@ -1,0 +1,18 @@
+#pragma once
+
+#include "store/FilmRecord.h"
+
+#include <QJsonObject>
+#include <QString>
+
+namespace kinora::cli {
+
+// The record as one compact JSON object with the twelve field names in file order,
+// Rating as a number; extra members (such as "index") go first.
+QString recordToJson(const FilmRecord& record, const QJsonObject& extra = {});
+
+// The record from a JSON object: missing keys give empty texts and Rating 0. Returns false
+// with a reason when a member has the wrong type.
+bool recordFromJson(const QJsonObject& object, FilmRecord* record, QString* error);
+
+} // namespace kinora::cli

@@ -1,0 +1,192 @@
+// The collection commands: show, write, list, search, export.
+#include "CliSupport.h"
+#include "Commands.h"
+#include "RecordJson.h"
+
+#include "store/AppPaths.h"
+#include "store/AtomicWrite.h"
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+#include <cstdio>
+
+namespace kinora::cli {
+
+namespace {
+
+void loadAppDir(FilmCollection& films)
+{
+    films.setSyncPaths(AppDir());
+    films.LoadCollection();
+}
+
+// One CSV field, quoted when it holds a separator, a quote or a line break (RFC 4180).
+QString csvField(const QString& value)
+{
+    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') &&
+        !value.contains(u'\r'))
+        return value;
+    QString quoted = value;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QByteArray exportCsv(const FilmCollection& films)
+{
+    QString csv = QChar(0xFEFF); // byte-order mark, so spreadsheet programs read UTF-8
+    csv += FilmRecord::fieldNames().join(u',') + QStringLiteral("\r\n");
+    for (const FilmRecord& film : films.records()) {
+        if (film.Title.isEmpty())
+            continue;
+        QStringList row;
+        for (int i = 0; i < FilmRecord::FieldCount; ++i)
+            row.append(csvField(film.fieldText(i)));
+        csv += row.join(u',') + QStringLiteral("\r\n");
+    }
+    return csv.toUtf8();
+}
+
+QByteArray exportJson(const FilmCollection& films)
+{
+    QString json = QStringLiteral("[");
+    bool first = true;
+    for (const FilmRecord& film : films.records()) {
+        if (film.Title.isEmpty())
+            continue;
+        json += first ? QStringLiteral("\n") : QStringLiteral(",\n");
+        json += recordToJson(film);
+        first = false;
+    }
+    json += QStringLiteral("\n]\n");
+    return json.toUtf8();
+}
+
+} // namespace
+
+int runShow(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Zeigt eine Info-Datei als JSON."));
+    parser.addPositionalArgument(QStringLiteral("DATEI"), QStringLiteral("die Info-Datei (.knr)"));
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("show"), args, &code) ||
+        !requirePositional(parser, 1, QStringLiteral("Die Info-Datei"), &code))
+        return code;
+    const QString path = parser.positionalArguments().at(0);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("Die Datei „%1“ existiert nicht.").arg(path));
+    if (!info.isFile() || !info.isReadable())
+        return fail(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path));
+    out(recordToJson(ReadInfoFile(path)) + u'\n');
+    return 0;
+}
+
+int runWrite(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Liest ein JSON-Objekt von der Standardeingabe und schreibt es als "
+                       "Info-Datei."));
+    parser.addPositionalArgument(QStringLiteral("DATEI"), QStringLiteral("die Info-Datei (.knr)"));
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("write"), args, &code) ||
+        !requirePositional(parser, 1, QStringLiteral("Die Info-Datei"), &code))
+        return code;
+    const QString path = parser.positionalArguments().at(0);
+
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        return fail(QStringLiteral("Die Standardeingabe kann nicht gelesen werden."));
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(QStringLiteral("Ungültiges JSON (Zeichen %1): %2")
+                        .arg(parseError.offset)
+                        .arg(parseError.errorString()));
+    if (!doc.isObject())
+        return fail(QStringLiteral("Erwartet wird ein JSON-Objekt."));
+    FilmRecord record;
+    QString error;
+    if (!recordFromJson(doc.object(), &record, &error))
+        return fail(error);
+    if (!WriteInfoFile(path, record, &error))
+        return fail(QStringLiteral("Nicht gespeichert: %1").arg(error));
+    return 0;
+}
+
+int runList(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Durchsucht den Programmordner wie beim Start und listet jeden Film als "
+                       "JSON-Objekt."));
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("list"), args, &code) ||
+        !requirePositional(parser, 0, QString(), &code))
+        return code;
+    FilmCollection films;
+    loadAppDir(films);
+    QString text;
+    for (int i = 0; i < films.filmCount(); ++i)
+        text += recordToJson(films.at(i), QJsonObject{{QStringLiteral("index"), i}}) + u'\n';
+    out(text);
+    return 0;
+}
+
+int runSearch(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Gibt die Indexliste der Filme aus, die zum Suchtext passen (0|3|7|)."));
+    parser.addPositionalArgument(QStringLiteral("TEXT"),
+                                 QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen)"));
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("search"), args, &code) ||
+        !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))
+        return code;
+    FilmCollection films;
+    loadAppDir(films);
+    out(films.SearchCollection(parser.positionalArguments().at(0)) + u'\n');
+    return 0;
+}
+
+int runExport(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Exportiert alle Filme mit Titel als CSV (UTF-8) oder JSON."));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("csv oder json"),
+                                    QStringLiteral("FORMAT"));
+    const QCommandLineOption output(QStringLiteral("output"),
+                                    QStringLiteral("in diese Datei statt auf die Standardausgabe"),
+                                    QStringLiteral("DATEI"));
+    parser.addOption(format);
+    parser.addOption(output);
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("export"), args, &code) ||
+        !requirePositional(parser, 0, QString(), &code))
+        return code;
+    const QString kind = parser.value(format).toLower();
+    if (kind != u"csv" && kind != u"json")
+        return fail(QStringLiteral("--format muss „csv“ oder „json“ sein."));
+
+    FilmCollection films;
+    loadAppDir(films);
+    const QByteArray data = kind == u"csv" ? exportCsv(films) : exportJson(films);
+    if (parser.isSet(output)) {
+        QString error;
+        if (!WriteFileAtomically(parser.value(output), data, &error))
+            return fail(QStringLiteral("Export nicht gespeichert: %1").arg(error));
+    } else {
+        std::fwrite(data.constData(), 1, size_t(data.size()), stdout);
+    }
+    return 0;
+}
+
+} // namespace kinora::cli

@@ -1,0 +1,39 @@
+#include "store/AppPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace kinora {
+
+QString AppDir()
+{
+    QString dir = qEnvironmentVariable("KINORA_HOME");
+    if (dir.isEmpty())
+        dir = QCoreApplication::applicationDirPath();
+    dir = QDir::cleanPath(QDir::fromNativeSeparators(dir));
+    if (dir.size() > 1 && dir.endsWith(u'/'))
+        dir.chop(1);
+    return dir;
+}
+
+QString DataDir()
+{
+    return AppDir() + QStringLiteral("/Data/");
+}
+
+QString FilmFolder(const QString& name)
+{
+    return DataDir() + name;
+}
+
+QString CachePath()
+{
+    return AppDir() + QStringLiteral("/Collection.db");
+}
+
+QString TempPicFile()
+{
+    return AppDir() + QStringLiteral("/tmpPic.temp");
+}
+
+} // namespace kinora

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace kinora {
+
+// The program folder: the folder of the executable, or the folder named by the environment
+// variable KINORA_HOME (an installed program cannot write beside itself). No trailing "/".
+QString AppDir();
+
+// AppDir + "/Data/": the films the import wizard stores, one folder per film.
+QString DataDir();
+
+// DataDir + name, the folder of a film whose SafeFileName is name (no trailing "/").
+QString FilmFolder(const QString& name);
+
+// AppDir + "/Collection.db", the collection cache.
+QString CachePath();
+
+// AppDir + "/tmpPic.temp", the cover of the film scraped last.
+QString TempPicFile();
+
+} // namespace kinora

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace kinora {
+
+// Receives a status text for the status line ("12 Filme gefunden ...").
+using StatusCallback = std::function<void(const QString&)>;
+
+// Full paths of the plain files in folder whose names match the wildcard pattern (case
+// ignored), the folder's own files first, then, when recurse is set, those of each
+// sub-folder, depth first. Names are taken in name order, case ignored, so every search of
+// the same folders gives the same list. Hidden files and folders and links to folders are
+// skipped. mask 0 means plain files only, the only mask Kinora uses. With recursion, after
+// each sub-folder the count collected so far in this call is reported as
+// "<n> Filme gefunden ...".
+QStringList FindFiles(const QString& folder, const QString& pattern, int mask, bool recurse,
+                      const StatusCallback& status = {});
+
+// How often delimiter occurs in text.
+int CountOccurrences(const QString& text, const QString& delimiter);
+
+// The folder part of a path: everything before its last separator, or the empty text.
+QString ParentFolder(const QString& path);
+
+} // namespace kinora

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "store/FileSearch.h"
+#include "store/FilmRecord.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+namespace kinora {
+
+class SearchIndex;
+
+// The whole collection in memory: one record per info file found by the last scan, in the
+// order found, followed by the end marker, an empty record that is not a film. It is never
+// empty. The program owns one and hands it to the windows that need it.
+class FilmCollection
+{
+public:
+    FilmCollection();
+    ~FilmCollection();
+    FilmCollection(const FilmCollection&) = delete;
+    FilmCollection& operator=(const FilmCollection&) = delete;
+
+    // The folders the scan searches, separated by "|"; empty entries are ignored.
+    void setSyncPaths(const QString& paths) { m_syncPaths = paths; }
+    QString syncPaths() const { return m_syncPaths; }
+
+    // Receives the scan's status texts ("Daten werden geladen ...", ...).
+    void setStatusCallback(StatusCallback status) { m_status = std::move(status); }
+
+    // Rebuilds the collection by scanning every sync path for "*.knr" files. Does nothing
+    // when the sync paths are empty.
+    void LoadCollection();
+
+    // Writes every element, end marker included, as one 10000-byte slot each, atomically.
+    // Returns false (and a German reason in *error) when the cache could not be stored;
+    // the old cache is then left as it was.
+    bool WriteCache(const QString& path, QString* error = nullptr) const;
+
+    // The indexes of the elements matching the search text, each followed by "|".
+    QString SearchCollection(const QString& text) const;
+    // The same result as a list of indexes, ascending.
+    QList<int> search(const QString& text) const;
+
+    // Elements including the end marker.
+    int count() const { return int(m_records.size()); }
+    // Films, that is elements without the end marker.
+    int filmCount() const { return count() - 1; }
+    const FilmRecord& at(int index) const { return m_records.at(index); }
+    const QList<FilmRecord>& records() const { return m_records; }
+
+    // Removes the film at index; the end marker cannot be removed.
+    void removeAt(int index);
+    // Replaces the film at index (not the end marker).
+    void replace(int index, const FilmRecord& record);
+    // Replaces every film; the end marker is appended.
+    void setFilms(const QList<FilmRecord>& films);
+
+private:
+    void changed();
+    const SearchIndex& index() const;
+
+    QList<FilmRecord> m_records;
+    QString m_syncPaths;
+    StatusCallback m_status;
+    mutable std::unique_ptr<SearchIndex> m_index; // built on the first search after a change
+};
+
+} // namespace kinora

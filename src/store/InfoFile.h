@@ -1,0 +1,41 @@
+#pragma once
+
+#include "store/FilmRecord.h"
+
+#include <QByteArray>
+#include <optional>
+
+namespace kinora {
+
+// One encoded record sits at the start of a fixed 10000-byte slot, followed by zero filler.
+// An info file is one slot; Collection.db is a sequence of them.
+constexpr qsizetype kSlotSize = 10000;
+// The encoding spends 26 bytes on counts and the rating, so the eleven texts share the rest.
+constexpr qsizetype kMaxTextBytes = kSlotSize - 26;
+
+// The record's bytes: for every text a 16-bit little-endian byte count and the text in
+// Windows-1252; the rating as 4 bytes little-endian. No filler.
+QByteArray EncodeRecord(const FilmRecord& record);
+
+// Decodes the record at the start of data; bytes beyond data read as zero, as in a file cut
+// off after the record. A count that runs past the slot or past the data gives nullopt.
+std::optional<FilmRecord> DecodeRecord(QByteArrayView data);
+
+// Reads slot 1 of the file. An empty path, a missing, empty or unreadable file and a
+// corrupt slot all give the empty record.
+FilmRecord ReadInfoFile(const QString& path);
+
+// Stores the record as slot 1 of the file, atomically: on any failure (empty path, record
+// too long for the slot, folder missing, read-only file, disk full) the old file is left
+// exactly as it was and false is returned, with a German reason in *error when given.
+bool WriteInfoFile(const QString& path, const FilmRecord& record, QString* error = nullptr);
+
+// A film's folder and file names are cut to this length, so that the info file's name
+// (name + ".knr") stays well inside every file system's 255-byte limit.
+constexpr qsizetype kMaxSafeNameLength = 200;
+
+// The title reduced to its ASCII letters and digits, usable in any file or folder name,
+// and cut to kMaxSafeNameLength characters. The result may be empty.
+QString SafeFileName(const QString& title);
+
+} // namespace kinora

@@ -1,0 +1,117 @@
+#include "store/SearchIndex.h"
+
+#include "store/CodePage.h"
+
+#include <cstring>
+#include <optional>
+
+namespace kinora {
+
+namespace {
+
+constexpr char kUnmatchable = char(0x81);
+
+// The nine fields the search looks at; OrigTitle, Rating and FilePath are not searched.
+QString FilmRecord::*const kSearched[] = {
+    &FilmRecord::Actors, &FilmRecord::Country, &FilmRecord::Description,
+    &FilmRecord::DiskDesc, &FilmRecord::Genre, &FilmRecord::Director,
+    &FilmRecord::WebPage, &FilmRecord::Year, &FilmRecord::Title,
+};
+
+void appendUpper(QByteArray& blob, const QString& field)
+{
+    const QString upper = field.toUpper();
+    for (QChar c : upper) {
+        const int b = Cp1252Byte(c.unicode());
+        blob.append(b < 0 || b == 0x81 ? kUnmatchable : char(b));
+    }
+}
+
+// The word's bytes for the blob, or nullopt when it must be matched field by field.
+std::optional<QByteArray> wordBytes(const QString& upperWord)
+{
+    QByteArray bytes;
+    bytes.reserve(upperWord.size());
+    for (QChar c : upperWord) {
+        const int b = Cp1252Byte(c.unicode());
+        if (b <= 0 || b == 0x81)
+            return std::nullopt;
+        bytes.append(char(b));
+    }
+    return bytes;
+}
+
+bool occursInAField(const FilmRecord& record, const QString& upperWord)
+{
+    for (auto field : kSearched) {
+        if ((record.*field).toUpper().contains(upperWord))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+SearchIndex::SearchIndex(const QList<FilmRecord>& records)
+{
+    m_starts.reserve(records.size() + 1);
+    m_hasText.reserve(records.size());
+    for (const FilmRecord& record : records) {
+        m_starts.push_back(m_blob.size());
+        bool hasText = false;
+        for (auto field : kSearched) {
+            appendUpper(m_blob, record.*field);
+            m_blob.append('\0');
+            hasText = hasText || !(record.*field).isEmpty();
+        }
+        m_hasText.push_back(hasText);
+    }
+    m_starts.push_back(m_blob.size());
+    m_blob.squeeze();
+}
+
+QList<int> SearchIndex::search(const QList<FilmRecord>& records, const QString& text) const
+{
+    const int n = int(records.size());
+    QList<int> candidates;
+    candidates.reserve(n);
+    for (int i = 0; i < n; ++i)
+        candidates.append(i);
+    if (text.isEmpty()) // no words at all: everything matches, the end marker included
+        return candidates;
+
+    QStringList words = text.split(u' ');
+    words.removeDuplicates();
+    for (const QString& word : std::as_const(words)) {
+        QList<int> kept;
+        kept.reserve(candidates.size());
+        if (word.isEmpty()) {
+            // An empty word is found in every non-empty field.
+            for (int i : std::as_const(candidates)) {
+                if (m_hasText[i])
+                    kept.append(i);
+            }
+        } else {
+            const QString upperWord = word.toUpper();
+            const std::optional<QByteArray> bytes = wordBytes(upperWord);
+            for (int i : std::as_const(candidates)) {
+                bool found;
+                if (bytes) {
+                    const char* begin = m_blob.constData() + m_starts[i];
+                    const size_t len = size_t(m_starts[i + 1] - m_starts[i]);
+                    found = memmem(begin, len, bytes->constData(), size_t(bytes->size())) != nullptr;
+                } else {
+                    found = occursInAField(records[i], upperWord);
+                }
+                if (found)
+                    kept.append(i);
+            }
+        }
+        candidates.swap(kept);
+        if (candidates.isEmpty())
+            break;
+    }
+    return candidates;
+}
+
+} // namespace kinora

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "store/FilmRecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <vector>
+
+namespace kinora {
+
+// Upper-cased copies of the nine searched fields of every record, kept between searches so
+// that a keystroke costs one pass over compact bytes instead of upper-casing every field
+// again. Results are exactly those of matching every word against every field in turn.
+//
+// The blob holds, per record, each searched field upper-cased and turned into Windows-1252
+// bytes, followed by a 0 byte. A character the code page cannot hold becomes 0x81; a word
+// containing 0x81, 0 or such a character is checked field by field instead, so neither
+// byte can produce a false match or hide a true one.
+class SearchIndex
+{
+public:
+    explicit SearchIndex(const QList<FilmRecord>& records);
+
+    // Indexes of the records in which every word of text occurs in one searched field.
+    QList<int> search(const QList<FilmRecord>& records, const QString& text) const;
+
+private:
+    QByteArray m_blob;
+    std::vector<qsizetype> m_starts;  // record i spans [m_starts[i], m_starts[i + 1])
+    std::vector<char> m_hasText;      // some searched field of record i is not empty
+};
+
+} // namespace kinora

@@ -1,0 +1,59 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <unistd.h>
+
+namespace kinora::test {
+
+QString buildDir()
+{
+    return qEnvironmentVariable("KINORA_BUILD_DIR");
+}
+
+QString sourceDir()
+{
+    return qEnvironmentVariable("KINORA_SOURCE_DIR");
+}
+
+QString fixture(const QString& relativePath)
+{
+    return sourceDir() + QStringLiteral("/tests/fixtures/") + relativePath;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+bool writeAll(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
+}
+
+bool makePath(const QString& path)
+{
+    return QDir().mkpath(path);
+}
+
+bool setReadOnly(const QString& path, bool readOnly)
+{
+    QFile::Permissions p = QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther;
+    if (QFileInfo(path).isDir())
+        p |= QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther;
+    if (!readOnly)
+        p |= QFile::WriteOwner | QFile::WriteUser;
+    return QFile::setPermissions(path, p);
+}
+
+bool runningAsRoot()
+{
+    return geteuid() == 0;
+}
+
+} // namespace kinora::test
