@@ -2,6 +2,8 @@
 
 #include "store/CodePage.h"
 
+#include <QHash>
+
 #include <cstring>
 #include <optional>
 
@@ -18,13 +20,74 @@ QString FilmRecord::*const kSearched[] = {
     &FilmRecord::WebPage, &FilmRecord::Year, &FilmRecord::Title,
 };
 
+// The index byte of one character of an upper-cased text.
+char indexByte(QChar c)
+{
+    const int b = Cp1252Byte(c.unicode());
+    return b < 0 || b == 0x81 ? kUnmatchable : char(b);
+}
+
+// Upper-casing a text is upper-casing each of its characters on its own (Qt's upper-case
+// mapping has no context rules), so one table built once maps every UTF-16 unit to the
+// index bytes of its upper case: one byte for most, several for the few that upper-case to
+// more than one character ("ß" to "SS"). Surrogates and NUL map to the unmatchable byte, as
+// everything outside the code page does.
+class UpperTable
+{
+public:
+    UpperTable() : m_single(0x10000)
+    {
+        for (int u = 0; u < 0x10000; ++u) {
+            const QChar c{char16_t(u)};
+            if (c.isSurrogate() || u == 0) {
+                m_single[u] = kUnmatchable;
+                continue;
+            }
+            const QString upper = QString(c).toUpper();
+            if (upper.size() == 1) {
+                m_single[u] = indexByte(upper[0]);
+            } else {
+                m_single[u] = kMulti;
+                QByteArray bytes;
+                for (QChar x : upper)
+                    bytes.append(indexByte(x));
+                m_multi.insert(char16_t(u), bytes);
+            }
+        }
+    }
+
+    void append(QByteArray& blob, const QString& field) const
+    {
+        const qsizetype start = blob.size();
+        blob.resize(start + field.size());
+        char* dst = blob.data() + start;
+        for (qsizetype i = 0; i < field.size(); ++i) {
+            const char16_t u = field[i].unicode();
+            const char b = m_single[u];
+            if (b != kMulti) {
+                *dst++ = b;
+                continue;
+            }
+            const QByteArray& bytes = m_multi[u];
+            const qsizetype at = dst - blob.constData();
+            blob.insert(at, bytes.size() - 1, '\0');
+            std::memcpy(blob.data() + at, bytes.constData(), size_t(bytes.size()));
+            dst = blob.data() + at + bytes.size();
+        }
+    }
+
+private:
+    // 0 never stands for a character of an upper-cased text here (it is the separator), so
+    // it marks the multi-character entries.
+    static constexpr char kMulti = 0;
+    std::vector<char> m_single;
+    QHash<char16_t, QByteArray> m_multi;
+};
+
 void appendUpper(QByteArray& blob, const QString& field)
 {
-    const QString upper = field.toUpper();
-    for (QChar c : upper) {
-        const int b = Cp1252Byte(c.unicode());
-        blob.append(b < 0 || b == 0x81 ? kUnmatchable : char(b));
-    }
+    static const UpperTable table;
+    table.append(blob, field);
 }
 
 // The word's bytes for the blob, or nullopt when it must be matched field by field.
