@@ -24,6 +24,8 @@ private slots:
     void search_data();
     void search();
     void searchSeesChanges();
+    void searchAgreesWithPlainLinearPass();
+    void recordsOutsideTheCodePageSurvive();
 
 private:
     static FilmRecord film(const QString& title);
@@ -209,6 +211,85 @@ void TestFilmCollection::searchSeesChanges()
     QCOMPARE(films.SearchCollection("beta"), "0|1|");
     films.removeAt(0);
     QCOMPARE(films.SearchCollection("beta"), "0|");
+}
+
+// The words-and-fields rule written out plainly, to hold the fast search against.
+static QString referenceSearch(const QList<FilmRecord>& records, const QString& text)
+{
+    const QStringList words = text.isEmpty() ? QStringList() : text.split(u' ');
+    QString result;
+    for (int i = 0; i < records.size(); ++i) {
+        const FilmRecord& r = records[i];
+        const QStringList fields = {r.Actors, r.Country, r.Description, r.DiskDesc, r.Genre,
+                                    r.Director, r.WebPage, r.Year, r.Title};
+        bool match = true;
+        for (const QString& w : words) {
+            bool found = false;
+            for (const QString& f : fields) // an empty field holds no word, not even ""
+                found = found || (!f.isEmpty() && f.toUpper().contains(w.toUpper()));
+            match = match && found;
+        }
+        if (match)
+            result += QString::number(i) + u'|';
+    }
+    return result;
+}
+
+void TestFilmCollection::searchAgreesWithPlainLinearPass()
+{
+    // Characters whose upper case is tricky: "ß" becomes "SS", "µ" and "ƒ" leave the code
+    // page, "ÿ" becomes "Ÿ" (0x9F), NUL and 0x81 stand where the fast search keeps its
+    // separator and its unmatchable byte.
+    const QString alphabet = QStringLiteral("aAsSßµΜÿŸƒäÄ |\u0081x\u4E2D");
+    const QString withNul = alphabet + QChar(0);
+    quint32 seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    auto randomText = [&](int maxLen) {
+        QString t;
+        const int len = int(next() % quint32(maxLen + 1));
+        for (int k = 0; k < len; ++k)
+            t += withNul[int(next() % quint32(withNul.size()))];
+        return t;
+    };
+    QList<FilmRecord> films;
+    for (int i = 0; i < 60; ++i) {
+        FilmRecord r;
+        r.Title = randomText(6);
+        r.Actors = randomText(4);
+        r.OrigTitle = randomText(4);
+        r.Description = randomText(8);
+        r.Year = randomText(2);
+        films.append(r);
+    }
+    FilmCollection collection;
+    collection.setFilms(films);
+    films.append(FilmRecord{});
+    for (int k = 0; k < 400; ++k) {
+        const QString text = randomText(4);
+        QCOMPARE(collection.SearchCollection(text), referenceSearch(films, text));
+    }
+}
+
+void TestFilmCollection::recordsOutsideTheCodePageSurvive()
+{
+    QTemporaryDir dir;
+    FilmRecord wide = film("Kinō \u4E2D");
+    wide.Actors = "Zoë\r\nŁukasz";
+    wide.Rating = 812;
+    wide.FilePath = dir.path() + "/w.knr";
+    FilmCollection films;
+    films.setFilms({film("A"), film("B")});
+    films.replace(1, wide);
+    QCOMPARE(films.at(1), wide);
+    QCOMPARE(films.text(1, 0), wide.Title);
+    QCOMPARE(films.rating(1), 812);
+    QCOMPARE(films.SearchCollection("łukasz"), "1|");
+    QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
+    // The cache stores it as the info file would: "?" for what the code page cannot hold.
+    QVERIFY(films.WriteCache(dir.path() + "/Collection.db"));
+    const QByteArray cache = readAll(dir.path() + "/Collection.db");
+    QCOMPARE(DecodeRecord(QByteArrayView(cache).sliced(kSlotSize, kSlotSize))->Title,
+             "Kin? ?");
 }
 
 QTEST_GUILESS_MAIN(TestFilmCollection)
