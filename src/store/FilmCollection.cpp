@@ -127,6 +127,23 @@ FilmRecord FilmCollection::at(int index) const
     return r;
 }
 
+FilmRecord FilmCollection::summary(int index) const
+{
+    const Entry& e = m_entries.at(index);
+    if (e.wide)
+        return at(index);
+    FilmRecord r;
+    r.FilePath = e.filePath;
+    if (const auto layout = ParseRecordLayout(e.data)) {
+        r.Title = RecordText(e.data, *layout, 0);
+        r.Country = RecordText(e.data, *layout, 2);
+        r.Year = RecordText(e.data, *layout, 3);
+        r.Genre = RecordText(e.data, *layout, 6);
+        r.Rating = layout->rating;
+    }
+    return r;
+}
+
 QString FilmCollection::text(int index, int field) const
 {
     const Entry& e = m_entries.at(index);

@@ -67,6 +67,12 @@ void TestFilmCollection::scanOrderOverSyncPaths()
     QCOMPARE(titles, QStringList({"Two", "One", "Z", "X", "Y", ""}));
     QCOMPARE(films.at(0).FilePath, a + "/two.knr");
     QCOMPARE(films.at(5), FilmRecord{}); // the end marker
+    const FilmRecord full = films.at(1);
+    const FilmRecord shown = films.summary(1);
+    QCOMPARE(shown.Title, full.Title);
+    QCOMPARE(shown.FilePath, full.FilePath);
+    QCOMPARE(films.text(1, 0), full.Title);
+    QCOMPARE(films.filePath(1), full.FilePath);
 
     // The stored FilePath is never trusted: the scan sets it from where it found the file.
     FilmRecord lying = film("Lügner");
@@ -282,6 +288,7 @@ void TestFilmCollection::recordsOutsideTheCodePageSurvive()
     films.replace(1, wide);
     QCOMPARE(films.at(1), wide);
     QCOMPARE(films.text(1, 0), wide.Title);
+    QCOMPARE(films.summary(1).Title, wide.Title);
     QCOMPARE(films.rating(1), 812);
     QCOMPARE(films.SearchCollection("łukasz"), "1|");
     QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
