@@ -1,0 +1,30 @@
+#pragma once
+
+#include "net/CoverPicture.h"
+#include "store/FilmRecord.h"
+
+#include <QString>
+
+// Stores a scraped film the way the import wizard finishes:
+//   StoreFilm(record, cover, overwrite) -> StoreFilmResult
+
+namespace kinora {
+
+struct StoreFilmResult
+{
+    bool ok = false;
+    QString infoPath;  // FilmFolder(name)/name.knr
+    QString coverPath; // FilmFolder(name)/name.jpg, empty when the film has no cover
+    QString error;     // German reason when !ok
+};
+
+// name = SafeFileName(record.Title). Creates DataDir() and FilmFolder(name), writes the info
+// file name.knr with Rating 0 and an empty FilePath (all other fields as given) and the cover
+// as name.jpg (a null cover: no .jpg; on overwrite an old .jpg is removed so no other film's
+// cover stays behind).
+// Refuses an empty name, and a film folder that already holds name.knr or name.jpg unless
+// overwrite is true. On failure nothing is left half-written: the old info file and cover
+// stay as they were and a folder made by this call is removed again.
+StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, bool overwrite);
+
+} // namespace kinora
