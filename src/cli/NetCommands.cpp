@@ -131,8 +131,12 @@ int runImport(const QStringList& args)
         !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
         return code;
 
+    const QString line = parser.positionalArguments().at(0);
+    QString error;
+    if (StorageName(TitleFromLine(line), &error).isEmpty())
+        return fail(error);
     ScrapeResult result;
-    if (!scrapeLine(parser.positionalArguments().at(0), &result, &code))
+    if (!scrapeLine(line, &result, &code))
         return code;
     result.record.DiskDesc = parser.value(diskOption);
     const StoreFilmResult stored =
