@@ -46,8 +46,8 @@ int runSiteSearch(const QStringList& args)
                                    QStringLiteral("TEXT"));
     const QCommandLineOption genre(QStringLiteral("genre"), QStringLiteral("Genre (leer: „-“)"),
                                    QStringLiteral("TEXT"));
-    const QCommandLineOption country(QStringLiteral("country"),
-                                     QStringLiteral("Land (leer: „-“)"), QStringLiteral("TEXT"));
+    const QCommandLineOption country(QStringLiteral("country"), QStringLiteral("Land (leer: „-“)"),
+                                     QStringLiteral("TEXT"));
     const QCommandLineOption director(QStringLiteral("director"), QStringLiteral("Regie"),
                                       QStringLiteral("TEXT"));
     const QCommandLineOption actor(QStringLiteral("actor"), QStringLiteral("Darsteller"),

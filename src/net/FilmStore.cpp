@@ -85,7 +85,8 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
         coverDone = cover.save(coverPath, &result.error);
     } else if (hadCover && !QFile::remove(coverPath)) {
         coverDone = false;
-        result.error = QStringLiteral("Das alte Cover „%1“ kann nicht entfernt werden.").arg(coverPath);
+        result.error =
+            QStringLiteral("Das alte Cover „%1“ kann nicht entfernt werden.").arg(coverPath);
     }
     if (!coverDone) {
         restore(infoPath, oldInfo);

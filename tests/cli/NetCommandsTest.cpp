@@ -56,16 +56,18 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("out");
-        QTest::newRow("title search") << QStringList{"site-search", "alpha"}
-                                      << "4711 - Alpha Beta (2001)\n1204 - Alpha - Die Rückkehr (2005)\n";
+        QTest::newRow("title search")
+            << QStringList{"site-search", "alpha"}
+            << "4711 - Alpha Beta (2001)\n1204 - Alpha - Die Rückkehr (2005)\n";
         QTest::newRow("umlaut") << QStringList{"site-search", "Überlingen"}
                                 << "5002 - Der Gärtner von Überlingen (1984)\n";
         QTest::newRow("nothing found") << QStringList{"site-search", "Zzzz"} << "";
         QTest::newRow("extended, blank genre and country")
-            << QStringList{"site-search", "--title", "Kleine Fische", "--genre", " ", "--country", ""}
+            << QStringList{"site-search", "--title", "Kleine Fische", "--genre", " ",
+                           "--country",   ""}
             << "5009 - Kleine Fische (2007)\n";
-        QTest::newRow("extended by director")
-            << QStringList{"site-search", "--director", "Pröll"} << "5007 - Die Erbsenzählerin (2014)\n";
+        QTest::newRow("extended by director") << QStringList{"site-search", "--director", "Pröll"}
+                                              << "5007 - Die Erbsenzählerin (2014)\n";
     }
     void siteSearch()
     {
@@ -139,8 +141,10 @@ private slots:
     {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("message");
-        QTest::newRow("title without letters or digits") << "4711 - äöü !" << "kein Ordnername";
-        QTest::newRow("film page missing") << "999999 - Nichts" << "404";
+        QTest::newRow("title without letters or digits") << "4711 - äöü !"
+                                                         << "kein Ordnername";
+        QTest::newRow("film page missing") << "999999 - Nichts"
+                                           << "404";
     }
     void importRefusals()
     {

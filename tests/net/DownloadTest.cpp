@@ -58,9 +58,11 @@ private slots:
         QTest::addColumn<QString>("text");
         const QByteArray body = "\xC3\xA4";
         QTest::newRow("no header: Windows-1252") << QByteArray() << QStringLiteral("Ã¤");
-        QTest::newRow("latin1 declared: still Windows-1252") << QByteArray("text/html; charset=ISO-8859-1") << QStringLiteral("Ã¤");
+        QTest::newRow("latin1 declared: still Windows-1252")
+            << QByteArray("text/html; charset=ISO-8859-1") << QStringLiteral("Ã¤");
         QTest::newRow("utf-8") << QByteArray("text/html; charset=utf-8") << QStringLiteral("ä");
-        QTest::newRow("UTF-8 quoted, upper case") << QByteArray("text/html;Charset=\"UTF-8\"") << QStringLiteral("ä");
+        QTest::newRow("UTF-8 quoted, upper case")
+            << QByteArray("text/html;Charset=\"UTF-8\"") << QStringLiteral("ä");
     }
     void decodeByHeader()
     {
@@ -80,9 +82,11 @@ private slots:
         QTest::newRow("reset mid-body") << "fault/reset/view.php?page=film&fid=4711" << 0;
         QTest::newRow("redirect loop") << "fault/redirect-loop/view.php?page=film&fid=4711" << 0;
         QTest::newRow("never answers") << "fault/hang/view.php?page=film&fid=4711" << 300;
-        QTest::newRow("slow drip past the time-out") << "fault/drip/view.php?page=film&fid=4711" << 800;
+        QTest::newRow("slow drip past the time-out")
+            << "fault/drip/view.php?page=film&fid=4711" << 800;
         QTest::newRow("100 MB with length") << "fault/big/view.php?page=film&fid=4711" << 0;
-        QTest::newRow("100 MB without length") << "fault/big-nolength/view.php?page=film&fid=4711" << 0;
+        QTest::newRow("100 MB without length")
+            << "fault/big-nolength/view.php?page=film&fid=4711" << 0;
     }
     void failures()
     {

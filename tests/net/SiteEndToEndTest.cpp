@@ -37,7 +37,8 @@ private slots:
     {
         const ResultList list = SearchByTitle(QStringLiteral("alpha"));
         QVERIFY(list.ok());
-        QCOMPARE(list.lines, (QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)"}));
+        QCOMPARE(list.lines,
+                 (QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)"}));
 
         ScrapeResult scraped = ScrapeFilm(list.lines.at(1));
         QVERIFY(scraped.pageFetched);
@@ -51,7 +52,8 @@ private slots:
         scraped.record.DiskDesc = QStringLiteral("DVD-ROM");
         const StoreFilmResult stored = StoreFilm(scraped.record, scraped.cover, false);
         QVERIFY2(stored.ok, qPrintable(stored.error));
-        QCOMPARE(stored.infoPath, m_home.path() + "/Data/AlphaDieRckkehr2005/AlphaDieRckkehr2005.knr");
+        QCOMPARE(stored.infoPath,
+                 m_home.path() + "/Data/AlphaDieRckkehr2005/AlphaDieRckkehr2005.knr");
         FilmRecord expected = scraped.record;
         expected.Rating = 0;
         QCOMPARE(ReadInfoFile(stored.infoPath), expected);
@@ -65,18 +67,20 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QStringList>("lines");
         const QString base = m_site.baseUrl();
-        QTest::newRow("umlaut, bold link text") << TitleSearchUrl("Grün", base) << QStringList{"815 - "};
+        QTest::newRow("umlaut, bold link text")
+            << TitleSearchUrl("Grün", base) << QStringList{"815 - "};
         QTest::newRow("blank in the title search")
             << TitleSearchUrl("Kleine Fische", base) << QStringList{"5009 - Kleine Fische (2007)"};
-        QTest::newRow("ampersand is part of the term") << TitleSearchUrl("Alpha&Kat=All", base) << QStringList{};
+        QTest::newRow("ampersand is part of the term")
+            << TitleSearchUrl("Alpha&Kat=All", base) << QStringList{};
         QTest::newRow("extended: actor with umlauts")
             << ExtendedSearchUrl("", "-", "-", "", "Jörg Brämer", base)
             << QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)",
                            "5012 - Die Zeitmaschine von Bad Kötzting (2019)"};
         QTest::newRow("extended: genre and country")
             << ExtendedSearchUrl("", "Heimatfilm", "Deutschland", "", "", base)
-            << QStringList{"2288 - Schwarzwaldmädel ohne Cover (1958)", "5001 - Wolken über Husum (1976)",
-                           "5014 - Apfelblüte (1962)"};
+            << QStringList{"2288 - Schwarzwaldmädel ohne Cover (1958)",
+                           "5001 - Wolken über Husum (1976)", "5014 - Apfelblüte (1962)"};
     }
     void searchTermsReachTheSiteAsTyped()
     {
@@ -146,9 +150,12 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("line");
-        QTest::newRow("unknown film") << "" << "999999 - Gibt es nicht";
-        QTest::newRow("server error") << "500" << "4711 - Alpha Beta";
-        QTest::newRow("closed mid-body") << "close" << "4711 - Alpha Beta";
+        QTest::newRow("unknown film") << ""
+                                      << "999999 - Gibt es nicht";
+        QTest::newRow("server error") << "500"
+                                      << "4711 - Alpha Beta";
+        QTest::newRow("closed mid-body") << "close"
+                                         << "4711 - Alpha Beta";
     }
     void pageNotFetched()
     {

@@ -28,7 +28,8 @@ bool FilmSiteProcess::start(QString* error)
     m_process.start(buildDir() + QStringLiteral("/kinora-filmsite"),
                     QStringList{QStringLiteral("--port"), QStringLiteral("0")} + m_args);
     if (!m_process.waitForStarted(5000))
-        return failWith(QStringLiteral("kinora-filmsite did not start: ") + m_process.errorString());
+        return failWith(QStringLiteral("kinora-filmsite did not start: ") +
+                        m_process.errorString());
     static const QRegularExpression listening(QStringLiteral("^Listening on [^:]+:(\\d+)"));
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
