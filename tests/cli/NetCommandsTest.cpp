@@ -66,8 +66,6 @@ private slots:
             << QStringList{"site-search", "--title", "Kleine Fische", "--genre", " ",
                            "--country",   ""}
             << "5009 - Kleine Fische (2007)\n";
-        QTest::newRow("extended by director") << QStringList{"site-search", "--director", "Pröll"}
-                                              << "5007 - Die Erbsenzählerin (2014)\n";
     }
     void siteSearch()
     {
@@ -105,14 +103,6 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.err.contains("kein Cover"));
         QVERIFY(!QFile::exists(coverPath));
-    }
-
-    void scrapeUnknownFilm()
-    {
-        const Run run = cli({"scrape", "999999 - Nichts"});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY(run.err.contains("404"));
     }
 
     void import()

