@@ -5,6 +5,7 @@
 #include "store/CodePage.h"
 
 #include <QPointer>
+#include <memory>
 #include <QTcpSocket>
 #include <QTimer>
 #include <sys/socket.h>
