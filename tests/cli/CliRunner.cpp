@@ -6,11 +6,13 @@
 
 namespace kinora::test {
 
-CliResult runCli(const QStringList& args, const QString& home, const QByteArray& input)
+CliResult runCli(const QStringList& args, const QString& home, const QByteArray& input,
+                 const QProcessEnvironment& extraEnv)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("KINORA_HOME", home);
+    env.insert(extraEnv);
     p.setProcessEnvironment(env);
     p.start(buildDir() + "/kinora-cli", args);
     CliResult r;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +14,9 @@ struct CliResult
     QByteArray err;
 };
 
-// Runs build/kinora-cli with the arguments, KINORA_HOME set to home and input on stdin.
-CliResult runCli(const QStringList& args, const QString& home, const QByteArray& input = {});
+// Runs build/kinora-cli with the arguments, KINORA_HOME set to home, input on stdin and the
+// variables of extraEnv added to the environment.
+CliResult runCli(const QStringList& args, const QString& home, const QByteArray& input = {},
+                 const QProcessEnvironment& extraEnv = {});
 
 } // namespace kinora::test
