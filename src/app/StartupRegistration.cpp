@@ -52,7 +52,7 @@ void registerFileTypeAtStart()
     RegisterFileType(registry, kExtension, className, QDir::toNativeSeparators(folder + "/KNR.ico"),
                      kReplace, verbs, description);
 #else
-    MemoryRegistry registry;
+    MemoryRegistry registry(MemoryRegistry::Encoding::Utf8);
     RegisterFileType(registry, kExtension, className, folder + QStringLiteral("/KNR.ico"), kReplace,
                      verbs, description);
     const DesktopIntegration desktop = DesktopIntegration::fromEnvironment();

@@ -171,28 +171,35 @@ private slots:
 
     void writeValueEncodesByType_data()
     {
+        QTest::addColumn<MemoryRegistry::Encoding>("encoding");
         QTest::addColumn<quint32>("type");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QByteArray>("stored");
+        const auto ansi = MemoryRegistry::Encoding::Cp1252;
         QTest::newRow("string in Windows-1252 with its zero")
-            << kRegSz << QVariant(QStringLiteral("Bär €")) << QByteArray("B\xE4r \x80\0", 6);
-        QTest::newRow("empty string") << kRegSz << QVariant(QString()) << QByteArray("\0", 1);
-        QTest::newRow("dword little-endian") << kRegDword << QVariant(0x01020304)
+            << ansi << kRegSz << QVariant(QStringLiteral("Bär €映")) << QByteArray("B\xE4r \x80?\0", 7);
+        QTest::newRow("string in UTF-8 keeps every letter")
+            << MemoryRegistry::Encoding::Utf8 << kRegSz << QVariant(QStringLiteral("Bär 映"))
+            << QByteArray("B\xC3\xA4r \xE6\x98\xA0\0", 9);
+        QTest::newRow("empty string") << ansi << kRegSz << QVariant(QString()) << QByteArray("\0", 1);
+        QTest::newRow("dword little-endian") << ansi << kRegDword << QVariant(0x01020304)
                                              << QByteArray("\x04\x03\x02\x01", 4);
-        QTest::newRow("dword from text") << kRegDword << QVariant(QStringLiteral(" 12abc"))
+        QTest::newRow("dword from text") << ansi << kRegDword << QVariant(QStringLiteral(" 12abc"))
                                          << QByteArray("\x0C\0\0\0", 4);
-        QTest::newRow("binary type writes nothing") << quint32(3) << QVariant(QStringLiteral("x"))
-                                                    << QByteArray();
+        QTest::newRow("binary type writes nothing")
+            << ansi << quint32(3) << QVariant(QStringLiteral("x")) << QByteArray();
     }
 
     void writeValueEncodesByType()
     {
+        QFETCH(MemoryRegistry::Encoding, encoding);
         QFETCH(quint32, type);
         QFETCH(QVariant, value);
         QFETCH(QByteArray, stored);
         // Records what reaches the back end.
         struct Recorder : MemoryRegistry
         {
+            using MemoryRegistry::MemoryRegistry;
             QByteArray data;
             bool called = false;
             long setValue(Key key, const QString& name, quint32 t, const QByteArray& d) override
@@ -201,13 +208,19 @@ private slots:
                 data = d;
                 return MemoryRegistry::setValue(key, name, t, d);
             }
-        } registry;
+        } registry(encoding);
         Registry::Key key = 0;
         QCOMPARE(registry.createKey(kClassesRoot, QStringLiteral("K"), kKeyAccess, &key),
                  kErrorSuccess);
         QCOMPARE(WriteValue(registry, key, QString(), type, value), kErrorSuccess);
         QCOMPARE(registry.called, !stored.isNull());
         QCOMPARE(registry.data, stored);
+        if (type == kRegSz) {
+            QString text = value.toString();
+            if (encoding == MemoryRegistry::Encoding::Cp1252)
+                text.replace(u'映', u'?');
+            QCOMPARE(registry.defaultValue(QStringLiteral("K")), text);
+        }
     }
 
     void setValueNeedsAnExistingKey()

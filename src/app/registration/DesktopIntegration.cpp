@@ -188,7 +188,7 @@ QByteArray DesktopIntegration::desktopEntry(const FileType& type)
 
     QString entry = QStringLiteral("[Desktop Entry]\n"
                                    "Type=Application\n"
-                                   "Version=1.5\n"
+                                   "Version=1.4\n"
                                    "Name=%1\n"
                                    "Icon=%2\n"
                                    "Exec=%3\n"
@@ -273,8 +273,13 @@ bool DesktopIntegration::install(const FileType& type, QString* error) const
             *error = QStringLiteral("Für „.%1“ ist kein Programm eingetragen.").arg(type.extension);
         return false;
     }
+    if (m_dataHome.isEmpty() || m_configHome.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Es gibt keinen Benutzerordner für die Einträge.");
+        return false;
+    }
     for (const QString& folder : {m_dataHome, m_configHome}) {
-        if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        if (!QDir().mkpath(folder)) {
             if (error)
                 *error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
                              .arg(QDir::toNativeSeparators(folder));

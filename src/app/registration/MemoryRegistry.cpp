@@ -28,11 +28,13 @@ QString fold(const QString& text)
     return text.toCaseFolded();
 }
 
-QString valueText(quint32 type, const QByteArray& data)
+} // namespace
+
+QString MemoryRegistry::valueText(quint32 type, const QByteArray& data) const
 {
     if (type == kRegSz) {
-        const qsizetype end = data.indexOf('\0');
-        return FromCp1252(end < 0 ? data : data.left(end));
+        const QByteArray text = data.left(data.indexOf('\0'));
+        return m_encoding == Encoding::Utf8 ? QString::fromUtf8(text) : FromCp1252(text);
     }
     if (type == kRegDword && data.size() == 4) {
         const auto* b = reinterpret_cast<const uchar*>(data.constData());
@@ -42,7 +44,10 @@ QString valueText(quint32 type, const QByteArray& data)
     return QString::fromLatin1(data.toHex());
 }
 
-} // namespace
+QByteArray MemoryRegistry::encodeText(const QString& text) const
+{
+    return m_encoding == Encoding::Utf8 ? text.toUtf8() : ToCp1252(text);
+}
 
 const MemoryRegistry::KeyData* MemoryRegistry::find(Key root, const QString& path) const
 {
