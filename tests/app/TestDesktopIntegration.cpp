@@ -261,8 +261,8 @@ private slots:
         const QString programFolder = home.dir.path() + u'/' + folder;
         QVERIFY(test::makePath(programFolder));
         const QString program = programFolder + QStringLiteral("/kinora");
-        // Prints each argument it gets, ended by a zero byte.
-        QVERIFY(writeAll(program, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done\n"));
+        // Writes each argument it gets, ended by a zero byte, to a file beside itself.
+        QVERIFY(writeAll(program, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.args\"\n"));
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner |
                                                    QFile::ExeOwner));
         QString error;
@@ -280,17 +280,34 @@ private slots:
         }
 
         const QString file = home.dir.path() + QStringLiteral("/Mein \"Film\" $1.knr");
+        const QStringList launcher =
+            folder.contains(u'%') ? QStringList{QStringLiteral("env")} : QStringList();
         const QStringList open =
             splitExec(entryValue(entry, QStringLiteral("Desktop Entry"), QStringLiteral("Exec")),
                       file);
-        QCOMPARE(open, (QStringList{program, file}));
+        QCOMPARE(open, launcher + QStringList({program, file}));
         const QStringList start = splitExec(
             entryValue(entry, QStringLiteral("Desktop Action verb2"), QStringLiteral("Exec")),
             QString());
-        QCOMPARE(start, QStringList{program});
+        QCOMPARE(start, launcher + QStringList{program});
 
-        QCOMPARE(run(open.first(), open.mid(1), home.environment()), file + QChar(0));
-        QCOMPARE(run(start.first(), {}, home.environment()), QString());
+        const QString args = program + QStringLiteral(".args");
+        run(open.first(), open.mid(1), home.environment());
+        QCOMPARE(readAll(args), (file + QChar(0)).toUtf8());
+        run(start.first(), start.mid(1), home.environment());
+        QCOMPARE(readAll(args), QByteArray(1, '\0')); // printf's one empty round
+
+        // GLib's launcher, as GNOME and most file managers use it.
+        if (run(QStringLiteral("gio"), {QStringLiteral("help"), QStringLiteral("launch")},
+                home.environment())
+                .contains(QStringLiteral("launch"))) {
+            QFile::remove(args);
+            const QString output = run(QStringLiteral("gio"),
+                                       {QStringLiteral("launch"), entryPath, file},
+                                       home.environment());
+            QTRY_COMPARE_WITH_TIMEOUT(readAll(args), (file + QChar(0)).toUtf8(), 10000);
+            Q_UNUSED(output);
+        }
     }
 
     void mimeAppsKeepsEveryOtherLine_data()

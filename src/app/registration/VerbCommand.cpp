@@ -24,7 +24,10 @@ QString QuoteExecArgument(const QString& argument)
 
 QString DesktopExecCommand(const QString& program, bool withFile)
 {
-    return QuoteExecArgument(program) + (withFile ? QStringLiteral(" %f") : QString());
+    // GLib looks the program up before it turns "%%" back into "%" and drops an entry whose
+    // program it cannot find; env, which it does find, starts a program whose path holds "%".
+    const QString launcher = program.contains(u'%') ? QStringLiteral("env ") : QString();
+    return launcher + QuoteExecArgument(program) + (withFile ? QStringLiteral(" %f") : QString());
 }
 
 QString VerbCommand(const QString& program, bool withFile)

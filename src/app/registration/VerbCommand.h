@@ -10,7 +10,8 @@ namespace kinora {
 // Windows: the program path in double quotes, then " %1". Windows paths cannot contain a
 // double quote, so the quotes alone keep blanks and every other character together.
 QString WindowsVerbCommand(const QString& program, bool withFile);
-// Freedesktop Exec syntax: the program as one quoted argument, then " %f".
+// Freedesktop Exec syntax: the program as one quoted argument (started through env when its
+// path holds "%"), then " %f".
 QString DesktopExecCommand(const QString& program, bool withFile);
 // The form of the platform Kinora runs on.
 QString VerbCommand(const QString& program, bool withFile);
