@@ -415,6 +415,70 @@ private slots:
         QCOMPARE(filesBelow(dir.path()), QStringList{blocker});
     }
 
+    // The installed files are the ones the registration writes for a program on the path.
+    void shippedFilesMatchTheRegistration()
+    {
+        const FileType type = kinoraType(QStringLiteral("kinora"), buildIcon());
+        const QString resources = test::sourceDir() + QStringLiteral("/resources/");
+        QCOMPARE(readAll(resources + QStringLiteral("tessaro-kinora.desktop")),
+                 DesktopIntegration::desktopEntry(type));
+        QCOMPARE(readAll(resources + QStringLiteral("tessaro-kinora.xml")),
+                 DesktopIntegration::mimePackage(type));
+    }
+
+    void shippedFilesValidate_data()
+    {
+        QTest::addColumn<QString>("validator");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("desktop entry") << QStringLiteral("desktop-file-validate") << QStringList()
+                                       << QStringLiteral("tessaro-kinora.desktop");
+        QTest::newRow("AppStream metainfo")
+            << QStringLiteral("appstreamcli") << QStringList{QStringLiteral("validate"),
+                                                             QStringLiteral("--no-net")}
+            << QStringLiteral("de.tessaro.kinora.metainfo.xml");
+    }
+
+    void shippedFilesValidate()
+    {
+        QFETCH(QString, validator);
+        QFETCH(QStringList, options);
+        QFETCH(QString, file);
+        if (QStandardPaths::findExecutable(validator).isEmpty())
+            QSKIP("the validator is not installed");
+        int exitCode = -1;
+        const QString output =
+            run(validator, options << test::sourceDir() + QStringLiteral("/resources/") + file,
+                QProcessEnvironment::systemEnvironment(), &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(output));
+    }
+
+    void installPutsFilesInTheUsualPlaces()
+    {
+        QTemporaryDir prefix;
+        int exitCode = -1;
+        const QString output = run(QStringLiteral(KINORA_CMAKE_COMMAND),
+                                   {QStringLiteral("--install"), test::buildDir(),
+                                    QStringLiteral("--prefix"), prefix.path()},
+                                   QProcessEnvironment::systemEnvironment(), &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(output));
+        QStringList expected = {
+            QStringLiteral("bin/kinora-cli"),
+            QStringLiteral("share/applications/tessaro-kinora.desktop"),
+            QStringLiteral("share/icons/hicolor/256x256/apps/tessaro-kinora.png"),
+            QStringLiteral("share/icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png"),
+            QStringLiteral("share/metainfo/de.tessaro.kinora.metainfo.xml"),
+            QStringLiteral("share/mime/packages/tessaro-kinora.xml"),
+        };
+        if (QFile::exists(test::buildDir() + QStringLiteral("/kinora")))
+            expected.prepend(QStringLiteral("bin/kinora"));
+        QStringList installed;
+        for (const QString& file : filesBelow(prefix.path()))
+            installed << QDir(prefix.path()).relativeFilePath(file);
+        installed.sort();
+        QCOMPARE(installed, expected);
+    }
+
     void cleanupTestCase()
     {
         qunsetenv("XDG_DATA_HOME");
