@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "app/StartupRegistration.h"
 #include "app/registration/DesktopIntegration.h"
+#include "app/registration/KinoraFileType.h"
 #include "app/registration/MemoryRegistry.h"
 #include "app/registration/VerbCommand.h"
 
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
 
 using namespace kinora;
@@ -19,21 +21,18 @@ namespace {
 const QString kDesktopFile = QStringLiteral("/applications/tessaro-kinora.desktop");
 const QString kMimeType = QStringLiteral("application/x-tessaro-kinora");
 
-// Kinora's registration for a program file, as start-up makes it.
-FileType kinoraType(const QString& program, const QString& icon)
+// Kinora's registration for a program file, as a start makes it.
+FileType kinoraType(const QString& program)
 {
-    Verbs verbs;
-    verbs[0] = Verb{QStringLiteral("&Bearbeiten"), DesktopExecCommand(program, true)};
-    verbs[1] = Verb{QStringLiteral("&Kinora starten"), DesktopExecCommand(program, false)};
     MemoryRegistry registry(MemoryRegistry::Encoding::Utf8);
-    RegisterFileType(registry, QStringLiteral("knr"), QStringLiteral("Tessaro\\Kinora"), icon,
-                     kReplace, verbs, QStringLiteral("DVD-Info-Datei"));
+    WriteKinoraRegistration(registry, program);
     return FileType::fromRegistry(registry, QStringLiteral("knr"));
 }
 
-QString buildIcon()
+// A program file beside the icon the build copies next to the programs.
+QString builtProgram()
 {
-    return test::buildDir() + QStringLiteral("/KNR.ico");
+    return test::buildDir() + QStringLiteral("/kinora");
 }
 
 // The value of key in a group of a desktop entry, still escaped.
@@ -155,7 +154,7 @@ private slots:
     void filesAndContents()
     {
         TempHome home;
-        const FileType type = kinoraType(QStringLiteral("/opt/Kinora/kinora"), buildIcon());
+        const FileType type = kinoraType(builtProgram());
         QString error;
         QVERIFY2(home.integration().install(type, &error), qPrintable(error));
 
@@ -175,7 +174,7 @@ private slots:
                             "Version=1.4\n"
                             "Name=Kinora\n"
                             "Icon=tessaro-kinora\n"
-                            "Exec=\"/opt/Kinora/kinora\" %f\n"
+                            "Exec=\"" + builtProgram().toUtf8() + "\" %f\n"
                             "Terminal=false\n"
                             "MimeType=application/x-tessaro-kinora;\n"
                             "Categories=AudioVideo;Video;\n"
@@ -183,7 +182,7 @@ private slots:
                             "\n"
                             "[Desktop Action verb2]\n"
                             "Name=Kinora starten\n"
-                            "Exec=\"/opt/Kinora/kinora\"\n"));
+                            "Exec=\"" + builtProgram().toUtf8() + "\"\n"));
         QCOMPARE(readAll(home.config() + QStringLiteral("/mimeapps.list")),
                  QByteArray("[Default Applications]\n"
                             "application/x-tessaro-kinora=tessaro-kinora.desktop;\n"));
@@ -197,12 +196,14 @@ private slots:
             }
         }
 
-        // Every start replaces the files with the same content.
+        // The next start gives the same files and repairs damaged or missing ones.
         QStringList files = filesBelow(home.dir.path());
         files.sort();
         QList<QByteArray> contents;
         for (const QString& file : files)
             contents << readAll(file);
+        QVERIFY(writeAll(home.data() + kDesktopFile, "[Desktop Entry]\nExec=/x %f\n"));
+        QVERIFY(QFile::remove(home.data() + QStringLiteral("/mime/packages/tessaro-kinora.xml")));
         QVERIFY(home.integration().install(type));
         QStringList again = filesBelow(home.dir.path());
         again.sort();
@@ -218,7 +219,7 @@ private slots:
             QSKIP("xdg-utils and shared-mime-info are not installed");
         TempHome home;
         QVERIFY(home.integration().install(
-            kinoraType(QStringLiteral("/opt/Kinora/kinora"), buildIcon())));
+            kinoraType(QStringLiteral("/opt/Kinora/kinora"))));
         home.integration().runUpdateTools(DesktopIntegration::ToolRun::Wait);
         QVERIFY(QFile::exists(home.data() + QStringLiteral("/mime/mime.cache")));
 
@@ -266,7 +267,7 @@ private slots:
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner |
                                                    QFile::ExeOwner));
         QString error;
-        QVERIFY2(home.integration().install(kinoraType(program, buildIcon()), &error),
+        QVERIFY2(home.integration().install(kinoraType(program), &error),
                  qPrintable(error));
         const QString entryPath = home.data() + kDesktopFile;
         const QString entry = QString::fromUtf8(readAll(entryPath));
@@ -363,7 +364,7 @@ private slots:
         const DesktopIntegration integration(dataBlocked ? blocked : open,
                                              dataBlocked ? open : blocked);
         QString error;
-        QVERIFY(!integration.install(kinoraType(QStringLiteral("/opt/k"), buildIcon()), &error));
+        QVERIFY(!integration.install(kinoraType(QStringLiteral("/opt/k")), &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(filesBelow(dir.path()) == QStringList{blocker});
     }
@@ -377,6 +378,7 @@ private slots:
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "");
         registerFileTypeAtStart();
+        QThreadPool::globalInstance()->waitForDone();
         qputenv("PATH", path);
         const QString entry = QString::fromUtf8(readAll(home.data() + kDesktopFile));
         const QString program = QCoreApplication::applicationFilePath();
@@ -410,6 +412,7 @@ private slots:
         const QString cwd = QDir::currentPath();
         QDir::setCurrent(dir.path());
         registerFileTypeAtStart();
+        QThreadPool::globalInstance()->waitForDone();
         QDir::setCurrent(cwd);
         qputenv("HOME", home);
         QCOMPARE(filesBelow(dir.path()), QStringList{blocker});
@@ -418,7 +421,9 @@ private slots:
     // The installed files are the ones the registration writes for a program on the path.
     void shippedFilesMatchTheRegistration()
     {
-        const FileType type = kinoraType(QStringLiteral("kinora"), buildIcon());
+        FileType type = kinoraType(builtProgram());
+        type.verbs[0].command = DesktopExecCommand(QStringLiteral("kinora"), true);
+        type.verbs[1].command = DesktopExecCommand(QStringLiteral("kinora"), false);
         const QString resources = test::sourceDir() + QStringLiteral("/resources/");
         QCOMPARE(readAll(resources + QStringLiteral("tessaro-kinora.desktop")),
                  DesktopIntegration::desktopEntry(type));
@@ -477,12 +482,6 @@ private slots:
             installed << QDir(prefix.path()).relativeFilePath(file);
         installed.sort();
         QCOMPARE(installed, expected);
-    }
-
-    void cleanupTestCase()
-    {
-        qunsetenv("XDG_DATA_HOME");
-        qunsetenv("XDG_CONFIG_HOME");
     }
 };
 

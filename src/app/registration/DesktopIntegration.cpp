@@ -64,8 +64,14 @@ QString withoutAccelerator(const QString& caption)
     return text;
 }
 
+// Writes the file unless it holds exactly that already: every start rewrites the same
+// content, and an unchanged file is not worth the flush to disk.
 bool writeFile(const QString& path, const QByteArray& data, QString* error)
 {
+    QFile current(path);
+    if (current.size() == data.size() && current.open(QIODevice::ReadOnly) &&
+        current.readAll() == data)
+        return true;
     if (!QDir().mkpath(QFileInfo(path).path())) {
         if (error)
             *error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
