@@ -23,10 +23,9 @@ void registerFileTypeAtStart()
     // never runs while the application object goes away.
     static const bool waitsAtExit = (qAddPostRoutine(waitForRegistration), true);
     Q_UNUSED(waitsAtExit);
-    QThreadPool::globalInstance()->start(
-        [program = QCoreApplication::applicationFilePath()] {
-            RegisterKinoraFileType(program, DesktopIntegration::ToolRun::Detached);
-        });
+    QThreadPool::globalInstance()->start([program = QCoreApplication::applicationFilePath()] {
+        RegisterKinoraFileType(program, DesktopIntegration::ToolRun::Detached);
+    });
 }
 
 } // namespace kinora

@@ -60,8 +60,11 @@ QStringList splitExec(const QString& value, const QString& file)
             continue;
         }
         const QChar next = value[++i];
-        exec += next == u's' ? u' ' : next == u'n' ? u'\n' : next == u't' ? u'\t'
-              : next == u'r' ? u'\r' : next;
+        exec += next == u's'   ? u' '
+                : next == u'n' ? u'\n'
+                : next == u't' ? u'\t'
+                : next == u'r' ? u'\r'
+                               : next;
     }
     QStringList args;
     QString current;
@@ -174,7 +177,9 @@ private slots:
                             "Version=1.4\n"
                             "Name=Kinora\n"
                             "Icon=tessaro-kinora\n"
-                            "Exec=\"" + builtProgram().toUtf8() + "\" %f\n"
+                            "Exec=\"" +
+                            builtProgram().toUtf8() +
+                            "\" %f\n"
                             "Terminal=false\n"
                             "MimeType=application/x-tessaro-kinora;\n"
                             "Categories=AudioVideo;Video;\n"
@@ -182,15 +187,16 @@ private slots:
                             "\n"
                             "[Desktop Action verb2]\n"
                             "Name=Kinora starten\n"
-                            "Exec=\"" + builtProgram().toUtf8() + "\"\n"));
+                            "Exec=\"" +
+                            builtProgram().toUtf8() + "\"\n"));
         QCOMPARE(readAll(home.config() + QStringLiteral("/mimeapps.list")),
                  QByteArray("[Default Applications]\n"
                             "application/x-tessaro-kinora=tessaro-kinora.desktop;\n"));
         for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-            const QString folder =
-                home.data() + QStringLiteral("/icons/hicolor/%1x%1/").arg(size);
-            for (const QString& file : {QStringLiteral("apps/tessaro-kinora.png"),
-                                        QStringLiteral("mimetypes/application-x-tessaro-kinora.png")}) {
+            const QString folder = home.data() + QStringLiteral("/icons/hicolor/%1x%1/").arg(size);
+            for (const QString& file :
+                 {QStringLiteral("apps/tessaro-kinora.png"),
+                  QStringLiteral("mimetypes/application-x-tessaro-kinora.png")}) {
                 const QImage icon(folder + file);
                 QCOMPARE(icon.size(), QSize(size, size));
             }
@@ -218,8 +224,7 @@ private slots:
             QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
             QSKIP("xdg-utils and shared-mime-info are not installed");
         TempHome home;
-        QVERIFY(home.integration().install(
-            kinoraType(QStringLiteral("/opt/Kinora/kinora"))));
+        QVERIFY(home.integration().install(kinoraType(QStringLiteral("/opt/Kinora/kinora"))));
         home.integration().runUpdateTools(DesktopIntegration::ToolRun::Wait);
         QVERIFY(QFile::exists(home.data() + QStringLiteral("/mime/mime.cache")));
 
@@ -229,8 +234,8 @@ private slots:
         // The generic desktop asks file(1), which knows no user types; a GNOME session asks
         // the shared MIME database.
         env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("GNOME"));
-        QCOMPARE(run(QStringLiteral("xdg-mime"), {QStringLiteral("query"),
-                                                  QStringLiteral("filetype"), film}, env)
+        QCOMPARE(run(QStringLiteral("xdg-mime"),
+                     {QStringLiteral("query"), QStringLiteral("filetype"), film}, env)
                      .trimmed(),
                  kMimeType);
         QCOMPARE(run(QStringLiteral("xdg-mime"),
@@ -264,11 +269,10 @@ private slots:
         const QString program = programFolder + QStringLiteral("/kinora");
         // Writes each argument it gets, ended by a zero byte, to a file beside itself.
         QVERIFY(writeAll(program, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.args\"\n"));
-        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner |
-                                                   QFile::ExeOwner));
+        QVERIFY(
+            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QString error;
-        QVERIFY2(home.integration().install(kinoraType(program), &error),
-                 qPrintable(error));
+        QVERIFY2(home.integration().install(kinoraType(program), &error), qPrintable(error));
         const QString entryPath = home.data() + kDesktopFile;
         const QString entry = QString::fromUtf8(readAll(entryPath));
 
@@ -283,9 +287,8 @@ private slots:
         const QString file = home.dir.path() + QStringLiteral("/Mein \"Film\" $1.knr");
         const QStringList launcher =
             folder.contains(u'%') ? QStringList{QStringLiteral("env")} : QStringList();
-        const QStringList open =
-            splitExec(entryValue(entry, QStringLiteral("Desktop Entry"), QStringLiteral("Exec")),
-                      file);
+        const QStringList open = splitExec(
+            entryValue(entry, QStringLiteral("Desktop Entry"), QStringLiteral("Exec")), file);
         QCOMPARE(open, launcher + QStringList({program, file}));
         const QStringList start = splitExec(
             entryValue(entry, QStringLiteral("Desktop Action verb2"), QStringLiteral("Exec")),
@@ -303,9 +306,9 @@ private slots:
                 home.environment())
                 .contains(QStringLiteral("launch"))) {
             QFile::remove(args);
-            const QString output = run(QStringLiteral("gio"),
-                                       {QStringLiteral("launch"), entryPath, file},
-                                       home.environment());
+            const QString output =
+                run(QStringLiteral("gio"), {QStringLiteral("launch"), entryPath, file},
+                    home.environment());
             QTRY_COMPARE_WITH_TIMEOUT(readAll(args), (file + QChar(0)).toUtf8(), 10000);
             Q_UNUSED(output);
         }
@@ -319,8 +322,7 @@ private slots:
         QTest::newRow("no file") << QByteArray() << "[Default Applications]\n" + ours;
         QTest::newRow("other group only")
             << QByteArray("[Added Associations]\ntext/plain=gedit.desktop;")
-            << "[Added Associations]\ntext/plain=gedit.desktop;\n\n[Default Applications]\n" +
-                   ours;
+            << "[Added Associations]\ntext/plain=gedit.desktop;\n\n[Default Applications]\n" + ours;
         QTest::newRow("group with other types")
             << QByteArray("[Default Applications]\ntext/plain=gedit.desktop;\n\n[Other]\nx=y\n")
             << "[Default Applications]\n" + ours + "text/plain=gedit.desktop;\n\n[Other]\nx=y\n";
@@ -332,7 +334,8 @@ private slots:
             << QByteArray("[Removed Associations]\napplication/x-tessaro-kinora=x.desktop;\n"
                           "[Default Applications]\n")
             << "[Removed Associations]\napplication/x-tessaro-kinora=x.desktop;\n"
-               "[Default Applications]\n" + ours;
+               "[Default Applications]\n" +
+                   ours;
     }
 
     void mimeAppsKeepsEveryOtherLine()
@@ -382,10 +385,10 @@ private slots:
         qputenv("PATH", path);
         const QString entry = QString::fromUtf8(readAll(home.data() + kDesktopFile));
         const QString program = QCoreApplication::applicationFilePath();
-        QCOMPARE(splitExec(entryValue(entry, QStringLiteral("Desktop Entry"),
-                                      QStringLiteral("Exec")),
-                           QStringLiteral("/x.knr")),
-                 (QStringList{program, QStringLiteral("/x.knr")}));
+        QCOMPARE(
+            splitExec(entryValue(entry, QStringLiteral("Desktop Entry"), QStringLiteral("Exec")),
+                      QStringLiteral("/x.knr")),
+            (QStringList{program, QStringLiteral("/x.knr")}));
         QVERIFY(QFile::exists(home.config() + QStringLiteral("/mimeapps.list")));
     }
 
@@ -439,8 +442,8 @@ private slots:
         QTest::newRow("desktop entry") << QStringLiteral("desktop-file-validate") << QStringList()
                                        << QStringLiteral("tessaro-kinora.desktop");
         QTest::newRow("AppStream metainfo")
-            << QStringLiteral("appstreamcli") << QStringList{QStringLiteral("validate"),
-                                                             QStringLiteral("--no-net")}
+            << QStringLiteral("appstreamcli")
+            << QStringList{QStringLiteral("validate"), QStringLiteral("--no-net")}
             << QStringLiteral("de.tessaro.kinora.metainfo.xml");
     }
 
@@ -471,7 +474,8 @@ private slots:
             QStringLiteral("bin/kinora-cli"),
             QStringLiteral("share/applications/tessaro-kinora.desktop"),
             QStringLiteral("share/icons/hicolor/256x256/apps/tessaro-kinora.png"),
-            QStringLiteral("share/icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png"),
+            QStringLiteral(
+                "share/icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png"),
             QStringLiteral("share/metainfo/de.tessaro.kinora.metainfo.xml"),
             QStringLiteral("share/mime/packages/tessaro-kinora.xml"),
         };

@@ -135,8 +135,8 @@ private slots:
         QTest::addColumn<bool>("deleted");
         QTest::newRow("leaf") << QStringLiteral("Tessaro\\Kinora\\DefaultIcon") << true;
         QTest::newRow("leaf, other case") << QStringLiteral("tessaro\\KINORA\\defaulticon") << true;
-        QTest::newRow("leaf, trailing separator") << QStringLiteral("Tessaro\\Kinora\\DefaultIcon\\")
-                                                  << true;
+        QTest::newRow("leaf, trailing separator")
+            << QStringLiteral("Tessaro\\Kinora\\DefaultIcon\\") << true;
         QTest::newRow("class key with sub-keys") << kClass << false;
         QTest::newRow("verb key with its command") << VerbKey(kClass, 1) << false;
         QTest::newRow("empty level") << QStringLiteral("Tessaro\\\\Kinora") << false;
@@ -177,13 +177,15 @@ private slots:
         QTest::addColumn<QByteArray>("stored");
         const auto ansi = MemoryRegistry::Encoding::Cp1252;
         QTest::newRow("string in Windows-1252 with its zero")
-            << ansi << kRegSz << QVariant(QStringLiteral("Bär €映")) << QByteArray("B\xE4r \x80?\0", 7);
+            << ansi << kRegSz << QVariant(QStringLiteral("Bär €映"))
+            << QByteArray("B\xE4r \x80?\0", 7);
         QTest::newRow("string in UTF-8 keeps every letter")
             << MemoryRegistry::Encoding::Utf8 << kRegSz << QVariant(QStringLiteral("Bär 映"))
             << QByteArray("B\xC3\xA4r \xE6\x98\xA0\0", 9);
-        QTest::newRow("empty string") << ansi << kRegSz << QVariant(QString()) << QByteArray("\0", 1);
-        QTest::newRow("dword little-endian") << ansi << kRegDword << QVariant(0x01020304)
-                                             << QByteArray("\x04\x03\x02\x01", 4);
+        QTest::newRow("empty string")
+            << ansi << kRegSz << QVariant(QString()) << QByteArray("\0", 1);
+        QTest::newRow("dword little-endian")
+            << ansi << kRegDword << QVariant(0x01020304) << QByteArray("\x04\x03\x02\x01", 4);
         QTest::newRow("dword from text") << ansi << kRegDword << QVariant(QStringLiteral(" 12abc"))
                                          << QByteArray("\x0C\0\0\0", 4);
         QTest::newRow("binary type writes nothing")

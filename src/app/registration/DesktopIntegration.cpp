@@ -186,23 +186,24 @@ QByteArray DesktopIntegration::desktopEntry(const FileType& type)
     for (int slot : verbSlots.mid(1)) {
         const Verb& verb = type.verbs[slot - 1];
         actions += QStringLiteral("verb%1;").arg(slot);
-        actionGroups += QStringLiteral("\n[Desktop Action verb%1]\nName=%2\nExec=%3\n")
-                            .arg(slot)
-                            .arg(desktopValue(withoutAccelerator(verb.caption)),
-                                 desktopValue(verb.command));
+        actionGroups +=
+            QStringLiteral("\n[Desktop Action verb%1]\nName=%2\nExec=%3\n")
+                .arg(slot)
+                .arg(desktopValue(withoutAccelerator(verb.caption)), desktopValue(verb.command));
     }
 
-    QString entry = QStringLiteral("[Desktop Entry]\n"
-                                   "Type=Application\n"
-                                   "Version=1.4\n"
-                                   "Name=%1\n"
-                                   "Icon=%2\n"
-                                   "Exec=%3\n"
-                                   "Terminal=false\n"
-                                   "MimeType=%4;\n"
-                                   "Categories=AudioVideo;Video;\n")
-                        .arg(desktopValue(type.appName()), type.id(),
-                             desktopValue(type.verbs[verbSlots.first() - 1].command), type.mimeType());
+    QString entry =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Version=1.4\n"
+                       "Name=%1\n"
+                       "Icon=%2\n"
+                       "Exec=%3\n"
+                       "Terminal=false\n"
+                       "MimeType=%4;\n"
+                       "Categories=AudioVideo;Video;\n")
+            .arg(desktopValue(type.appName()), type.id(),
+                 desktopValue(type.verbs[verbSlots.first() - 1].command), type.mimeType());
     if (!actions.isEmpty())
         entry += QStringLiteral("Actions=") + actions + u'\n' + actionGroups;
     return entry.toUtf8();
@@ -306,8 +307,8 @@ bool DesktopIntegration::install(const FileType& type, QString* error) const
            writeFile(m_dataHome + QStringLiteral("/applications/") + type.id() +
                          QStringLiteral(".desktop"),
                      entry, error) &&
-           writeFile(mimeAppsPath,
-                     mergeMimeApps(mimeApps, type.mimeType(), type.id() + ".desktop"), error);
+           writeFile(mimeAppsPath, mergeMimeApps(mimeApps, type.mimeType(), type.id() + ".desktop"),
+                     error);
 }
 
 void DesktopIntegration::runUpdateTools(ToolRun run) const

@@ -35,8 +35,7 @@ void WriteKinoraRegistration(Registry& registry, const QString& programFile)
     Verbs verbs;
     verbs[0] = Verb{QStringLiteral("&Bearbeiten"), VerbCommand(programPath, true)};
     verbs[1] = Verb{QStringLiteral("&Kinora starten"), VerbCommand(programPath, false)};
-    RegisterFileType(registry, kExtension,
-                     QStringLiteral("Tessaro\\Kinora"),
+    RegisterFileType(registry, kExtension, QStringLiteral("Tessaro\\Kinora"),
                      QDir::toNativeSeparators(folder + QStringLiteral("/KNR.ico")), kReplace, verbs,
                      QStringLiteral("DVD-Info-Datei"));
 }
@@ -62,8 +61,7 @@ void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::Tool
     WriteKinoraRegistration(registry, programFile);
     const DesktopIntegration desktop = DesktopIntegration::fromEnvironment();
     QString error;
-    if (!desktop.install(
-            FileType::fromRegistry(registry, kExtension), &error)) {
+    if (!desktop.install(FileType::fromRegistry(registry, kExtension), &error)) {
         qWarning().noquote() << "Kinora: Dateityp nicht registriert:" << error;
         return;
     }

@@ -48,7 +48,7 @@ private:
     };
     struct KeyData
     {
-        QString path; // as first created
+        QString path;                // as first created
         QMap<QString, Value> values; // by case-folded name
     };
     using Tree = QMap<QString, KeyData>; // by case-folded path

@@ -19,9 +19,9 @@ long WindowsRegistry::createKey(Key root, const QString& path, quint32 access, K
 {
     const QByteArray ansiPath = ToCp1252(path);
     HKEY created = nullptr;
-    const LONG result = RegCreateKeyExA(toHandle(root), ansiPath.constData(), 0, nullptr,
-                                        REG_OPTION_NON_VOLATILE, access, nullptr, &created,
-                                        nullptr);
+    const LONG result =
+        RegCreateKeyExA(toHandle(root), ansiPath.constData(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        access, nullptr, &created, nullptr);
     if (result == ERROR_SUCCESS)
         *key = reinterpret_cast<Key>(created);
     return result;
