@@ -1,6 +1,5 @@
 #include "app/registration/DesktopIntegration.h"
 
-#include "app/registration/MemoryRegistry.h"
 #include "store/AtomicWrite.h"
 
 #include <QBuffer>
@@ -12,6 +11,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace kinora {
 
@@ -64,6 +64,16 @@ QString withoutAccelerator(const QString& caption)
     return text;
 }
 
+bool makeFolder(const QString& folder, QString* error)
+{
+    if (QDir().mkpath(folder))
+        return true;
+    if (error)
+        *error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
+                     .arg(QDir::toNativeSeparators(folder));
+    return false;
+}
+
 // Writes the file unless it holds exactly that already: every start rewrites the same
 // content, and an unchanged file is not worth the flush to disk.
 bool writeFile(const QString& path, const QByteArray& data, QString* error)
@@ -72,13 +82,7 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error)
     if (current.size() == data.size() && current.open(QIODevice::ReadOnly) &&
         current.readAll() == data)
         return true;
-    if (!QDir().mkpath(QFileInfo(path).path())) {
-        if (error)
-            *error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
-                         .arg(QDir::toNativeSeparators(QFileInfo(path).path()));
-        return false;
-    }
-    return WriteFileAtomically(path, data, error);
+    return makeFolder(QFileInfo(path).path(), error) && WriteFileAtomically(path, data, error);
 }
 
 QByteArray pngData(const QImage& image)
@@ -91,52 +95,6 @@ QByteArray pngData(const QImage& image)
 }
 
 } // namespace
-
-FileType FileType::fromRegistry(const MemoryRegistry& registry, const QString& extension)
-{
-    FileType type;
-    type.extension = extension;
-    type.className = registry.defaultValue(u'.' + extension);
-    if (type.className.isEmpty())
-        return type;
-    type.description = registry.defaultValue(type.className);
-    type.iconPath = registry.defaultValue(type.className + QStringLiteral("\\DefaultIcon"));
-    for (int slot = 1; slot <= kVerbCount; ++slot) {
-        type.verbs[slot - 1] = Verb{registry.defaultValue(VerbKey(type.className, slot)),
-                                    registry.defaultValue(VerbCommandKey(type.className, slot))};
-    }
-    return type;
-}
-
-QString FileType::id() const
-{
-    QString id;
-    for (const QChar c : className.toLower()) {
-        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
-        if (plain)
-            id += c;
-        else if (!id.isEmpty() && !id.endsWith(u'-'))
-            id += u'-';
-    }
-    while (id.endsWith(u'-'))
-        id.chop(1);
-    return id;
-}
-
-QString FileType::mimeType() const
-{
-    return QStringLiteral("application/x-") + id();
-}
-
-QString FileType::mimeIconName() const
-{
-    return QStringLiteral("application-x-") + id();
-}
-
-QString FileType::appName() const
-{
-    return className.section(u'\\', -1);
-}
 
 DesktopIntegration::DesktopIntegration(const QString& dataHome, const QString& configHome)
     : m_dataHome(dataHome), m_configHome(configHome)
@@ -285,14 +243,8 @@ bool DesktopIntegration::install(const FileType& type, QString* error) const
             *error = QStringLiteral("Es gibt keinen Benutzerordner für die Einträge.");
         return false;
     }
-    for (const QString& folder : {m_dataHome, m_configHome}) {
-        if (!QDir().mkpath(folder)) {
-            if (error)
-                *error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
-                             .arg(QDir::toNativeSeparators(folder));
-            return false;
-        }
-    }
+    if (!makeFolder(m_dataHome, error) || !makeFolder(m_configHome, error))
+        return false;
 
     const QString mimeAppsPath = m_configHome + QStringLiteral("/mimeapps.list");
     QFile mimeAppsFile(mimeAppsPath);

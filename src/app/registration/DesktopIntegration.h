@@ -1,32 +1,11 @@
 #pragma once
 
-#include "app/registration/FileTypeRegistration.h"
+#include "app/registration/FileType.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace kinora {
-
-class MemoryRegistry;
-
-// The file type as a registration leaves it under HKEY_CLASSES_ROOT.
-struct FileType
-{
-    QString extension;
-    QString className;
-    QString description;
-    QString iconPath;
-    Verbs verbs;
-
-    // Reads the registration of "." + extension back; className stays empty when there is none.
-    static FileType fromRegistry(const MemoryRegistry& registry, const QString& extension);
-
-    // Names on the desktop side, made from the class name ("Tessaro\Kinora"):
-    QString id() const;           // "tessaro-kinora": desktop entry, icon, shared-mime package
-    QString mimeType() const;     // "application/x-tessaro-kinora"
-    QString mimeIconName() const; // "application-x-tessaro-kinora"
-    QString appName() const;      // "Kinora", the class name's last level
-};
 
 // The freedesktop counterpart of the file-type registration, written below the user's own
 // data and configuration folders (never system folders) and replaced at every run:
@@ -44,9 +23,6 @@ public:
     // XDG_DATA_HOME and XDG_CONFIG_HOME, or their defaults below HOME; a relative setting
     // counts as unset. Both empty when there is no home folder.
     static DesktopIntegration fromEnvironment();
-
-    QString dataHome() const { return m_dataHome; }
-    QString configHome() const { return m_configHome; }
 
     // Writes every file; false with a German reason when a folder or file cannot be written
     // or the type has no verb. Nothing is written when the folders cannot be made.
