@@ -428,6 +428,7 @@ private slots:
                                     QStringLiteral("--prefix"), prefix.path()},
                                    QProcessEnvironment::systemEnvironment(), &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(output));
+        // Other parts of the build may install more.
         QStringList expected = {
             QStringLiteral("bin/kinora-cli"),
             QStringLiteral("share/applications/tessaro-kinora.desktop"),
@@ -438,12 +439,12 @@ private slots:
             QStringLiteral("share/mime/packages/tessaro-kinora.xml"),
         };
         if (QFile::exists(test::buildDir() + QStringLiteral("/kinora")))
-            expected.prepend(QStringLiteral("bin/kinora"));
+            expected << QStringLiteral("bin/kinora");
         QStringList installed;
         for (const QString& file : filesBelow(prefix.path()))
             installed << QDir(prefix.path()).relativeFilePath(file);
-        installed.sort();
-        QCOMPARE(installed, expected);
+        for (const QString& file : expected)
+            QVERIFY2(installed.contains(file), qPrintable(file));
 
         // The desktop entry equals a validated one (above); the metainfo is checked here.
         if (QStandardPaths::findExecutable(QStringLiteral("appstreamcli")).isEmpty())

@@ -25,10 +25,10 @@ const QString kExtension = QStringLiteral("knr");
 void WriteKinoraRegistration(Registry& registry, const QString& programFile)
 {
     const QFileInfo program(programFile);
-    const QString folder = program.absolutePath();
+    const QDir folder = program.absoluteDir();
 #ifdef Q_OS_WIN
     // The shell runs "folder\name" with or without ".exe".
-    const QString programPath = folder + u'/' + program.completeBaseName();
+    const QString programPath = folder.filePath(program.completeBaseName());
 #else
     const QString programPath = program.absoluteFilePath();
 #endif
@@ -36,8 +36,8 @@ void WriteKinoraRegistration(Registry& registry, const QString& programFile)
     verbs[0] = Verb{QStringLiteral("&Bearbeiten"), VerbCommand(programPath, true)};
     verbs[1] = Verb{QStringLiteral("&Kinora starten"), VerbCommand(programPath, false)};
     RegisterFileType(registry, kExtension, QStringLiteral("Tessaro\\Kinora"),
-                     QDir::toNativeSeparators(folder + QStringLiteral("/KNR.ico")), kReplace, verbs,
-                     QStringLiteral("DVD-Info-Datei"));
+                     QDir::toNativeSeparators(folder.filePath(QStringLiteral("KNR.ico"))), kReplace,
+                     verbs, QStringLiteral("DVD-Info-Datei"));
 }
 
 void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::ToolRun run)

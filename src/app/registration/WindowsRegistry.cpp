@@ -8,9 +8,11 @@ namespace kinora {
 
 namespace {
 
+// The predefined root keys are sign-extended on 64-bit Windows (HKEY_CLASSES_ROOT is
+// 0xFFFFFFFF80000000 there), so the plain value 0x80000000 is mapped, not cast.
 HKEY toHandle(Registry::Key key)
 {
-    return reinterpret_cast<HKEY>(key);
+    return key == kClassesRoot ? HKEY_CLASSES_ROOT : reinterpret_cast<HKEY>(key);
 }
 
 } // namespace
