@@ -42,6 +42,9 @@ void WriteKinoraRegistration(Registry& registry, const QString& programFile)
 
 void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::ToolRun run)
 {
+    // Without the program's own path (no application object yet) there is nothing to name.
+    if (programFile.isEmpty())
+        return;
 #ifdef Q_OS_WIN
     Q_UNUSED(run);
     // The registry's ANSI functions cannot carry letters outside Windows-1252; a command
