@@ -460,4 +460,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestDesktopIntegration)
-#include "TestDesktopIntegration.moc"
+#include "tst_desktopintegration.moc"

@@ -233,4 +233,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestFileTypeRegistration)
-#include "TestFileTypeRegistration.moc"
+#include "tst_filetyperegistration.moc"
