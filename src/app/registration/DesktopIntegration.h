@@ -8,7 +8,8 @@
 namespace kinora {
 
 // The freedesktop counterpart of the file-type registration, written below the user's own
-// data and configuration folders (never system folders) and replaced at every run:
+// data and configuration folders (never system folders) and renewed at every run, so a
+// damaged or deleted file comes back:
 //   DATA/mime/packages/ID.xml           the type: its "*.ext" glob, comment and icon
 //   DATA/icons/hicolor/NxN/apps/ID.png  and .../mimetypes/MIMEICON.png from the icon file
 //   DATA/applications/ID.desktop        the program: the first verb opens a file (Exec),
