@@ -155,6 +155,19 @@ private slots:
         QCOMPARE(column(model, 0), QStringList({"b", "c"}));
     }
 
+    // The earlier copy of a file is replaced while the later one is the only row listed.
+    void aFormerDuplicateIsListedOnceItsTwinChanges()
+    {
+        FilmCollection collection;
+        collection.setFilms({film("Alien", {}, 0, "/x/a.knr"), film("Xanadu"), film("Alien", {}, 0, "/x/a.knr")});
+        FilmListModel model;
+        model.rebuild(collection, {2});
+        QCOMPARE(model.rowCount(), 0);
+        collection.replace(0, film("Casablanca"));
+        model.rebuild(collection, {2});
+        QCOMPARE(column(model, 0), QStringList({"Alien"}));
+    }
+
     void untitledAndDuplicateFilesAreLeftOut()
     {
         FilmCollection collection;
