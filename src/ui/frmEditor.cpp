@@ -65,8 +65,10 @@ void frmEditor::setRecord(const FilmRecord& record)
     ui->txtGenere->setEditText(record.Genre);
     ui->Text1->setText(record.OrigTitle);
     ui->Text2->setText(QString::number(record.Rating));
-    for (QLineEdit* edit : findChildren<QLineEdit*>())
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
         edit->setModified(false);
+        edit->setCursorPosition(0); // long texts show their beginning
+    }
     for (QPlainTextEdit* box : findChildren<QPlainTextEdit*>())
         box->document()->setModified(false);
 }

@@ -64,7 +64,9 @@ private slots:
         bool mainWindowSeen = true;
         onModalDialog([&](QDialog* d) {
             mainWindowSeen = anyVisibleTopLevel("frmMain") || anyVisibleTopLevel("frmSplash");
-            QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), " 2");
+            auto* title = d->findChild<QLineEdit*>("txtTitle");
+            title->end(false);
+            QTest::keyClicks(title, " 2");
             d->findChild<QPushButton*>("Command8")->click();
         });
         QCOMPARE(Main({"kinora", info}), 0);

@@ -37,12 +37,19 @@ const char* const kTextControls[] = {"txtTitle", "Text1", "txtReg", "txtCountry"
 
 void typeEverywhere(QDialog* dialog)
 {
-    for (const char* name : kTextControls)
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(name), "zz");
+    for (const char* name : kTextControls) {
+        auto* edit = dialog->findChild<QLineEdit*>(name);
+        QCOMPARE(edit->cursorPosition(), 0); // long texts show their beginning
+        edit->end(false);
+        QTest::keyClicks(edit, "zz");
+    }
     for (const char* name : {"txtActors", "txtDescript"})
         QTest::keyClicks(dialog->findChild<QPlainTextEdit*>(name), "zz");
-    for (const char* name : {"txtGenere", "txtDiskDesc"})
-        QTest::keyClicks(dialog->findChild<QComboBox*>(name)->lineEdit(), "zz");
+    for (const char* name : {"txtGenere", "txtDiskDesc"}) {
+        QLineEdit* edit = dialog->findChild<QComboBox*>(name)->lineEdit();
+        edit->end(false);
+        QTest::keyClicks(edit, "zz");
+    }
 }
 
 QString focusName()
