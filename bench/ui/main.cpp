@@ -22,9 +22,9 @@ using namespace kinora;
 
 namespace {
 
-const QStringList kWords = {"Nacht", "Sommer", "Berg", "Fluss", "Stadt", "Liebe", "Krieg",
-                            "Spiel", "Traum", "Reise", "Stern", "Meer", "Wald", "Zug", "Uhr",
-                            "Schatten", "Licht", "Winter", "Herz", "Feuer"};
+const QStringList kWords = {"Nacht", "Sommer",   "Berg",  "Fluss",  "Stadt", "Liebe", "Krieg",
+                            "Spiel", "Traum",    "Reise", "Stern",  "Meer",  "Wald",  "Zug",
+                            "Uhr",   "Schatten", "Licht", "Winter", "Herz",  "Feuer"};
 const QStringList kGenres = {"Drama", "Komödie", "Thriller", "Krimi", "Abenteuer", "Animation"};
 const QStringList kCountries = {"Deutschland", "Frankreich", "USA", "Italien", "Japan", "Polen"};
 
@@ -71,8 +71,9 @@ KeystrokeTimes timeKeystrokes(int films, const QString& folder)
     frmMain window(collection);
     window.show();
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text1"));
-    const QStringList typed = {"s", "so", "som", "somm", "somme", "sommer", "sommer ", "sommer d",
-                               "sommer de", "", "n", "na", "nac", "nach", "nacht", ""};
+    const QStringList typed = {"s",       "so",       "som",       "somm", "somme", "sommer",
+                               "sommer ", "sommer d", "sommer de", "",     "n",     "na",
+                               "nac",     "nach",     "nacht",     ""};
     // The first row's details read its info file: give each first row a real one.
     for (const QString& text : typed) {
         box->setText(text);

@@ -187,7 +187,9 @@ void FilmListModel::rankElements()
             numbers.push_back(m_sortColumn == RatingColumn ? double(e.rating)
                                                            : ParseLeadingNumber(e.year));
         compare = [&](int a, int b) {
-            return numbers[size_t(a)] < numbers[size_t(b)] ? -1 : numbers[size_t(a)] > numbers[size_t(b)];
+            return numbers[size_t(a)] < numbers[size_t(b)]
+                       ? -1
+                       : numbers[size_t(a)] > numbers[size_t(b)];
         };
     } else {
         keys.reserve(n);
@@ -198,7 +200,8 @@ void FilmListModel::rankElements()
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
     m_rank.assign(n, 0);
     for (size_t k = 1; k < n; ++k)
-        m_rank[size_t(order[k])] = m_rank[size_t(order[k - 1])] + (compare(order[k - 1], order[k]) != 0);
+        m_rank[size_t(order[k])] =
+            m_rank[size_t(order[k - 1])] + (compare(order[k - 1], order[k]) != 0);
     m_rankColumn = m_sortColumn;
 }
 

@@ -64,12 +64,12 @@ private:
     void rankElements();
     void sortRows();
 
-    std::vector<Entry> m_entries;  // by collection index
-    std::vector<int> m_rows;       // collection indexes of the listed films
+    std::vector<Entry> m_entries; // by collection index
+    std::vector<int> m_rows;      // collection indexes of the listed films
     int m_sortColumn = NameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QCollator m_collator;
-    std::vector<int> m_rank;       // by collection index, for m_rankColumn
+    std::vector<int> m_rank; // by collection index, for m_rankColumn
     int m_rankColumn = -1;
     QIcon m_rowIcon;
 };

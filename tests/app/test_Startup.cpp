@@ -84,8 +84,8 @@ private slots:
     void editModeCancelWritesNothing()
     {
         QFETCH(bool, exists);
-        const QString info = exists ? storeFilm(home(), "Alien", film("Alien"))
-                                    : home() + "/Neu.knr";
+        const QString info =
+            exists ? storeFilm(home(), "Alien", film("Alien")) : home() + "/Neu.knr";
         const QByteArray before = readAll(info);
         onModalDialog([](QDialog* d) {
             QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), "x");
