@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 using namespace kinora;
 
@@ -102,16 +103,32 @@ KeystrokeTimes timeKeystrokes(int films, const QString& folder)
     return {median(search), median(rebuild), median(repaint)};
 }
 
-// Start-up of the real program on a program folder holding films info files.
-double timeStartup(const QString& kinora, const QString& home, int films)
+double childCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+struct StartupTimes
+{
+    double wall, cpu;
+};
+
+// Start-up of the real program on a program folder holding films info files: wall time
+// until the list is filled, and the CPU time of the whole run (closing included), which
+// tells a busy machine from a slow program.
+StartupTimes timeStartup(const QString& kinora, const QString& home, int films)
 {
     for (int i = 0; i < films; ++i) {
         const FilmRecord f = syntheticFilm(i, home);
         QDir().mkpath(QFileInfo(f.FilePath).path());
         WriteInfoFile(f.FilePath, f);
     }
-    std::vector<double> runs;
+    std::vector<double> runs, cpu;
     for (int run = 0; run < 3; ++run) {
+        const double cpuBefore = childCpuMs();
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("KINORA_HOME", home);
@@ -131,11 +148,12 @@ double timeStartup(const QString& kinora, const QString& home, int films)
         process.waitForFinished(60000);
         if (ready < 0) {
             std::fprintf(stderr, "kinora-bench-ui: %s did not report ready\n", qPrintable(kinora));
-            return -1;
+            return {-1, -1};
         }
         runs.push_back(ready);
+        cpu.push_back(childCpuMs() - cpuBefore);
     }
-    return median(runs);
+    return {median(runs), median(cpu)};
 }
 
 } // namespace
@@ -163,7 +181,9 @@ int main(int argc, char* argv[])
     }
     const QString kinora = QCoreApplication::applicationDirPath() + QStringLiteral("/kinora");
     QTemporaryDir home;
-    const double startup = timeStartup(kinora, home.path(), 10000);
-    std::printf("%-44s %12.0f %12.0f\n", "start-up to full list, 10000 films", startup, 1500.0);
-    return startup < 0 ? 1 : 0;
+    const StartupTimes startup = timeStartup(kinora, home.path(), 10000);
+    std::printf("%-44s %12.0f %12.0f\n", "start-up to full list, 10000 films", startup.wall,
+                1500.0);
+    std::printf("%-44s %12.0f %12s\n", "  CPU of that run (closing included)", startup.cpu, "");
+    return startup.wall < 0 ? 1 : 0;
 }
