@@ -54,6 +54,9 @@ private slots:
         m_home = std::make_unique<QTemporaryDir>();
         QVERIFY(m_home->isValid());
         qputenv("KINORA_HOME", home().toUtf8());
+        // A normal start registers the file type with the desktop: keep that in the test.
+        qputenv("XDG_DATA_HOME", (home() + "/xdg-data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home() + "/xdg-config").toUtf8());
         qunsetenv("KINORA_EXIT_AFTER_START");
     }
     void cleanup() { m_home.reset(); }
