@@ -25,6 +25,7 @@ test: build
 
 bench: build
 	$(BUILD)/kinora-bench
+	$(BUILD)/kinora-bench-ui
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD) $(PORT)
