@@ -11,5 +11,6 @@ int runWrite(const QStringList& args);
 int runList(const QStringList& args);
 int runSearch(const QStringList& args);
 int runExport(const QStringList& args);
+int runReload(const QStringList& args);
 
 } // namespace kinora::cli

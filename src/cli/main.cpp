@@ -24,6 +24,8 @@ const Command kCommands[] = {
     {"list", "list                       alle Filme des Programmordners als JSON-Zeilen", runList},
     {"search", "search TEXT                Indexliste der passenden Filme (0|3|7|)", runSearch},
     {"export", "export --format csv|json [--output DATEI]   alle Filme exportieren", runExport},
+    {"reload", "reload                     die Daten aller Filme neu von der Film-Website laden",
+     runReload},
 };
 
 QString usage()
