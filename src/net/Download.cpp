@@ -115,11 +115,11 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
     }
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.contentType = reply->rawHeader("Content-Type");
+    if (failure.isEmpty() && result.httpStatus != 0 &&
+        (result.httpStatus < 200 || result.httpStatus > 299))
+        failure = QStringLiteral("Der Server antwortet mit dem Status %1.").arg(result.httpStatus);
     if (failure.isEmpty() && reply->error() != QNetworkReply::NoError)
-        failure = QStringLiteral("Die Seite konnte nicht geladen werden: %1")
-                      .arg(reply->errorString());
-    if (failure.isEmpty() && (result.httpStatus < 200 || result.httpStatus > 299))
-        failure = QStringLiteral("Die Seite antwortet mit dem Status %1.").arg(result.httpStatus);
+        failure = reply->errorString();
     // The handlers above refer to locals of this function: no signal may reach them after
     // it returns.
     reply->disconnect();

@@ -51,6 +51,7 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
     const bool hadCover = QFileInfo::exists(coverPath);
     if (!overwrite && (hadInfo || hadCover)) {
         result.error = QStringLiteral("Im Ordner „%1“ ist schon ein Film gespeichert.").arg(folder);
+        result.alreadyStored = true;
         return result;
     }
 

@@ -16,6 +16,9 @@ struct StoreFilmResult
     QString infoPath;  // FilmFolder(name)/name.knr
     QString coverPath; // FilmFolder(name)/name.jpg, empty when the film has no cover
     QString error;     // German reason when !ok
+    // The film folder holds a film already and overwrite was false: a caller may ask the user
+    // and call again with overwrite.
+    bool alreadyStored = false;
 };
 
 // name = SafeFileName(record.Title). Creates DataDir() and FilmFolder(name), writes the info
