@@ -40,6 +40,8 @@ void frmDataReloader::showEvent(QShowEvent* event)
 
 void frmDataReloader::Reload_all_Data()
 {
+    // No film is shown as fetched before the first one starts.
+    ui->ProgressBar1->reset();
     m_running = true;
     m_reloader->run();
     m_running = false;
@@ -64,9 +66,9 @@ void frmDataReloader::reject()
 
 void frmDataReloader::showProgress(int index, int filmCount, const QString& caption)
 {
+    ui->Label2->setText(caption);
     ui->ProgressBar1->setMaximum(filmCount);
     ui->ProgressBar1->setValue(index);
-    ui->Label2->setText(caption);
 }
 
 void frmDataReloader::showCover(const QByteArray& cover)
