@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Starts Kinora on the demo library (build/demo), filled with invented films on first run.
+# Starts the local film site and Kinora on the demo library (build/demo), which is filled
+# with films imported from the site on first run. The site stops when Kinora ends.
 set -euo pipefail
 build=${1:-build}
 port=${2:-8437}
 demo="$PWD/$build/demo"
 mkdir -p "$demo"
+source scripts/filmsite.sh
+start_filmsite "$build" "$port"
 bash scripts/prepare-demo.sh "$build" "$demo"
 export KINORA_HOME="$demo"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -17,4 +20,4 @@ MSG
   "$build/kinora-cli" list | cut -c1-120
   exit 0
 fi
-exec "$build/kinora"
+"$build/kinora"

@@ -46,8 +46,8 @@ int runSiteSearch(const QStringList& args)
                                    QStringLiteral("TEXT"));
     const QCommandLineOption genre(QStringLiteral("genre"), QStringLiteral("Genre (leer: „-“)"),
                                    QStringLiteral("TEXT"));
-    const QCommandLineOption country(QStringLiteral("country"),
-                                     QStringLiteral("Land (leer: „-“)"), QStringLiteral("TEXT"));
+    const QCommandLineOption country(QStringLiteral("country"), QStringLiteral("Land (leer: „-“)"),
+                                     QStringLiteral("TEXT"));
     const QCommandLineOption director(QStringLiteral("director"), QStringLiteral("Regie"),
                                       QStringLiteral("TEXT"));
     const QCommandLineOption actor(QStringLiteral("actor"), QStringLiteral("Darsteller"),
@@ -131,8 +131,12 @@ int runImport(const QStringList& args)
         !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
         return code;
 
+    const QString line = parser.positionalArguments().at(0);
+    QString error;
+    if (StorageName(TitleFromLine(line), &error).isEmpty())
+        return fail(error);
     ScrapeResult result;
-    if (!scrapeLine(parser.positionalArguments().at(0), &result, &code))
+    if (!scrapeLine(line, &result, &code))
         return code;
     result.record.DiskDesc = parser.value(diskOption);
     const StoreFilmResult stored =

@@ -3,7 +3,6 @@
 #include "store/AtomicWrite.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 
@@ -52,14 +51,6 @@ CoverPicture CoverPicture::fromImage(const QImage& image)
     if (!cover.m_jpeg.isEmpty())
         cover.m_image = image;
     return cover;
-}
-
-CoverPicture CoverPicture::fromFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return CoverPicture();
-    return fromBytes(file.readAll());
 }
 
 bool CoverPicture::save(const QString& path, QString* error) const

@@ -17,8 +17,6 @@ public:
     // Null when the bytes are not a readable picture.
     static CoverPicture fromBytes(const QByteArray& bytes);
     static CoverPicture fromImage(const QImage& image);
-    // Null when the file is missing or not a readable picture.
-    static CoverPicture fromFile(const QString& path);
 
     bool isNull() const { return m_image.isNull(); }
     const QImage& image() const { return m_image; }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -17,6 +18,26 @@ namespace kinora {
 namespace {
 
 std::atomic<int> g_timeoutMs{0};
+
+QString describeError(QNetworkReply::NetworkError error, int httpStatus, const QString& detail)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Die Filmseite ist nicht erreichbar (Verbindung abgelehnt).");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("Der Server der Filmseite wurde nicht gefunden.");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("Der Server hat die Verbindung vorzeitig beendet.");
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError:
+        return QStringLiteral("Die Seite leitet zu oft oder unsicher weiter.");
+    default:
+        break;
+    }
+    if (httpStatus != 0 && (httpStatus < 200 || httpStatus > 299))
+        return QStringLiteral("Der Server antwortet mit dem Status %1.").arg(httpStatus);
+    return QStringLiteral("Die Seite konnte nicht geladen werden (%1).").arg(detail);
+}
 
 } // namespace
 
@@ -101,7 +122,8 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, reply, [&] {
-        abortWith(QStringLiteral("Zeitüberschreitung nach %1 s.").arg(timeoutMs / 1000.0));
+        abortWith(QStringLiteral("Zeitüberschreitung nach %1 s.")
+                      .arg(QLocale(QLocale::German).toString(timeoutMs / 1000.0)));
     });
     timer.start(timeoutMs);
     if (!reply->isFinished())
@@ -115,11 +137,10 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
     }
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.contentType = reply->rawHeader("Content-Type");
-    if (failure.isEmpty() && result.httpStatus != 0 &&
-        (result.httpStatus < 200 || result.httpStatus > 299))
-        failure = QStringLiteral("Der Server antwortet mit dem Status %1.").arg(result.httpStatus);
     if (failure.isEmpty() && reply->error() != QNetworkReply::NoError)
-        failure = reply->errorString();
+        failure = describeError(reply->error(), result.httpStatus, reply->errorString());
+    if (failure.isEmpty() && (result.httpStatus < 200 || result.httpStatus > 299))
+        failure = QStringLiteral("Der Server antwortet mit dem Status %1.").arg(result.httpStatus);
     // The handlers above refer to locals of this function: no signal may reach them after
     // it returns.
     reply->disconnect();

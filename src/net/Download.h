@@ -28,10 +28,10 @@ struct DownloadOptions
 struct DownloadResult
 {
     bool ok = false;
-    QByteArray body;          // empty unless ok
-    QByteArray contentType;   // the Content-Type header of the answer
-    int httpStatus = 0;       // 0 when no answer came
-    QString error;            // German reason when !ok
+    QByteArray body;        // empty unless ok
+    QByteArray contentType; // the Content-Type header of the answer
+    int httpStatus = 0;     // 0 when no answer came
+    QString error;          // German reason when !ok
 };
 
 // Any address text: built by the SiteAddress functions or taken from a page. Only http and

@@ -12,8 +12,8 @@ qsizetype FindFrom(QStringView text, QStringView needle, qsizetype start)
     return i < 0 ? 0 : i + 1;
 }
 
-QString ExtractBetween(QStringView text, QStringView first, QStringView second,
-                       QStringView closing, qint32 start)
+QString ExtractBetween(QStringView text, QStringView first, QStringView second, QStringView closing,
+                       qint32 start)
 {
     if (start < 1)
         return QString();

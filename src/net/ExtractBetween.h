@@ -15,8 +15,8 @@ inline constexpr QStringView kNoValue = u"#nv";
 // Any marker missing gives kNoValue ("#nv"). An empty marker is found where the search
 // starts (so an empty `second` makes the value begin with `first`). A start position below 1
 // gives the empty text; a start behind the text finds nothing ("#nv").
-QString ExtractBetween(QStringView text, QStringView first, QStringView second,
-                       QStringView closing, qint32 start);
+QString ExtractBetween(QStringView text, QStringView first, QStringView second, QStringView closing,
+                       qint32 start);
 
 // The 1-based position of needle at or after the 1-based position start, 0 when absent
 // (an empty needle is found at start while start lies within the text).

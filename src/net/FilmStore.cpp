@@ -34,16 +34,22 @@ void restore(const QString& path, const std::optional<QByteArray>& old)
 
 } // namespace
 
+QString StorageName(const QString& title, QString* error)
+{
+    const QString name = SafeFileName(title);
+    if (name.isEmpty() && error)
+        *error = QStringLiteral("Der Titel „%1“ enthält keinen Buchstaben und keine Ziffer; "
+                                "daraus lässt sich kein Ordnername bilden.")
+                     .arg(title);
+    return name;
+}
+
 StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, bool overwrite)
 {
     StoreFilmResult result;
-    const QString name = SafeFileName(record.Title);
-    if (name.isEmpty()) {
-        result.error = QStringLiteral("Der Titel „%1“ enthält keinen Buchstaben und keine Ziffer; "
-                                      "daraus lässt sich kein Ordnername bilden.")
-                           .arg(record.Title);
+    const QString name = StorageName(record.Title, &result.error);
+    if (name.isEmpty())
         return result;
-    }
     const QString folder = FilmFolder(name);
     const QString infoPath = folder + u'/' + name + QStringLiteral(".knr");
     const QString coverPath = folder + u'/' + name + QStringLiteral(".jpg");
@@ -79,7 +85,8 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
         coverDone = cover.save(coverPath, &result.error);
     } else if (hadCover && !QFile::remove(coverPath)) {
         coverDone = false;
-        result.error = QStringLiteral("Das alte Cover „%1“ kann nicht entfernt werden.").arg(coverPath);
+        result.error =
+            QStringLiteral("Das alte Cover „%1“ kann nicht entfernt werden.").arg(coverPath);
     }
     if (!coverDone) {
         restore(infoPath, oldInfo);

@@ -6,7 +6,8 @@
 #include <QString>
 
 // Stores a scraped film the way the import wizard finishes:
-//   StoreFilm(record, cover, overwrite) -> StoreFilmResult
+//   StorageName(title, &error)            the film's folder and file name
+//   StoreFilm(record, cover, overwrite)   -> StoreFilmResult
 
 namespace kinora {
 
@@ -21,7 +22,11 @@ struct StoreFilmResult
     bool alreadyStored = false;
 };
 
-// name = SafeFileName(record.Title). Creates DataDir() and FilmFolder(name), writes the info
+// SafeFileName(title); empty, with a German reason in *error, when the title holds no ASCII
+// letter or digit (such a film cannot be stored).
+QString StorageName(const QString& title, QString* error = nullptr);
+
+// name = StorageName(record.Title). Creates DataDir() and FilmFolder(name), writes the info
 // file name.knr with Rating 0 and an empty FilePath (all other fields as given) and the cover
 // as name.jpg (a null cover: no .jpg; on overwrite an old .jpg is removed so no other film's
 // cover stays behind).

@@ -42,7 +42,8 @@ private:
 // fraction is rounded to the nearest (halves to even); anything else is not an id.
 bool parseFilmId(QStringView text, qint32* id)
 {
-    static const QRegularExpression number(QStringLiteral("^ *[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+) *$"));
+    static const QRegularExpression number(
+        QStringLiteral("^ *[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+) *$"));
     if (text.size() > 64 || !number.match(text).hasMatch())
         return false;
     const double value = ParseLeadingNumber(text);

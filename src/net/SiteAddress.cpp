@@ -82,8 +82,8 @@ QString ExtendedSearchUrl(const QString& title, const QString& genre, const QStr
            QStringLiteral("&Titel=") + encodeField(title, plus) + QStringLiteral("&Genre=") +
            encodeField(genre, plus) + QStringLiteral("&Land=") + encodeField(country, plus) +
            QStringLiteral("&Regie=") + encodeField(director, plus) +
-           QStringLiteral("&Darsteller=") + encodeField(actor, plus) +
-           QStringLiteral("&Alter=-&") + QStringLiteral("&Submit=Suche+ausf%FChren");
+           QStringLiteral("&Darsteller=") + encodeField(actor, plus) + QStringLiteral("&Alter=-&") +
+           QStringLiteral("&Submit=Suche+ausf%FChren");
 }
 
 QString FilmPageUrl(qint32 filmId, const QString& base)

@@ -21,9 +21,9 @@ namespace kinora {
 QString SiteBaseUrl();
 
 // base + "view.php?page=suchergebnis&SText=" + term + "&Kat=All". The term keeps its blanks
-// (AddressBytes sends them as %20); "&", "#", "+", "%", control characters and every character outside
-// ASCII are percent-encoded as their Windows-1252 byte ("ä" -> %E4), so the site receives the
-// term exactly as typed.
+// (AddressBytes sends them as %20); "&", "#", "+", "%", control characters and every character
+// outside ASCII are percent-encoded as their Windows-1252 byte ("ä" -> %E4), so the site receives
+// the term exactly as typed.
 QString TitleSearchUrl(const QString& term, const QString& base = SiteBaseUrl());
 
 // base + "view.php?page=erwblaettern&Kat=Film&Titel=...&Genre=...&Land=...&Regie=...

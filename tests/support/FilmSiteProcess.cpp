@@ -28,7 +28,8 @@ bool FilmSiteProcess::start(QString* error)
     m_process.start(buildDir() + QStringLiteral("/kinora-filmsite"),
                     QStringList{QStringLiteral("--port"), QStringLiteral("0")} + m_args);
     if (!m_process.waitForStarted(5000))
-        return failWith(QStringLiteral("kinora-filmsite did not start: ") + m_process.errorString());
+        return failWith(QStringLiteral("kinora-filmsite did not start: ") +
+                        m_process.errorString());
     static const QRegularExpression listening(QStringLiteral("^Listening on [^:]+:(\\d+)"));
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
@@ -44,6 +45,23 @@ bool FilmSiteProcess::start(QString* error)
     }
     return failWith(QStringLiteral("kinora-filmsite did not report its port: ") +
                     QString::fromUtf8(m_process.readAllStandardError()));
+}
+
+QStringList FilmSiteProcess::takeRequests()
+{
+    // The site logs a request before it answers, so the line is in the pipe already; the
+    // short wait only collects what the pipe still holds.
+    while (m_process.waitForReadyRead(50)) {
+    }
+    m_pending += m_process.readAllStandardOutput();
+    QStringList requests;
+    const qsizetype end = m_pending.lastIndexOf('\n');
+    for (const QByteArray& line : m_pending.left(end + 1).split('\n')) {
+        if (line.startsWith("GET "))
+            requests.append(QString::fromLatin1(line.mid(4)));
+    }
+    m_pending.remove(0, end + 1);
+    return requests;
 }
 
 QString FilmSiteProcess::baseUrl() const

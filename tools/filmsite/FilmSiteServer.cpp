@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 
 namespace kinora::filmsite {
@@ -68,13 +70,16 @@ const QList<QPair<QString, QString>>& FilmSiteServer::faultModes()
     static const QList<QPair<QString, QString>> modes = {
         {QStringLiteral("500"), QStringLiteral("every answer is a server error")},
         {QStringLiteral("404"), QStringLiteral("every answer is 'not found'")},
-        {QStringLiteral("close"), QStringLiteral("closes the connection in the middle of the body")},
-        {QStringLiteral("reset"), QStringLiteral("resets the connection in the middle of the body")},
+        {QStringLiteral("close"),
+         QStringLiteral("closes the connection in the middle of the body")},
+        {QStringLiteral("reset"),
+         QStringLiteral("resets the connection in the middle of the body")},
         {QStringLiteral("hang"), QStringLiteral("accepts the request and never answers")},
         {QStringLiteral("drip"), QStringLiteral("sends the body one byte every 100 ms")},
         {QStringLiteral("big"), QStringLiteral("answers with a 100 MB body (Content-Length set)")},
         {QStringLiteral("big-nolength"), QStringLiteral("a 100 MB body without Content-Length")},
-        {QStringLiteral("redirect"), QStringLiteral("redirects once to the same address without the fault")},
+        {QStringLiteral("redirect"),
+         QStringLiteral("redirects once to the same address without the fault")},
         {QStringLiteral("redirect-loop"), QStringLiteral("redirects to itself forever")},
         {QStringLiteral("utf8"), QStringLiteral("pages in UTF-8 with charset=utf-8")},
         {QStringLiteral("links"), QStringLiteral("every search answers with 10000 film links")},
@@ -134,6 +139,9 @@ void FilmSiteServer::onReadyRead(QTcpSocket* socket)
 
 void FilmSiteServer::answer(QTcpSocket* socket, const QByteArray& target)
 {
+    // The request log on standard output lets tests see which addresses a client asked for.
+    std::printf("GET %s\n", target.constData());
+    std::fflush(stdout);
     QByteArray path = target;
     QByteArray query;
     if (const qsizetype q = path.indexOf('?'); q >= 0) {
@@ -144,7 +152,8 @@ void FilmSiteServer::answer(QTcpSocket* socket, const QByteArray& target)
     static const QByteArray faultPrefix = "/fault/";
     if (path.startsWith(faultPrefix)) {
         const qsizetype slash = path.indexOf('/', faultPrefix.size());
-        fault = QString::fromLatin1(path.mid(faultPrefix.size(), slash < 0 ? -1 : slash - faultPrefix.size()));
+        fault = QString::fromLatin1(
+            path.mid(faultPrefix.size(), slash < 0 ? -1 : slash - faultPrefix.size()));
         path = slash < 0 ? QByteArray("/") : path.mid(slash);
     }
 
@@ -220,7 +229,8 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
     if (kind == u"suchergebnis") {
         if (fault == u"links")
             return page(ManyLinksPage(10000), fault);
-        return page(ResultPage(SearchTitle(m_catalogue, plain.value(QStringLiteral("SText")))), fault);
+        return page(ResultPage(SearchTitle(m_catalogue, plain.value(QStringLiteral("SText")))),
+                    fault);
     }
     if (kind == u"erwblaettern") {
         if (fault == u"links")
@@ -273,12 +283,14 @@ void FilmSiteServer::send(QTcpSocket* socket, const Response& response, const QS
 
 void FilmSiteServer::streamLarge(QTcpSocket* socket, bool announceLength)
 {
-    socket->write(head(200, "text/html; charset=windows-1252", announceLength ? kLargeBodyBytes : -1));
+    socket->write(
+        head(200, "text/html; charset=windows-1252", announceLength ? kLargeBodyBytes : -1));
     const QByteArray chunk(64 * 1024, 'x');
     auto left = std::make_shared<qint64>(kLargeBodyBytes);
     auto more = [socket, chunk, left] {
         // Keep about one chunk queued; the client may hang up at any time.
-        if (socket->bytesToWrite() > chunk.size() || socket->state() != QAbstractSocket::ConnectedState)
+        if (socket->bytesToWrite() > chunk.size() ||
+            socket->state() != QAbstractSocket::ConnectedState)
             return;
         if (*left <= 0) {
             socket->disconnectFromHost();

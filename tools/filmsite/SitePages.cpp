@@ -162,7 +162,8 @@ QString FilmPage(const CatalogueFilm& film)
     body += QStringLiteral("<table>\r\n");
     body += row(QStringLiteral("Titel"), QStringLiteral("<b>%1</b>").arg(film.title));
     if (film.origTitle)
-        body += row(QStringLiteral("Originaltitel"), QStringLiteral("<b>%1</b>").arg(*film.origTitle));
+        body +=
+            row(QStringLiteral("Originaltitel"), QStringLiteral("<b>%1</b>").arg(*film.origTitle));
     body += row(QStringLiteral("Jahr"),
                 QStringLiteral("<a href=\"view.php?page=blaettern&Kat=Jahr&Wert=%1\">%2</a>")
                     .arg(queryValue(film.year), film.year));
@@ -170,8 +171,8 @@ QString FilmPage(const CatalogueFilm& film)
                 QStringLiteral("<a href=\"view.php?page=blaettern&Kat=Land&Wert=%1\">%2</a>")
                     .arg(queryValue(film.country), film.country));
     if (film.director)
-        body += row(QStringLiteral("Regie"),
-                    film.director->isEmpty() ? QStringLiteral("unbekannt") : personLink(*film.director));
+        body += row(QStringLiteral("Regie"), film.director->isEmpty() ? QStringLiteral("unbekannt")
+                                                                      : personLink(*film.director));
     QStringList genres;
     for (const QString& genre : film.genres)
         genres.append(QStringLiteral("<a href=\"view.php?page=genre&Genre=%1\">%2</a>")

@@ -23,20 +23,21 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The local Kinora demo film site."));
     parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"),
-                                        QStringLiteral("TCP port, 0 for any free port (default 8437)."),
-                                        QStringLiteral("PORT"), QStringLiteral("8437"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"), QStringLiteral("TCP port, 0 for any free port (default 8437)."),
+        QStringLiteral("PORT"), QStringLiteral("8437"));
     const QCommandLineOption hostOption(QStringLiteral("host"),
                                         QStringLiteral("Address to listen on (default 127.0.0.1)."),
                                         QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption latencyOption(QStringLiteral("latency"),
                                            QStringLiteral("Delay before every answer."),
                                            QStringLiteral("MS"), QStringLiteral("0"));
-    const QCommandLineOption faultOption(QStringLiteral("fault"), faultHelp, QStringLiteral("MODE"));
-    const QCommandLineOption catalogueOption(QStringLiteral("catalogue"),
-                                             QStringLiteral("Catalogue file (JSON) instead of the built-in one."),
-                                             QStringLiteral("FILE"),
-                                             QStringLiteral(":/filmsite/catalogue.json"));
+    const QCommandLineOption faultOption(QStringLiteral("fault"), faultHelp,
+                                         QStringLiteral("MODE"));
+    const QCommandLineOption catalogueOption(
+        QStringLiteral("catalogue"),
+        QStringLiteral("Catalogue file (JSON) instead of the built-in one."),
+        QStringLiteral("FILE"), QStringLiteral(":/filmsite/catalogue.json"));
     parser.addOptions({portOption, hostOption, latencyOption, faultOption, catalogueOption});
     parser.process(app);
 
