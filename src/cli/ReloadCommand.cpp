@@ -17,8 +17,7 @@ namespace {
 void progressLine(const QString& text, bool terminal)
 {
     // On a terminal the line is rewritten in place; in a log every film gets a line of its own.
-    const QByteArray bytes =
-        (terminal ? QStringLiteral("\r\033[K") + text : text + u'\n').toUtf8();
+    const QByteArray bytes = (terminal ? QStringLiteral("\r\033[K") + text : text + u'\n').toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
@@ -44,14 +43,12 @@ int runReload(const QStringList& args)
     films.LoadCollection();
     FilmReloader reloader(films);
     const bool terminal = isatty(fileno(stderr));
-    QObject::connect(&reloader, &FilmReloader::progress,
-                     [terminal](int index, int filmCount, const QString& caption) {
-                         progressLine(QStringLiteral("[%1/%2] %3")
-                                          .arg(index + 1)
-                                          .arg(filmCount)
-                                          .arg(caption),
-                                      terminal);
-                     });
+    QObject::connect(
+        &reloader, &FilmReloader::progress,
+        [terminal](int index, int filmCount, const QString& caption) {
+            progressLine(QStringLiteral("[%1/%2] %3").arg(index + 1).arg(filmCount).arg(caption),
+                         terminal);
+        });
     reloader.run();
     if (terminal && reloader.visitedCount() > 0)
         progressLine(QString(), true);

@@ -51,8 +51,7 @@ qint32 FilmIdFromWebPage(const QString& webPage)
     return id > 0 ? id : 0;
 }
 
-FilmReloader::FilmReloader(FilmCollection& films, QObject* parent)
-    : QObject(parent), m_films(films)
+FilmReloader::FilmReloader(FilmCollection& films, QObject* parent) : QObject(parent), m_films(films)
 {
 }
 
@@ -77,7 +76,8 @@ void FilmReloader::reloadFilm(int index)
     const FilmRecord stored = m_films.at(index);
     const qint32 filmId = FilmIdFromWebPage(stored.WebPage);
     if (filmId == 0) {
-        addProblem(index, QStringLiteral("übersprungen, die Web-Adresse des Films enthält keine Film-Nummer"));
+        addProblem(index, QStringLiteral(
+                              "übersprungen, die Web-Adresse des Films enthält keine Film-Nummer"));
         return;
     }
     const FilmFiles files = filesOf(stored);
@@ -86,7 +86,8 @@ void FilmReloader::reloadFilm(int index)
         return;
     }
 
-    ScrapeResult scraped = ScrapeFilm(QString::number(filmId) + QStringLiteral(" - ") + stored.Title);
+    ScrapeResult scraped =
+        ScrapeFilm(QString::number(filmId) + QStringLiteral(" - ") + stored.Title);
     if (!scraped.pageFetched) {
         addProblem(index, QStringLiteral("übersprungen: %1").arg(scraped.error));
         return;
@@ -107,7 +108,8 @@ void FilmReloader::reloadFilm(int index)
 
     // A film the site shows without a (readable) cover keeps the one it has.
     if (!scraped.cover.isNull() && !scraped.cover.save(files.cover, &error)) {
-        addProblem(index, QStringLiteral("Daten aktualisiert, Cover nicht gespeichert: %1").arg(error));
+        addProblem(index,
+                   QStringLiteral("Daten aktualisiert, Cover nicht gespeichert: %1").arg(error));
         emit filmRefreshed(index, {});
         return;
     }
@@ -123,9 +125,8 @@ QString FilmReloader::problemReport() const
 {
     if (m_problems.isEmpty())
         return {};
-    QString report = QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n\n")
-                         .arg(m_refreshed)
-                         .arg(m_visited);
+    QString report =
+        QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n\n").arg(m_refreshed).arg(m_visited);
     for (const Problem& p : m_problems)
         report += QStringLiteral("\"%1\": %2\n").arg(p.title, p.reason);
     return report;
