@@ -93,7 +93,8 @@ void FilmReloaderTest::cleanup()
 QString FilmReloaderTest::addFilm(const FilmRecord& record, const QString& folder)
 {
     const QString name = SafeFileName(record.Title);
-    const QString dir = m_home->path() + u'/' + (folder.isEmpty() ? QStringLiteral("Data/") + name : folder);
+    const QString dir =
+        m_home->path() + u'/' + (folder.isEmpty() ? QStringLiteral("Data/") + name : folder);
     test::makePath(dir);
     const QString info = dir + u'/' + name + QStringLiteral(".knr");
     WriteInfoFile(info, record);
@@ -110,8 +111,10 @@ void FilmReloaderTest::caption_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("short") << "Alien" << "Download von \"Alien\" ...";
-    QTest::newRow("trailing blank removed") << "Alien " << "Download von \"Alien\" ...";
+    QTest::newRow("short") << "Alien"
+                           << "Download von \"Alien\" ...";
+    QTest::newRow("trailing blank removed") << "Alien "
+                                            << "Download von \"Alien\" ...";
     QTest::newRow("exactly 50 is short")
         << QString(50, u'x') << QStringLiteral("Download von \"%1\" ...").arg(QString(50, u'x'));
     QTest::newRow("60 is cut to 50")
@@ -155,7 +158,8 @@ void FilmReloaderTest::refreshesEveryFilmInOrder()
 {
     const QString a = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
     const QString b = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
-    const QString c = addFilm(storedFilm(QStringLiteral("Stille Wasser"), QStringLiteral("fid=3105")));
+    const QString c =
+        addFilm(storedFilm(QStringLiteral("Stille Wasser"), QStringLiteral("fid=3105")));
     load();
     QCOMPARE(m_films.filmCount(), 3);
 
@@ -179,7 +183,10 @@ void FilmReloaderTest::refreshesEveryFilmInOrder()
     }
     QCOMPARE(ReadInfoFile(b).Year, QStringLiteral("2010"));
     // Nothing beside the three films: the end marker fetches and writes nothing.
-    QCOMPARE(QDir(m_home->path() + QStringLiteral("/Data")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3);
+    QCOMPARE(QDir(m_home->path() + QStringLiteral("/Data"))
+                 .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                 .size(),
+             3);
     QVERIFY(!QFile::exists(m_home->path() + QStringLiteral("/tmpPic.temp")));
 }
 
@@ -203,13 +210,22 @@ void FilmReloaderTest::refreshedRecord_data()
     QTest::addColumn<QString>("newTitle");
     QTest::addColumn<QString>("pageEnd");
     QTest::addColumn<int>("rating");
-    QTest::newRow("trailing blank")
-        << "Alpha Beta " << "http://old/view.php?page=film&fid=4711" << "Alpha Beta" << "fid=4711" << 758;
-    QTest::newRow("fid=007") << "Die Sieben Schlüssel" << "view.php?page=film&fid=007"
-                             << "Die Sieben Schlüssel" << "fid=7" << 690;
-    QTest::newRow("site without mark") << "Ohne Note" << "fid=3108" << "Ohne Note" << "fid=3108" << 0;
-    QTest::newRow("title with a dash") << "Alpha - Die Rückkehr" << "fid=1204"
-                                       << "Alpha - Die Rückkehr" << "fid=1204" << 435;
+    QTest::newRow("trailing blank") << "Alpha Beta "
+                                    << "http://old/view.php?page=film&fid=4711"
+                                    << "Alpha Beta"
+                                    << "fid=4711" << 758;
+    QTest::newRow("fid=007") << "Die Sieben Schlüssel"
+                             << "view.php?page=film&fid=007"
+                             << "Die Sieben Schlüssel"
+                             << "fid=7" << 690;
+    QTest::newRow("site without mark") << "Ohne Note"
+                                       << "fid=3108"
+                                       << "Ohne Note"
+                                       << "fid=3108" << 0;
+    QTest::newRow("title with a dash") << "Alpha - Die Rückkehr"
+                                       << "fid=1204"
+                                       << "Alpha - Die Rückkehr"
+                                       << "fid=1204" << 435;
 }
 
 void FilmReloaderTest::refreshedRecord()
@@ -247,10 +263,12 @@ void FilmReloaderTest::writesBackWhereTheFilmLives()
     // A film found outside the Data folder, in a folder not named after it, and a film
     // stored by the wizard under an older spelling of its title.
     const QString elsewhere =
-        addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")), QStringLiteral("Regal/Kiste"));
+        addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")),
+                QStringLiteral("Regal/Kiste"));
     const QString renamed = m_home->path() + QStringLiteral("/Data/Sieben/Sieben.knr");
     test::makePath(m_home->path() + QStringLiteral("/Data/Sieben"));
-    QVERIFY(WriteInfoFile(renamed, storedFilm(QStringLiteral("Die Sieben Schlüssel "), QStringLiteral("fid=7"))));
+    QVERIFY(WriteInfoFile(
+        renamed, storedFilm(QStringLiteral("Die Sieben Schlüssel "), QStringLiteral("fid=7"))));
     load();
     FilmReloader reloader(m_films);
     reloader.run();
@@ -286,9 +304,11 @@ void FilmReloaderTest::skipsWithoutLosingData()
     QFETCH(bool, reported);
     // The troubled film sits between two good ones (the scan lists them by folder name),
     // which must be refreshed regardless.
-    const QString first = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
+    const QString first =
+        addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
     const QString film = addFilm(storedFilm(QStringLiteral("Blechlawine"), webPage));
-    const QString last = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
+    const QString last =
+        addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
     const QByteArray infoBefore = test::readAll(film);
     load();
     int index = 0;
@@ -332,8 +352,10 @@ void FilmReloaderTest::siteDownSkipsEveryFilm()
 
 void FilmReloaderTest::coverThatCannotBeSavedDoesNotEndTheRun()
 {
-    const QString first = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
-    const QString last = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
+    const QString first =
+        addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
+    const QString last =
+        addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
     // A folder where the cover should go cannot be replaced by a file, not even by root.
     const QString cover = first.chopped(4) + QStringLiteral(".jpg");
     QVERIFY(QFile::remove(cover));
@@ -353,8 +375,10 @@ void FilmReloaderTest::coverThatCannotBeSavedDoesNotEndTheRun()
 
 void FilmReloaderTest::infoFileThatCannotBeWrittenIsReported()
 {
-    const QString first = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
-    const QString last = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
+    const QString first =
+        addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
+    const QString last =
+        addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
     QVERIFY(test::setReadOnly(first, true));
     const QByteArray before = test::readAll(first);
     load();
@@ -374,7 +398,8 @@ void FilmReloaderTest::stopRequestEndsBeforeTheNextFilm()
 {
     const QString a = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
     const QString b = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
-    const QString c = addFilm(storedFilm(QStringLiteral("Stille Wasser"), QStringLiteral("fid=3105")));
+    const QString c =
+        addFilm(storedFilm(QStringLiteral("Stille Wasser"), QStringLiteral("fid=3105")));
     const QByteArray bBefore = test::readAll(b);
     const QByteArray cBefore = test::readAll(c);
     load();
@@ -383,7 +408,8 @@ void FilmReloaderTest::stopRequestEndsBeforeTheNextFilm()
     // its downloads, as a click on "A&bbrechen" would.
     connect(&reloader, &FilmReloader::progress, this, [&](int index) {
         if (index == 1)
-            QMetaObject::invokeMethod(&reloader, [&] { reloader.requestStop(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &reloader, [&] { reloader.requestStop(); }, Qt::QueuedConnection);
     });
     reloader.run();
     QCOMPARE(reloader.visitedCount(), 1);
