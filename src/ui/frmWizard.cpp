@@ -58,6 +58,8 @@ frmWizard::frmWizard(FilmCollection& films, QWidget* parent)
         if (row >= 0)
             List1_Click();
     });
+    // The storage location is the user's to choose; nothing is preselected.
+    ui->txtDiskDesc->setCurrentIndex(-1);
     // Enter in a combo box presses the default button instead of adding to its list.
     for (QComboBox* box : {ui->srchGenere, ui->txtDiskDesc})
         box->setInsertPolicy(QComboBox::NoInsert);
@@ -223,6 +225,9 @@ void frmWizard::fillPage2(const FilmRecord& record, const CoverPicture& cover)
     ui->txtWebPage->setText(record.WebPage);
     ui->txtYear->setText(record.Year);
     MarkUnedited(ui->Frame3);
+    // Long texts are shown from their beginning.
+    for (QLineEdit* edit : ui->Frame3->findChildren<QLineEdit*>())
+        edit->setCursorPosition(0);
     // This film's cover or none: never the picture of a film fetched before.
     m_cover = cover;
     if (cover.isNull()) {

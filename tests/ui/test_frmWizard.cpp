@@ -148,6 +148,8 @@ private slots:
         QCOMPARE(genres, QStringList({"Egal", "Abenteuer", "Action", "Amateur", "Animation",
                                       "Biographie"}));
         QCOMPARE(child<QComboBox>("txtDiskDesc")->count(), 5);
+        QCOMPARE(child<QComboBox>("txtDiskDesc")->currentText(), QString());
+        QVERIFY(!child<QLabel>("Image1")->pixmap().isNull());
         QCOMPARE(m_wizard->wizardPage(), 0);
     }
 
