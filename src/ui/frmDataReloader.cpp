@@ -42,9 +42,13 @@ void frmDataReloader::Reload_all_Data()
 {
     // No film is shown as fetched before the first one starts.
     ui->ProgressBar1->reset();
+    // Busy while downloading, but "A&bbrechen" keeps the ordinary pointer: it stays usable.
+    setCursor(Qt::BusyCursor);
+    ui->Command1->setCursor(Qt::ArrowCursor);
     m_running = true;
     m_reloader->run();
     m_running = false;
+    unsetCursor();
     const QString report = m_reloader->problemReport();
     if (!report.isEmpty())
         MessageBox::warning(this, report);

@@ -6,16 +6,12 @@
 #include "net/FilmStore.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
-#include "store/AppPaths.h"
 #include "store/FilmCollection.h"
-#include "store/InfoFile.h"
 #include "ui/BusyCursor.h"
 #include "ui/MessageBox.h"
 #include "ui/TextBoxes.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QScopedValueRollback>
 
@@ -259,40 +255,37 @@ FilmRecord frmWizard::recordFromPage2() const
 void frmWizard::finish()
 {
     const FilmRecord record = recordFromPage2();
-    const QString name = SafeFileName(record.Title);
-    if (name.isEmpty()) {
-        MessageBox::warning(this, QStringLiteral("Aus dem Titel „%1“ lässt sich kein Ordnername "
-                                                 "bilden. Bitte geben Sie einen Titel mit "
-                                                 "Buchstaben oder Ziffern ein.")
-                                      .arg(record.Title));
+    QString error;
+    if (StorageName(record.Title, &error).isEmpty()) {
+        MessageBox::warning(
+            this, error + QStringLiteral(
+                              " Bitte geben Sie einen Titel mit Buchstaben oder Ziffern ein."));
         ui->txtTitle->setFocus();
         return;
     }
-    const QString folder = FilmFolder(name);
-    const QString info = folder + u'/' + name + QStringLiteral(".knr");
-    const bool exists =
-        QFileInfo::exists(info) || QFileInfo::exists(folder + u'/' + name + QStringLiteral(".jpg"));
-    if (exists) {
-        const QString other = ReadInfoFile(info).Title;
-        const QString text =
-            QStringLiteral("Im Ordner „%1“ ist schon ein Film gespeichert%2. Soll er durch „%3“ "
-                           "ersetzt werden?")
-                .arg(QDir::toNativeSeparators(folder),
-                     other.isEmpty() ? QString() : QStringLiteral(" („%1“)").arg(other),
-                     record.Title);
-        if (MessageBox::question(this, text) != QMessageBox::Yes)
+    auto store = [this, &record](bool overwrite) {
+        const QScopedValueRollback<bool> busy(m_busy, true);
+        const BusyCursor cursor({ui->comForward, ui->comBack, ui->comCancel});
+        return StoreFilm(record, m_cover, overwrite);
+    };
+    StoreFilmResult stored = store(false);
+    if (stored.alreadyStored) {
+        const QString question =
+            QStringLiteral("%1 Soll er durch „%2“ ersetzt werden?").arg(stored.error, record.Title);
+        if (MessageBox::question(this, question) != QMessageBox::Yes)
             return;
+        stored = store(true);
     }
-
-    const QScopedValueRollback<bool> busy(m_busy, true);
-    const BusyCursor cursor({ui->comForward, ui->comBack, ui->comCancel});
-    const StoreFilmResult stored = StoreFilm(record, m_cover, exists);
     if (!stored.ok) {
         MessageBox::warning(
             this, QStringLiteral("Der Film konnte nicht gespeichert werden: %1").arg(stored.error));
         return;
     }
-    m_films.LoadCollection();
+    {
+        const QScopedValueRollback<bool> busy(m_busy, true);
+        const BusyCursor cursor({ui->comForward, ui->comBack, ui->comCancel});
+        m_films.LoadCollection();
+    }
     emit collectionReloaded();
     accept();
 }

@@ -387,7 +387,7 @@ private slots:
         QSignalSpy reloaded(m_wizard.get(), &frmWizard::collectionReloaded);
         forward();
         QCOMPARE(questions.size(), 1);
-        QVERIFY(questions.at(0).contains(QStringLiteral("Alpha-Beta?")));
+        QVERIFY(questions.at(0).contains(QStringLiteral("AlphaBeta2001")));
         if (overwrite) {
             QCOMPARE(ReadInfoFile(info).Title, QStringLiteral("Alpha Beta (2001)"));
             QVERIFY(readAll(dataFile(QStringLiteral("AlphaBeta2001"), ".jpg")) != coverBefore);
