@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QSet>
 #include <algorithm>
+#include <functional>
 
 namespace kinora {
 
@@ -18,25 +19,62 @@ FilmListModel::FilmListModel(QObject* parent)
 void FilmListModel::rebuild(const FilmCollection& collection, const QList<int>& indexes)
 {
     beginResetModel();
+    if (refreshEntries(collection)) {
+        markDuplicates();
+        m_rankColumn = -1;
+    }
     m_rows.clear();
     m_rows.reserve(size_t(indexes.size()));
-    if (m_keyCache.size() != size_t(collection.count()))
-        m_keyCache.assign(size_t(collection.count()), {});
-    QSet<QString> listed;
-    listed.reserve(indexes.size());
     for (int i : indexes) {
-        const FilmRecord& film = collection.at(i);
-        if (film.Title.isEmpty())
-            continue;
-        const qsizetype before = listed.size();
-        listed.insert(film.FilePath);
-        if (listed.size() == before)
-            continue;
-        m_rows.push_back({i, film.Rating, film.Title, film.Year, film.Genre, film.Country,
-                          film.FilePath});
+        const Entry& e = m_entries[size_t(i)];
+        if (!e.title.isEmpty() && !e.duplicate)
+            m_rows.push_back(i);
     }
     sortRows();
     endResetModel();
+}
+
+namespace {
+
+bool sameText(const QString& a, const QString& b)
+{
+    return a.constData() == b.constData() && a.size() == b.size();
+}
+
+} // namespace
+
+bool FilmListModel::Entry::isSnapshotOf(const FilmRecord& film) const
+{
+    return rating == film.Rating && sameText(title, film.Title) && sameText(year, film.Year) &&
+           sameText(genre, film.Genre) && sameText(country, film.Country) &&
+           sameText(key, film.FilePath);
+}
+
+bool FilmListModel::refreshEntries(const FilmCollection& collection)
+{
+    const size_t count = size_t(collection.count());
+    bool changed = m_entries.size() != count;
+    m_entries.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const FilmRecord& film = collection.at(int(i));
+        Entry& e = m_entries[i];
+        if (e.isSnapshotOf(film))
+            continue;
+        e = {film.Title, film.Year, film.Genre, film.Country, film.FilePath, film.Rating};
+        changed = true;
+    }
+    return changed;
+}
+
+void FilmListModel::markDuplicates()
+{
+    QSet<QString> seen;
+    seen.reserve(qsizetype(m_entries.size()));
+    for (Entry& e : m_entries) {
+        const qsizetype before = seen.size();
+        seen.insert(e.key);
+        e.duplicate = seen.size() == before;
+    }
 }
 
 int FilmListModel::rowCount(const QModelIndex& parent) const
@@ -49,7 +87,7 @@ int FilmListModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-const QString& FilmListModel::text(const Row& row, int column)
+const QString& FilmListModel::text(const Entry& row, int column)
 {
     switch (column) {
     case YearColumn:
@@ -67,7 +105,7 @@ QVariant FilmListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Row& row = m_rows[size_t(index.row())];
+    const Entry& row = entry(index.row());
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() == RatingColumn) // 745 lists as 7.45, 800 as 8
@@ -82,7 +120,7 @@ QVariant FilmListModel::data(const QModelIndex& index, int role) const
     case KeyRole:
         return row.key;
     case TagRole:
-        return row.tag;
+        return m_rows[size_t(index.row())];
     default:
         return {};
     }
@@ -109,69 +147,74 @@ void FilmListModel::sort(int column, Qt::SortOrder order)
     m_sortOrder = order;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<int> oldTags;
+    std::vector<int> tags;
     for (const QModelIndex& index : before)
-        oldTags.push_back(m_rows[size_t(index.row())].tag);
+        tags.push_back(m_rows[size_t(index.row())]);
     sortRows();
     if (!before.isEmpty()) {
         // Persistent indexes (the selection, the current row) follow their film.
         QHash<int, int> rowOfTag;
         for (size_t r = 0; r < m_rows.size(); ++r)
-            rowOfTag.insert(m_rows[r].tag, int(r));
+            rowOfTag.insert(m_rows[r], int(r));
         QModelIndexList after;
         for (qsizetype k = 0; k < before.size(); ++k)
-            after.append(index(rowOfTag.value(oldTags[size_t(k)]), before[k].column()));
+            after.append(index(rowOfTag.value(tags[size_t(k)]), before[k].column()));
         changePersistentIndexList(before, after);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void FilmListModel::sortRows()
+void FilmListModel::rankElements()
 {
-    if (m_sortColumn == YearColumn || m_sortColumn == RatingColumn)
-        sortByNumber();
-    else
-        sortByText();
+    if (m_collator.locale() != QLocale()) {
+        m_collator.setLocale(QLocale());
+        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+        m_rankColumn = -1;
+    }
+    if (m_rankColumn == m_sortColumn && m_rank.size() == m_entries.size())
+        return;
+    const size_t n = m_entries.size();
+    std::vector<int> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = int(i);
+    // Compares as less, equal or greater for elements a and b.
+    std::function<int(int, int)> compare;
+    std::vector<double> numbers;
+    std::vector<QCollatorSortKey> keys;
+    if (m_sortColumn == YearColumn || m_sortColumn == RatingColumn) {
+        numbers.reserve(n);
+        for (const Entry& e : m_entries)
+            numbers.push_back(m_sortColumn == RatingColumn ? double(e.rating)
+                                                           : ParseLeadingNumber(e.year));
+        compare = [&](int a, int b) {
+            return numbers[size_t(a)] < numbers[size_t(b)]
+                       ? -1
+                       : numbers[size_t(a)] > numbers[size_t(b)];
+        };
+    } else {
+        keys.reserve(n);
+        for (const Entry& e : m_entries)
+            keys.push_back(m_collator.sortKey(text(e, m_sortColumn)));
+        compare = [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]); };
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
+    m_rank.assign(n, 0);
+    for (size_t k = 1; k < n; ++k)
+        m_rank[size_t(order[k])] =
+            m_rank[size_t(order[k - 1])] + (compare(order[k - 1], order[k]) != 0);
+    m_rankColumn = m_sortColumn;
 }
 
 // Ties go by collection order in both directions, so equal rows never swap places.
-void FilmListModel::sortByNumber()
+void FilmListModel::sortRows()
 {
-    std::vector<double> value(m_keyCache.size());
-    for (const Row& row : m_rows)
-        value[size_t(row.tag)] = m_sortColumn == RatingColumn ? double(row.rating)
-                                                               : ParseLeadingNumber(row.year);
+    rankElements();
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    std::sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
-        const double x = value[size_t(a.tag)], y = value[size_t(b.tag)];
+    std::sort(m_rows.begin(), m_rows.end(), [&](int a, int b) {
+        const int x = m_rank[size_t(a)], y = m_rank[size_t(b)];
         if (x != y)
-            return ascending ? x < y : y < x;
-        return a.tag < b.tag;
-    });
-}
-
-void FilmListModel::sortByText()
-{
-    if (m_cachedColumn != m_sortColumn || m_collator.locale() != QLocale()) {
-        m_keyCache.assign(m_keyCache.size(), {});
-        m_collator.setLocale(QLocale());
-        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-        m_cachedColumn = m_sortColumn;
-    }
-    for (const Row& row : m_rows) {
-        CachedKey& cached = m_keyCache[size_t(row.tag)];
-        const QString& t = text(row, m_sortColumn);
-        if (!cached.key || cached.text != t) {
-            cached.text = t;
-            cached.key = m_collator.sortKey(t);
-        }
-    }
-    const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    std::sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
-        const int c = m_keyCache[size_t(a.tag)].key->compare(*m_keyCache[size_t(b.tag)].key);
-        if (c != 0)
-            return ascending ? c < 0 : c > 0;
-        return a.tag < b.tag;
+            return ascending ? x < y : x > y;
+        return a < b;
     });
 }
 

@@ -3,12 +3,12 @@
 #include <QAbstractTableModel>
 #include <QCollator>
 #include <QIcon>
-#include <optional>
 #include <vector>
 
 namespace kinora {
 
 class FilmCollection;
+struct FilmRecord;
 
 // The rows of the main window's film list: one per listed film, holding the values the
 // last rebuild took from the collection (they stay as they are until the next rebuild).
@@ -28,8 +28,8 @@ public:
     // is listed already (the same file found twice through overlapping folders).
     void rebuild(const FilmCollection& collection, const QList<int>& indexes);
 
-    QString key(int row) const { return m_rows[size_t(row)].key; }
-    int tag(int row) const { return m_rows[size_t(row)].tag; }
+    QString key(int row) const { return entry(row).key; }
+    int tag(int row) const { return m_rows[size_t(row)]; }
 
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
@@ -42,31 +42,35 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    struct Row
+    // The listed values of one collection element as the last rebuild took them. Holding
+    // the texts keeps their buffers alive, so an unchanged element is recognised by its
+    // buffers alone.
+    struct Entry
     {
-        int tag;
-        qint32 rating;
         QString title, year, genre, country, key;
-    };
-    // A text column's collation key for one collection index, kept between rebuilds; the
-    // text it was made from tells whether it still fits.
-    struct CachedKey
-    {
-        QString text;
-        std::optional<QCollatorSortKey> key;
+        qint32 rating = 0;
+        bool duplicate = false; // an earlier element has the same info file
+
+        bool isSnapshotOf(const FilmRecord& film) const;
     };
 
-    static const QString& text(const Row& row, int column);
+    const Entry& entry(int row) const { return m_entries[size_t(m_rows[size_t(row)])]; }
+    static const QString& text(const Entry& entry, int column);
+    // Brings the snapshot up to date; true when any element changed.
+    bool refreshEntries(const FilmCollection& collection);
+    void markDuplicates();
+    // The position of every element in the order of the sort column, equal values sharing
+    // one rank. Kept until an element or the sort column changes.
+    void rankElements();
     void sortRows();
-    void sortByText();
-    void sortByNumber();
 
-    std::vector<Row> m_rows;
+    std::vector<Entry> m_entries; // by collection index
+    std::vector<int> m_rows;      // collection indexes of the listed films
     int m_sortColumn = NameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QCollator m_collator;
-    int m_cachedColumn = -1;
-    std::vector<CachedKey> m_keyCache; // by collection index
+    std::vector<int> m_rank; // by collection index, for m_rankColumn
+    int m_rankColumn = -1;
     QIcon m_rowIcon;
 };
 

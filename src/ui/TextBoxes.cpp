@@ -16,10 +16,12 @@ QString FromBoxText(const QPlainTextEdit* box)
     return box->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
 }
 
-void MarkUnedited(QWidget* form)
+void ShowUnedited(QWidget* form)
 {
-    for (QLineEdit* edit : form->findChildren<QLineEdit*>())
+    for (QLineEdit* edit : form->findChildren<QLineEdit*>()) {
         edit->setModified(false);
+        edit->setCursorPosition(0);
+    }
     for (QPlainTextEdit* box : form->findChildren<QPlainTextEdit*>())
         box->document()->setModified(false);
 }

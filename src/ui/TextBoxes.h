@@ -15,8 +15,9 @@ namespace kinora {
 QString ToBoxText(const QString& text);
 QString FromBoxText(const QPlainTextEdit* box);
 
-// Marks every line edit and multi-line box of the form as not edited, after it was filled.
-void MarkUnedited(QWidget* form);
+// After a form was filled: marks every line edit and multi-line box of it as not edited, and
+// shows long one-line texts from their beginning.
+void ShowUnedited(QWidget* form);
 
 // Replaces field by the box's text when the user edited the box.
 void TakeEdited(QString& field, const QLineEdit* edit);

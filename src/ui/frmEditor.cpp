@@ -38,7 +38,7 @@ void frmEditor::setRecord(const FilmRecord& record)
     ui->txtGenere->setEditText(record.Genre);
     ui->Text1->setText(record.OrigTitle);
     ui->Text2->setText(QString::number(record.Rating));
-    MarkUnedited(this);
+    ShowUnedited(this);
 }
 
 FilmRecord frmEditor::record() const

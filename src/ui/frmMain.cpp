@@ -226,9 +226,8 @@ void frmMain::mCXKill_Click()
         Text1_Change();
     }
     if (!problem.isEmpty())
-        MessageBox::warning(this, gone ? problem
-                                       : QStringLiteral("Der Film wurde nicht gelöscht.\n") +
-                                             problem);
+        MessageBox::warning(
+            this, gone ? problem : QStringLiteral("Der Film wurde nicht gelöscht.\n") + problem);
 }
 
 void frmMain::mSync_Click()
@@ -310,9 +309,10 @@ void frmMain::showDetails(const QString& infoFile)
 {
     const FilmRecord film = ReadInfoFile(infoFile);
     m_shownWebPage = film.WebPage;
-    QString description = film.Description == u"#nv" ? QStringLiteral("(keine Beschreibung)")
-                                                      : film.Description;
-    ui->txtDescription->setPlainText(description.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QString description =
+        film.Description == u"#nv" ? QStringLiteral("(keine Beschreibung)") : film.Description;
+    ui->txtDescription->setPlainText(
+        description.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     ui->lblCountry->setText(film.Country);
     ui->lblDiskDesc->setText(film.DiskDesc);
     ui->lblGenere->setText(film.Genre);
@@ -340,8 +340,8 @@ void frmMain::showCover(const QString& path)
         return;
     }
     const QSize box = ui->Picture1->contentsRect().size();
-    ui->Picture1->setPixmap(QPixmap::fromImage(
-        cover.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    ui->Picture1->setPixmap(
+        QPixmap::fromImage(cover.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 void frmMain::setSearchBoxColour(const QColor& colour)

@@ -9,7 +9,8 @@
 namespace kinora {
 
 frmSplash::frmSplash(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), ui(std::make_unique<Ui::frmSplash>())
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
+      ui(std::make_unique<Ui::frmSplash>())
 {
     ui->setupUi(this);
     setFixedSize(size());

@@ -220,10 +220,7 @@ void frmWizard::fillPage2(const FilmRecord& record, const CoverPicture& cover)
     ui->txtOrigTitle->setText(record.OrigTitle);
     ui->txtWebPage->setText(record.WebPage);
     ui->txtYear->setText(record.Year);
-    MarkUnedited(ui->Frame3);
-    // Long texts are shown from their beginning.
-    for (QLineEdit* edit : ui->Frame3->findChildren<QLineEdit*>())
-        edit->setCursorPosition(0);
+    ShowUnedited(ui->Frame3);
     // This film's cover or none: never the picture of a film fetched before.
     m_cover = cover;
     if (cover.isNull()) {

@@ -14,9 +14,12 @@ private slots:
         QTest::addColumn<bool>("editMode");
         QTest::addColumn<QString>("infoFile");
         QTest::newRow("no arguments") << QStringList{} << false << QString();
-        QTest::newRow("info file") << QStringList{"/films/Alien/Alien.knr"} << true << "/films/Alien/Alien.knr";
-        QTest::newRow("upper-case extension") << QStringList{"/films/Alien.KNR"} << false << QString();
-        QTest::newRow("mixed-case extension") << QStringList{"/films/Alien.Knr"} << false << QString();
+        QTest::newRow("info file")
+            << QStringList{"/films/Alien/Alien.knr"} << true << "/films/Alien/Alien.knr";
+        QTest::newRow("upper-case extension")
+            << QStringList{"/films/Alien.KNR"} << false << QString();
+        QTest::newRow("mixed-case extension")
+            << QStringList{"/films/Alien.Knr"} << false << QString();
         QTest::newRow("still quoted") << QStringList{"\"/films/Alien.knr\""} << false << QString();
         QTest::newRow("trailing blank") << QStringList{"/films/Alien.knr "} << false << QString();
         QTest::newRow("path split at its blank is whole again")

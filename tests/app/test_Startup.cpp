@@ -54,6 +54,9 @@ private slots:
         m_home = std::make_unique<QTemporaryDir>();
         QVERIFY(m_home->isValid());
         qputenv("KINORA_HOME", home().toUtf8());
+        // A normal start registers the file type with the desktop: keep that in the test.
+        qputenv("XDG_DATA_HOME", (home() + "/xdg-data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home() + "/xdg-config").toUtf8());
         qunsetenv("KINORA_EXIT_AFTER_START");
     }
     void cleanup() { m_home.reset(); }
@@ -64,7 +67,9 @@ private slots:
         bool mainWindowSeen = true;
         onModalDialog([&](QDialog* d) {
             mainWindowSeen = anyVisibleTopLevel("frmMain") || anyVisibleTopLevel("frmSplash");
-            QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), " 2");
+            auto* title = d->findChild<QLineEdit*>("txtTitle");
+            title->end(false);
+            QTest::keyClicks(title, " 2");
             d->findChild<QPushButton*>("Command8")->click();
         });
         QCOMPARE(Main({"kinora", info}), 0);
@@ -82,8 +87,8 @@ private slots:
     void editModeCancelWritesNothing()
     {
         QFETCH(bool, exists);
-        const QString info = exists ? storeFilm(home(), "Alien", film("Alien"))
-                                    : home() + "/Neu.knr";
+        const QString info =
+            exists ? storeFilm(home(), "Alien", film("Alien")) : home() + "/Neu.knr";
         const QByteArray before = readAll(info);
         onModalDialog([](QDialog* d) {
             QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), "x");

@@ -47,11 +47,11 @@ void onModalDialog(std::function<void(QDialog*)> action)
 
 MessageRecorder::MessageRecorder()
 {
-    MessageBox::setTestAnswer([this](QMessageBox::Icon, const QString& text,
-                                     QMessageBox::StandardButtons) {
-        texts.append(text);
-        return QMessageBox::Ok;
-    });
+    MessageBox::setTestAnswer(
+        [this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
+            texts.append(text);
+            return QMessageBox::Ok;
+        });
 }
 
 MessageRecorder::~MessageRecorder()

@@ -64,10 +64,14 @@ private slots:
     {
         QTest::addColumn<QString>("folder"); // relative to the program folder
         QTest::addColumn<QString>("neighbour");
-        QTest::newRow("program folder") << "" << "readme.txt";
-        QTest::newRow("Data folder") << "Data" << "readme.txt";
-        QTest::newRow("folder with another film") << "Data/Shared" << "Other.knr";
-        QTest::newRow("another film further down") << "Data/Series" << "Part2/Part2.knr";
+        QTest::newRow("program folder") << ""
+                                        << "readme.txt";
+        QTest::newRow("Data folder") << "Data"
+                                     << "readme.txt";
+        QTest::newRow("folder with another film") << "Data/Shared"
+                                                  << "Other.knr";
+        QTest::newRow("another film further down") << "Data/Series"
+                                                   << "Part2/Part2.knr";
     }
     void sharedFoldersKeepEverythingElse()
     {

@@ -42,7 +42,8 @@ private slots:
         FilmCollection collection;
         collection.setFilms({film("b", "2001", 100), film("a", "1999", 900), film("c")});
         FilmListModel model;
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.rebuild(collection, collection.search({}));
         model.sort(FilmListModel::YearColumn, Qt::DescendingOrder);
         model.rebuild(collection, {1});
@@ -53,7 +54,8 @@ private slots:
     void rowsCarryKeyTagAndColumns()
     {
         FilmCollection collection;
-        collection.setFilms({film("Zorro", "1975", 745, "/f/z.knr"), film("Alien", "1979", 800, "/f/a.knr")});
+        collection.setFilms(
+            {film("Zorro", "1975", 745, "/f/z.knr"), film("Alien", "1979", 800, "/f/a.knr")});
         FilmListModel model;
         model.rebuild(collection, collection.search({}));
         QCOMPARE(model.rowCount(), 2);
@@ -94,10 +96,14 @@ private slots:
         QTest::addColumn<int>("order");
         QTest::addColumn<QStringList>("titles");
         // a: 1999 / 1000, b: 7 / 7, c: 10 / 10, d: "" / 500
-        QTest::newRow("Jahr ascending") << 1 << int(Qt::AscendingOrder) << QStringList{"d", "b", "c", "a"};
-        QTest::newRow("Jahr descending") << 1 << int(Qt::DescendingOrder) << QStringList{"a", "c", "b", "d"};
-        QTest::newRow("Bewertung ascending") << 4 << int(Qt::AscendingOrder) << QStringList{"b", "c", "d", "a"};
-        QTest::newRow("Bewertung descending") << 4 << int(Qt::DescendingOrder) << QStringList{"a", "d", "c", "b"};
+        QTest::newRow("Jahr ascending")
+            << 1 << int(Qt::AscendingOrder) << QStringList{"d", "b", "c", "a"};
+        QTest::newRow("Jahr descending")
+            << 1 << int(Qt::DescendingOrder) << QStringList{"a", "c", "b", "d"};
+        QTest::newRow("Bewertung ascending")
+            << 4 << int(Qt::AscendingOrder) << QStringList{"b", "c", "d", "a"};
+        QTest::newRow("Bewertung descending")
+            << 4 << int(Qt::DescendingOrder) << QStringList{"a", "d", "c", "b"};
     }
     void numericColumnsSortAsNumbers()
     {
@@ -105,8 +111,8 @@ private slots:
         QFETCH(int, order);
         QFETCH(QStringList, titles);
         FilmCollection collection;
-        collection.setFilms({film("a", "1999", 1000), film("b", "7", 7), film("c", "10", 10),
-                             film("d", "", 500)});
+        collection.setFilms(
+            {film("a", "1999", 1000), film("b", "7", 7), film("c", "10", 10), film("d", "", 500)});
         FilmListModel model;
         model.sort(column, Qt::SortOrder(order));
         model.rebuild(collection, collection.search({}));
@@ -155,11 +161,25 @@ private slots:
         QCOMPARE(column(model, 0), QStringList({"b", "c"}));
     }
 
+    // The earlier copy of a file is replaced while the later one is the only row listed.
+    void aFormerDuplicateIsListedOnceItsTwinChanges()
+    {
+        FilmCollection collection;
+        collection.setFilms(
+            {film("Alien", {}, 0, "/x/a.knr"), film("Xanadu"), film("Alien", {}, 0, "/x/a.knr")});
+        FilmListModel model;
+        model.rebuild(collection, {2});
+        QCOMPARE(model.rowCount(), 0);
+        collection.replace(0, film("Casablanca"));
+        model.rebuild(collection, {2});
+        QCOMPARE(column(model, 0), QStringList({"Alien"}));
+    }
+
     void untitledAndDuplicateFilesAreLeftOut()
     {
         FilmCollection collection;
-        collection.setFilms({film("Alien", {}, 0, "/x/a.knr"), film({}), film("Alien", {}, 0, "/x/a.knr"),
-                             film("Brazil")});
+        collection.setFilms({film("Alien", {}, 0, "/x/a.knr"), film({}),
+                             film("Alien", {}, 0, "/x/a.knr"), film("Brazil")});
         FilmListModel model;
         model.rebuild(collection, collection.search({}));
         QCOMPARE(column(model, 0), QStringList({"Alien", "Brazil"}));

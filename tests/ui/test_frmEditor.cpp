@@ -32,17 +32,24 @@ FilmRecord sample()
     return f;
 }
 
-const char* const kTextControls[] = {"txtTitle", "Text1", "txtReg", "txtCountry", "txtYear",
-                                     "txtWebPage", "Text2"};
+const char* const kTextControls[] = {"txtTitle", "Text1",      "txtReg", "txtCountry",
+                                     "txtYear",  "txtWebPage", "Text2"};
 
 void typeEverywhere(QDialog* dialog)
 {
-    for (const char* name : kTextControls)
-        QTest::keyClicks(dialog->findChild<QLineEdit*>(name), "zz");
+    for (const char* name : kTextControls) {
+        auto* edit = dialog->findChild<QLineEdit*>(name);
+        QCOMPARE(edit->cursorPosition(), 0); // long texts show their beginning
+        edit->end(false);
+        QTest::keyClicks(edit, "zz");
+    }
     for (const char* name : {"txtActors", "txtDescript"})
         QTest::keyClicks(dialog->findChild<QPlainTextEdit*>(name), "zz");
-    for (const char* name : {"txtGenere", "txtDiskDesc"})
-        QTest::keyClicks(dialog->findChild<QComboBox*>(name)->lineEdit(), "zz");
+    for (const char* name : {"txtGenere", "txtDiskDesc"}) {
+        QLineEdit* edit = dialog->findChild<QComboBox*>(name)->lineEdit();
+        edit->end(false);
+        QTest::keyClicks(edit, "zz");
+    }
 }
 
 QString focusName()
@@ -73,7 +80,8 @@ private slots:
         QStringList entries;
         for (int i = 0; i < disk->count(); ++i)
             entries << disk->itemText(i);
-        QCOMPARE(entries, QStringList({"Externe HD", "DVD-ROM", "DVD-RW", "Intern", "Eigene Videos"}));
+        QCOMPARE(entries,
+                 QStringList({"Externe HD", "DVD-ROM", "DVD-RW", "Intern", "Eigene Videos"}));
         QCOMPARE(editor.findChild<QComboBox*>("txtGenere")->count(), 0);
         QCOMPARE(editor.findChild<QLineEdit*>("Text2")->text(), QStringLiteral("0"));
         QVERIFY(!editor.Canceled);
@@ -117,8 +125,10 @@ private slots:
         std::optional<FilmRecord> result;
         onModalDialog([](QDialog* d) {
             QCOMPARE(d->findChild<QLineEdit*>("Text2")->text(), QStringLiteral("753"));
-            QCOMPARE(d->findChild<QComboBox*>("txtDiskDesc")->currentText(), QStringLiteral("Schrank links"));
-            QCOMPARE(d->findChild<QPlainTextEdit*>("txtActors")->toPlainText(), QStringLiteral("Ohne\nWagenrücklauf"));
+            QCOMPARE(d->findChild<QComboBox*>("txtDiskDesc")->currentText(),
+                     QStringLiteral("Schrank links"));
+            QCOMPARE(d->findChild<QPlainTextEdit*>("txtActors")->toPlainText(),
+                     QStringLiteral("Ohne\nWagenrücklauf"));
             d->findChild<QPushButton*>("Command8")->click();
         });
         result = EditFilmRecord(odd);

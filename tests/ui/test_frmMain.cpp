@@ -81,9 +81,9 @@ private:
     }
     void selectRow(int row)
     {
-        list()->selectionModel()->setCurrentIndex(
-            list()->model()->index(row, 0),
-            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list()->selectionModel()->setCurrentIndex(list()->model()->index(row, 0),
+                                                  QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
     }
     int rowOf(const QString& title) const { return int(titles().indexOf(title)); }
 
@@ -213,13 +213,19 @@ private slots:
         QTest::addColumn<QStringList>("actorLines");
         QTest::addColumn<int>("rating");
         QTest::addColumn<double>("fill");
-        QTest::newRow("#nv, rating 0") << "#nv" << "(keine Beschreibung)" << "A\r\n\r\nB\r\n"
+        QTest::newRow("#nv, rating 0") << "#nv"
+                                       << "(keine Beschreibung)"
+                                       << "A\r\n\r\nB\r\n"
                                        << QStringList{"A", "B"} << 0 << 0.0;
-        QTest::newRow("#NV as it is, half bar") << "#NV" << "#NV" << "A\nB"
-                                                << QStringList{"A\nB"} << 500 << 0.5;
-        QTest::newRow("empty, overflowing bar") << "" << "" << "" << QStringList{} << 1250 << 1.25;
-        QTest::newRow("markup stays text") << "<b>fett</b>" << "<b>fett</b>" << "<i>x</i>"
-                                           << QStringList{"<i>x</i>"} << 1000 << 1.0;
+        QTest::newRow("#NV as it is, half bar") << "#NV"
+                                                << "#NV"
+                                                << "A\nB" << QStringList{"A\nB"} << 500 << 0.5;
+        QTest::newRow("empty, overflowing bar") << ""
+                                                << ""
+                                                << "" << QStringList{} << 1250 << 1.25;
+        QTest::newRow("markup stays text") << "<b>fett</b>"
+                                           << "<b>fett</b>"
+                                           << "<i>x</i>" << QStringList{"<i>x</i>"} << 1000 << 1.0;
     }
     void detailsPane()
     {
@@ -250,7 +256,8 @@ private slots:
         QCOMPARE(child<QWidget>("Shape2")->width(), qRound(fill * background));
         QCOMPARE(child<QWidget>("Shape2")->x(), child<QWidget>("Shape1")->x());
         for (QLabel* l : m_window->findChildren<QLabel*>()) {
-            if (l->objectName().startsWith("lbl") || l->objectName() == "Label9" || l->objectName() == "Label3")
+            if (l->objectName().startsWith("lbl") || l->objectName() == "Label9" ||
+                l->objectName() == "Label3")
                 QVERIFY2(l->textFormat() == Qt::PlainText, qPrintable(l->objectName()));
         }
     }
@@ -290,8 +297,9 @@ private slots:
         start();
         QHeaderView* header = list()->header();
         auto clickHeader = [&](int section) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
         };
         QCOMPARE(titles(), QStringList({"Alpha", "beta", "Gamma"}));
         clickHeader(1);
