@@ -6,7 +6,6 @@
 #include "store/FilmCollection.h"
 #include "ui/MessageBox.h"
 
-#include <QCloseEvent>
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
@@ -19,7 +18,7 @@ frmDataReloader::frmDataReloader(FilmCollection& films, QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::CustomizeWindowHint);
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     connect(ui->Command1, &QPushButton::clicked, this, &frmDataReloader::Command1_Click);
     connect(m_reloader.get(), &FilmReloader::progress, this, &frmDataReloader::showProgress);
     connect(m_reloader.get(), &FilmReloader::filmRefreshed, this,

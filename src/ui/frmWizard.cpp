@@ -12,7 +12,6 @@
 #include "ui/TextBoxes.h"
 
 #include <QCoreApplication>
-#include <QFocusEvent>
 #include <QScopedValueRollback>
 
 namespace kinora {
@@ -60,9 +59,8 @@ frmWizard::frmWizard(FilmCollection& films, QWidget* parent)
     for (QComboBox* box : {ui->srchGenere, ui->txtDiskDesc})
         box->setInsertPolicy(QComboBox::NoInsert);
     for (QWidget* input :
-         {static_cast<QWidget*>(ui->Text1), static_cast<QWidget*>(ui->srchTitle),
-          static_cast<QWidget*>(ui->srchGenere), static_cast<QWidget*>(ui->srchCountry),
-          static_cast<QWidget*>(ui->srchRegie), static_cast<QWidget*>(ui->srchActor)})
+         std::initializer_list<QWidget*>{ui->Text1, ui->srchTitle, ui->srchGenere, ui->srchCountry,
+                                         ui->srchRegie, ui->srchActor})
         input->installEventFilter(this);
     Form_Load();
 }
@@ -165,7 +163,8 @@ void frmWizard::runSearch(const QString& runningText, const std::function<Result
         return;
     }
     ui->Text2->setText(QStringLiteral("Fehler"));
-    MessageBox::warning(this, QStringLiteral("Die Suche ist fehlgeschlagen: %1").arg(result.error));
+    MessageBox::warning(this,
+                        QStringLiteral("Die Suche ist fehlgeschlagen.\n%1").arg(result.error));
 }
 
 void frmWizard::Command1_Click()
@@ -197,10 +196,8 @@ void frmWizard::fetchSelectedFilm(const QString& line)
     if (!scraped.pageFetched) {
         showPage(1);
         ui->Text2->setText(QStringLiteral("Fehler"));
-        MessageBox::warning(this,
-                            QStringLiteral("Die Filmseite von „%1“ konnte nicht geladen werden: "
-                                           "%2")
-                                .arg(line, scraped.error));
+        MessageBox::warning(this, QStringLiteral("Der Film „%1“ konnte nicht geladen werden.\n%2")
+                                      .arg(line, scraped.error));
         return;
     }
     fillPage2(scraped.record, scraped.cover);
@@ -275,7 +272,8 @@ void frmWizard::finish()
     }
     if (!stored.ok) {
         MessageBox::warning(
-            this, QStringLiteral("Der Film konnte nicht gespeichert werden: %1").arg(stored.error));
+            this,
+            QStringLiteral("Der Film konnte nicht gespeichert werden.\n%1").arg(stored.error));
         return;
     }
     {
