@@ -92,21 +92,6 @@ private slots:
                  qPrintable(run.out));
         QCOMPARE(test::readAll(lost), before);
     }
-
-    void emptyLibrary()
-    {
-        const Run run = reload();
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("0 von 0 Filmen wurden aktualisiert.\n"));
-        QCOMPARE(run.err, QString());
-    }
-
-    void refusesArguments()
-    {
-        const Run run = reload({"extra"});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.err.startsWith(QStringLiteral("kinora-cli: ")));
-    }
 };
 
 QTEST_GUILESS_MAIN(ReloadCommandTest)

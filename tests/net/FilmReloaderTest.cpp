@@ -53,7 +53,6 @@ private slots:
     void writesBackWhereTheFilmLives();
     void skipsWithoutLosingData_data();
     void skipsWithoutLosingData();
-    void siteDownSkipsEveryFilm();
     void coverThatCannotBeSavedDoesNotEndTheRun();
     void infoFileThatCannotBeWrittenIsReported();
     void stopRequestEndsBeforeTheNextFilm();
@@ -330,24 +329,6 @@ void FilmReloaderTest::skipsWithoutLosingData()
     QCOMPARE(reloader.refreshedCount(), infoKept ? 2 : 3);
     QCOMPARE(ReadInfoFile(first).Year, QStringLiteral("2001"));
     QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("2010"));
-}
-
-void FilmReloaderTest::siteDownSkipsEveryFilm()
-{
-    qputenv("KINORA_SITE_URL", m_site.faultUrl(QStringLiteral("500")).toUtf8());
-    const QString a = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
-    const QString b = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
-    const QByteArray aBefore = test::readAll(a);
-    const QByteArray bBefore = test::readAll(b);
-    load();
-    FilmReloader reloader(m_films);
-    reloader.run();
-    QCOMPARE(reloader.visitedCount(), 2);
-    QCOMPARE(reloader.refreshedCount(), 0);
-    QCOMPARE(reloader.problems().size(), 2);
-    QCOMPARE(test::readAll(a), aBefore);
-    QCOMPARE(test::readAll(b), bBefore);
-    QVERIFY(reloader.problemReport().startsWith(QStringLiteral("0 von 2 Filmen")));
 }
 
 void FilmReloaderTest::coverThatCannotBeSavedDoesNotEndTheRun()

