@@ -116,6 +116,7 @@ private slots:
         m_messages = std::make_unique<MessageRecorder>();
         m_wizard = std::make_unique<frmWizard>(*m_films);
         m_wizard->show();
+        m_site.takeRequests();
         QApplication::setActiveWindow(m_wizard.get());
         QVERIFY(QTest::qWaitForWindowActive(m_wizard.get()));
     }
@@ -214,6 +215,9 @@ private slots:
             qputenv("KINORA_SITE_URL", m_site.faultUrl(fault).toUtf8());
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
         QCOMPARE(lines(), expected);
+        if (term.isEmpty())
+            QCOMPARE(m_site.takeRequests(),
+                     QStringList({"/view.php?page=suchergebnis&SText=(Suchbegriff)&Kat=All"}));
         QCOMPARE(this->status(), status);
         QCOMPARE(m_messages->texts.size(), status == u"Fehler" ? 1 : 0);
         verifyIdle();
@@ -229,6 +233,9 @@ private slots:
         // Blank genre and country are sent, and shown, as "-".
         QCOMPARE(child<QComboBox>("srchGenere")->currentText(), QStringLiteral("-"));
         QCOMPARE(child<QLineEdit>("srchCountry")->text(), QStringLiteral("-"));
+        QCOMPARE(m_site.takeRequests(),
+                 QStringList({"/view.php?page=erwblaettern&Kat=Film&Titel=Alpha&Genre=-&Land=-"
+                              "&Regie=&Darsteller=&Alter=-&&Submit=Suche+ausf%FChren"}));
         QCOMPARE(lines(),
                  QStringList({"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)",
                               "2288 - Alpha ohne Cover (1958)"}));
