@@ -5,6 +5,8 @@ set -euo pipefail
 build=${1:-build}
 demo="$PWD/$build/demo"
 mkdir -p "$demo"
+source scripts/filmsite.sh
+start_filmsite "$build" "${2:-8437}"
 bash scripts/prepare-demo.sh "$build" "$demo"
 out="$PWD/$build/screenshot.png"
 rm -f "$out"

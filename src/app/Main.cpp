@@ -5,6 +5,7 @@
 
 #include "ui/EditFilmRecord.h"
 #include "ui/FilmListModel.h"
+#include "ui/ImportCommands.h"
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
 
@@ -56,6 +57,7 @@ std::unique_ptr<frmMain> StartMainWindow(FilmCollection& collection)
     QCoreApplication::processEvents();
     collection.setSyncPaths(AppDir());
     auto window = std::make_unique<frmMain>(collection);
+    InstallImportCommands(*window);
     window->scanCollection();
     window->writeCache();
     window->show();

@@ -14,5 +14,6 @@ int runExport(const QStringList& args);
 int runSiteSearch(const QStringList& args);
 int runScrape(const QStringList& args);
 int runImport(const QStringList& args);
+int runReload(const QStringList& args);
 
 } // namespace kinora::cli

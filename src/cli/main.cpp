@@ -32,6 +32,8 @@ const Command kCommands[] = {
      runScrape},
     {"import", "import ZEILE [--disk TEXT] [--overwrite]   einen Film der Filmseite speichern",
      runImport},
+    {"reload", "reload                     die Daten aller Filme neu von der Film-Website laden",
+     runReload},
 };
 
 QString usage()

@@ -1,5 +1,7 @@
 #include "ui/MessageBox.h"
 
+#include <QAbstractButton>
+
 namespace kinora {
 
 MessageBox::Answer& MessageBox::testAnswer()
@@ -18,6 +20,18 @@ QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& 
     if (testAnswer())
         return testAnswer()(QMessageBox::Warning, text, QMessageBox::Ok);
     return QMessageBox::warning(parent, QStringLiteral("Kinora"), text);
+}
+
+QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString& text)
+{
+    const auto buttons = QMessageBox::Yes | QMessageBox::No;
+    if (testAnswer())
+        return testAnswer()(QMessageBox::Question, text, buttons);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Kinora"), text, buttons, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ja"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
+    box.setDefaultButton(QMessageBox::No);
+    return QMessageBox::StandardButton(box.exec());
 }
 
 } // namespace kinora

@@ -18,6 +18,8 @@ public:
     static void setTestAnswer(Answer answer);
 
     static QMessageBox::StandardButton warning(QWidget* parent, const QString& text);
+    // A question with the buttons "Ja" and "Nein" ("Nein" is the default): Yes or No.
+    static QMessageBox::StandardButton question(QWidget* parent, const QString& text);
 
 private:
     static Answer& testAnswer();

@@ -3,36 +3,9 @@
 #include "ui_frmEditor.h"
 
 #include "store/NumberParse.h"
+#include "ui/TextBoxes.h"
 
 namespace kinora {
-
-namespace {
-
-// The multi-line boxes show lines separated by CR LF one per line and give CR LF back.
-QString toBox(const QString& text)
-{
-    QString lines = text;
-    return lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-QString fromBox(const QPlainTextEdit* box)
-{
-    return box->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
-}
-
-void take(QString& field, const QLineEdit* edit)
-{
-    if (edit->isModified())
-        field = edit->text();
-}
-
-void take(QString& field, const QPlainTextEdit* box)
-{
-    if (box->document()->isModified())
-        field = fromBox(box);
-}
-
-} // namespace
 
 frmEditor::frmEditor(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -54,10 +27,10 @@ frmEditor::~frmEditor() = default;
 void frmEditor::setRecord(const FilmRecord& record)
 {
     m_record = record;
-    ui->txtDescript->setPlainText(toBox(record.Description));
+    ui->txtDescript->setPlainText(ToBoxText(record.Description));
     ui->txtTitle->setText(record.Title);
     ui->txtReg->setText(record.Director);
-    ui->txtActors->setPlainText(toBox(record.Actors));
+    ui->txtActors->setPlainText(ToBoxText(record.Actors));
     ui->txtCountry->setText(record.Country);
     ui->txtYear->setText(record.Year);
     ui->txtDiskDesc->setEditText(record.DiskDesc);
@@ -65,27 +38,22 @@ void frmEditor::setRecord(const FilmRecord& record)
     ui->txtGenere->setEditText(record.Genre);
     ui->Text1->setText(record.OrigTitle);
     ui->Text2->setText(QString::number(record.Rating));
-    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
-        edit->setModified(false);
-        edit->setCursorPosition(0); // long texts show their beginning
-    }
-    for (QPlainTextEdit* box : findChildren<QPlainTextEdit*>())
-        box->document()->setModified(false);
+    ShowUnedited(this);
 }
 
 FilmRecord frmEditor::record() const
 {
     FilmRecord r = m_record;
-    take(r.Description, ui->txtDescript);
-    take(r.Title, ui->txtTitle);
-    take(r.Director, ui->txtReg);
-    take(r.Actors, ui->txtActors);
-    take(r.Country, ui->txtCountry);
-    take(r.Year, ui->txtYear);
-    take(r.DiskDesc, ui->txtDiskDesc->lineEdit());
-    take(r.WebPage, ui->txtWebPage);
-    take(r.Genre, ui->txtGenere->lineEdit());
-    take(r.OrigTitle, ui->Text1);
+    TakeEdited(r.Description, ui->txtDescript);
+    TakeEdited(r.Title, ui->txtTitle);
+    TakeEdited(r.Director, ui->txtReg);
+    TakeEdited(r.Actors, ui->txtActors);
+    TakeEdited(r.Country, ui->txtCountry);
+    TakeEdited(r.Year, ui->txtYear);
+    TakeEdited(r.DiskDesc, ui->txtDiskDesc->lineEdit());
+    TakeEdited(r.WebPage, ui->txtWebPage);
+    TakeEdited(r.Genre, ui->txtGenere->lineEdit());
+    TakeEdited(r.OrigTitle, ui->Text1);
     // Out-of-range notes become the nearest 32-bit bound.
     if (ui->Text2->isModified())
         r.Rating = ToInt32(ParseLeadingNumber(ui->Text2->text()));

@@ -1,0 +1,135 @@
+#include "net/FilmReloader.h"
+
+#include "net/FilmScraper.h"
+#include "store/AppPaths.h"
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace kinora {
+
+namespace {
+
+constexpr qsizetype kCaptionTitleLength = 50;
+
+// Where a film lives: the info file it was loaded from, and the cover beside it named like
+// it. A record that was never loaded from a file goes to its FilmFolder, as the wizard
+// would have stored it.
+struct FilmFiles
+{
+    QString info;
+    QString cover;
+};
+
+FilmFiles filesOf(const FilmRecord& stored)
+{
+    QString info = stored.FilePath;
+    if (info.isEmpty()) {
+        const QString name = SafeFileName(stored.Title);
+        if (name.isEmpty())
+            return {};
+        info = FilmFolder(name) + u'/' + name + QStringLiteral(".knr");
+    }
+    const QFileInfo file(info);
+    return {info, file.path() + u'/' + file.completeBaseName() + QStringLiteral(".jpg")};
+}
+
+} // namespace
+
+QString ReloadCaption(const QString& title)
+{
+    const QString ending = title.size() > kCaptionTitleLength ? QStringLiteral("... \" ...")
+                                                              : QStringLiteral("\" ...");
+    return QStringLiteral("Download von \"") + title.left(kCaptionTitleLength).trimmed() + ending;
+}
+
+qint32 FilmIdFromWebPage(const QString& webPage)
+{
+    const qint32 id = FilmIdFromLine(QStringView(webPage).mid(webPage.lastIndexOf(u'=') + 1));
+    return id > 0 ? id : 0;
+}
+
+FilmReloader::FilmReloader(FilmCollection& films, QObject* parent) : QObject(parent), m_films(films)
+{
+}
+
+void FilmReloader::run()
+{
+    m_refreshed = 0;
+    m_visited = 0;
+    m_problems.clear();
+    const int filmCount = m_films.filmCount();
+    for (int i = 0; i < filmCount && !m_stopRequested; ++i) {
+        emit progress(i, filmCount, ReloadCaption(m_films.at(i).Title));
+        QCoreApplication::processEvents();
+        if (m_stopRequested)
+            break;
+        ++m_visited;
+        reloadFilm(i);
+    }
+}
+
+void FilmReloader::reloadFilm(int index)
+{
+    const FilmRecord stored = m_films.at(index);
+    const qint32 filmId = FilmIdFromWebPage(stored.WebPage);
+    if (filmId == 0) {
+        addProblem(index, QStringLiteral(
+                              "übersprungen, die Web-Adresse des Films enthält keine Film-Nummer"));
+        return;
+    }
+    const FilmFiles files = filesOf(stored);
+    if (files.info.isEmpty()) {
+        addProblem(index, QStringLiteral("übersprungen, der Titel ergibt keinen Dateinamen"));
+        return;
+    }
+
+    ScrapeResult scraped =
+        ScrapeFilm(QString::number(filmId) + QStringLiteral(" - ") + stored.Title);
+    if (!scraped.pageFetched) {
+        addProblem(index, QStringLiteral("übersprungen: %1").arg(scraped.error));
+        return;
+    }
+    FilmRecord refreshed = scraped.record;
+    refreshed.DiskDesc = stored.DiskDesc;
+
+    QString error;
+    if (!WriteInfoFile(files.info, refreshed, &error)) {
+        addProblem(index, QStringLiteral("nicht aktualisiert: %1").arg(error));
+        return;
+    }
+    // The entry keeps its FilePath, so the main list's keys stay valid; the file itself, like
+    // every info file the wizard writes, holds none.
+    refreshed.FilePath = stored.FilePath;
+    m_films.replace(index, refreshed);
+    ++m_refreshed;
+
+    // A film the site shows without a (readable) cover keeps the one it has.
+    if (!scraped.cover.isNull() && !scraped.cover.save(files.cover, &error)) {
+        addProblem(index,
+                   QStringLiteral("Daten aktualisiert, Cover nicht gespeichert: %1").arg(error));
+        emit filmRefreshed(index, {});
+        return;
+    }
+    emit filmRefreshed(index, scraped.cover.jpegBytes());
+}
+
+void FilmReloader::addProblem(int index, const QString& reason)
+{
+    m_problems.append({index, m_films.at(index).Title.trimmed(), reason});
+}
+
+QString FilmReloader::problemReport() const
+{
+    if (m_problems.isEmpty())
+        return {};
+    QString report =
+        QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n\n").arg(m_refreshed).arg(m_visited);
+    for (const Problem& p : m_problems)
+        report += QStringLiteral("\"%1\": %2\n").arg(p.title, p.reason);
+    return report;
+}
+
+} // namespace kinora

@@ -1,0 +1,82 @@
+#include "ui/frmDataReloader.h"
+
+#include "ui_frmDataReloader.h"
+
+#include "net/FilmReloader.h"
+#include "store/FilmCollection.h"
+#include "ui/MessageBox.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+
+namespace kinora {
+
+frmDataReloader::frmDataReloader(FilmCollection& films, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmDataReloader>()),
+      m_reloader(std::make_unique<FilmReloader>(films))
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    connect(ui->Command1, &QPushButton::clicked, this, &frmDataReloader::Command1_Click);
+    connect(m_reloader.get(), &FilmReloader::progress, this, &frmDataReloader::showProgress);
+    connect(m_reloader.get(), &FilmReloader::filmRefreshed, this,
+            [this](int, const QByteArray& cover) { showCover(cover); });
+}
+
+frmDataReloader::~frmDataReloader() = default;
+
+void frmDataReloader::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The run starts once the dialog is on screen, from the event loop of its own exec().
+    if (!m_started) {
+        m_started = true;
+        QTimer::singleShot(0, this, &frmDataReloader::Reload_all_Data);
+    }
+}
+
+void frmDataReloader::Reload_all_Data()
+{
+    // No film is shown as fetched before the first one starts.
+    ui->ProgressBar1->reset();
+    // Busy while downloading, but "A&bbrechen" keeps the ordinary pointer: it stays usable.
+    setCursor(Qt::BusyCursor);
+    ui->Command1->setCursor(Qt::ArrowCursor);
+    m_running = true;
+    m_reloader->run();
+    m_running = false;
+    unsetCursor();
+    const QString report = m_reloader->problemReport();
+    if (!report.isEmpty())
+        MessageBox::warning(this, report);
+    accept();
+}
+
+void frmDataReloader::Command1_Click()
+{
+    // The film being fetched is finished; the run then ends and closes the dialog.
+    m_reloader->requestStop();
+    if (!m_running)
+        accept();
+}
+
+void frmDataReloader::reject()
+{
+    Command1_Click();
+}
+
+void frmDataReloader::showProgress(int index, int filmCount, const QString& caption)
+{
+    ui->Label2->setText(caption);
+    ui->ProgressBar1->setMaximum(filmCount);
+    ui->ProgressBar1->setValue(index);
+}
+
+void frmDataReloader::showCover(const QByteArray& cover)
+{
+    ui->PicBox->setPixmap(QPixmap::fromImage(QImage::fromData(cover)));
+}
+
+} // namespace kinora
