@@ -29,4 +29,6 @@ for entry in "${films[@]}"; do
     imported=$((imported + 1))
   fi
 done
+# An import stores Rating 0, as the wizard does; one bulk reload brings in the site's marks.
+"$build/kinora-cli" reload >/dev/null 2>&1 || true
 echo "Demo library prepared in $home ($imported films imported from $KINORA_SITE_URL)."
