@@ -4,6 +4,7 @@
 #include "store/CodePage.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 namespace kinora {
@@ -98,7 +99,8 @@ std::optional<FilmRecord> DecodeRecord(QByteArrayView data)
 
 FilmRecord ReadInfoFile(const QString& path)
 {
-    if (path.isEmpty())
+    // Only a regular file: opening a named pipe nobody writes to would wait for ever.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
