@@ -11,8 +11,8 @@ namespace kinora::test {
 // one complete generation or it is torn.
 constexpr int kCrashInfoFiles = 4;
 // Films in the crash test's Collection.db: enough that one cache write takes a while
-// (about 4 MB), so that many kills land in the middle of it.
-constexpr int kCrashCachedFilms = 400;
+// (about 1 MB), so that many kills land in the middle of it.
+constexpr int kCrashCachedFilms = 100;
 
 FilmRecord crashFilm(int k, int generation);
 // FOLDER/Data/Film<k>/Film<k>.knr: where the scan of FOLDER finds film k.

@@ -178,7 +178,7 @@ void TestCrashSafety::killedWriterLeavesOldOrNewContent()
         const int next = *std::max_element(m_generations.begin(), m_generations.end()) + 1;
         process.start(writer, {m_folder, QString::number(next)});
         QVERIFY2(process.waitForReadyRead(30000), qPrintable(process.errorString()));
-        // One generation (five files, 4 MB of cache) takes some tens of milliseconds.
+        // One generation (five files, 1 MB of cache) takes some tens of milliseconds.
         QThread::usleep(m_random.bounded(60000));
         QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
         process.kill();
