@@ -13,13 +13,31 @@ namespace kinora {
 
 namespace {
 
+QString systemError(int code)
+{
+    if (code == ENOSPC || code == EDQUOT)
+        return QStringLiteral("Der Datenträger ist voll.");
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Why writing failed. A short write (a full disk) leaves Qt's error text at "Unknown
+// error", but errno still tells.
+QString writeError(const QFileDevice& file, int code)
+{
+    if (code != 0)
+        return systemError(code);
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return QStringLiteral("Die Daten wurden nicht vollständig geschrieben.");
+}
+
 // Empty when the file's data reached the disk; some file systems report a full disk or an
 // I/O error only here.
 QString syncError(QFileDevice& file)
 {
 #ifdef Q_OS_UNIX
     if (::fsync(file.handle()) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return systemError(errno);
 #else
     Q_UNUSED(file);
 #endif
@@ -65,8 +83,9 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
                         .arg(path, file.errorString()));
     // QSaveFile::commit() ignores an error of its final flush: a disk that fills up there
     // would leave a cut-off file in place of the old one. Flush and sync here and check.
+    errno = 0;
     const bool written = produce(file) && file.flush();
-    const QString why = written ? syncError(file) : file.errorString();
+    const QString why = written ? syncError(file) : writeError(file, errno);
     if (!written || !why.isEmpty()) {
         file.cancelWriting();
         return fail(QStringLiteral("Schreibfehler bei „%1“: %2").arg(path, why));

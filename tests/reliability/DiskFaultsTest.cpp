@@ -59,7 +59,7 @@ QStringList listing(const QString& folder)
 
 } // namespace
 
-class TestDiskFaults : public QObject
+class DiskFaultsTest : public QObject
 {
     Q_OBJECT
 
@@ -81,16 +81,20 @@ private slots:
     void fifoIsNeitherScannedNorRead();
 
 private:
-    // Runs the write, which must fail and leave folder as it was.
+    // Runs the write, which must fail and leave folder as it was; the reason in m_reason.
     void expectRefused(Writer writer, const QString& path, const QString& folder);
+
+    QString m_reason;
 };
 
-void TestDiskFaults::expectRefused(Writer writer, const QString& path, const QString& folder)
+void DiskFaultsTest::expectRefused(Writer writer, const QString& path, const QString& folder)
 {
     const QStringList before = listing(folder);
     const QByteArray old = test::readAll(path);
-    QString error;
+    QString& error = m_reason;
+    error.clear();
     QVERIFY(!write(writer, path, &error));
+    qInfo().noquote() << error; // the reliability table quotes these
     // The reason names the file (or its folder), so the user knows what was not stored.
     QVERIFY2(error.contains(QFileInfo(path).fileName()) ||
                  error.contains(QFileInfo(path).absolutePath()),
@@ -99,7 +103,7 @@ void TestDiskFaults::expectRefused(Writer writer, const QString& path, const QSt
     QCOMPARE(listing(folder), before);
 }
 
-void TestDiskFaults::readOnlyInfoFile_data()
+void DiskFaultsTest::readOnlyInfoFile_data()
 {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("name");
@@ -107,7 +111,7 @@ void TestDiskFaults::readOnlyInfoFile_data()
     QTest::newRow("Collection.db") << Writer::Cache << QStringLiteral("Collection.db");
 }
 
-void TestDiskFaults::readOnlyInfoFile()
+void DiskFaultsTest::readOnlyInfoFile()
 {
     QFETCH(Writer, writer);
     QFETCH(QString, name);
@@ -119,7 +123,7 @@ void TestDiskFaults::readOnlyInfoFile()
     QVERIFY(test::setReadOnly(path, false));
 }
 
-void TestDiskFaults::readOnlyFolder_data()
+void DiskFaultsTest::readOnlyFolder_data()
 {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("name");
@@ -129,7 +133,7 @@ void TestDiskFaults::readOnlyFolder_data()
     QTest::newRow("new Collection.db") << Writer::Cache << QStringLiteral("Data/Collection.db");
 }
 
-void TestDiskFaults::readOnlyFolder()
+void DiskFaultsTest::readOnlyFolder()
 {
     QFETCH(Writer, writer);
     QFETCH(QString, name);
@@ -160,7 +164,7 @@ void TestDiskFaults::readOnlyFolder()
     }
 }
 
-void TestDiskFaults::missingAppDir()
+void DiskFaultsTest::missingAppDir()
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("fehlt"));
@@ -181,7 +185,7 @@ void TestDiskFaults::missingAppDir()
     qunsetenv("KINORA_HOME");
 }
 
-void TestDiskFaults::missingAppDirInCli_data()
+void DiskFaultsTest::missingAppDirInCli_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("list") << QStringList{QStringLiteral("list")};
@@ -190,7 +194,7 @@ void TestDiskFaults::missingAppDirInCli_data()
                                            QStringLiteral("csv")};
 }
 
-void TestDiskFaults::missingAppDirInCli()
+void DiskFaultsTest::missingAppDirInCli()
 {
     // An empty list would read as "no films"; the user has to learn that the folder is gone.
     QFETCH(QStringList, arguments);
@@ -207,7 +211,7 @@ void TestDiskFaults::missingAppDirInCli()
     QCOMPARE(cli.readAllStandardOutput(), QByteArray());
 }
 
-void TestDiskFaults::diskFullMidWrite_data()
+void DiskFaultsTest::diskFullMidWrite_data()
 {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("name");
@@ -222,7 +226,7 @@ void TestDiskFaults::diskFullMidWrite_data()
                                        << qint64(32768);
 }
 
-void TestDiskFaults::diskFullMidWrite()
+void DiskFaultsTest::diskFullMidWrite()
 {
     QFETCH(Writer, writer);
     QFETCH(QString, name);
@@ -240,11 +244,12 @@ void TestDiskFaults::diskFullMidWrite()
     QVERIFY(test::writeAll(folder + QStringLiteral("/Füller"), QByteArray(filler, 'f')));
     const qint64 freeBefore = mount.bytesFree();
     expectRefused(writer, folder + u'/' + name, folder);
+    QVERIFY2(m_reason.endsWith(QStringLiteral("Der Datenträger ist voll.")), qPrintable(m_reason));
     // The half-written temporary file is gone, its space given back.
     QCOMPARE(mount.bytesFree(), freeBefore);
 }
 
-void TestDiskFaults::producerFailsMidWrite()
+void DiskFaultsTest::producerFailsMidWrite()
 {
     // The same road as a device that fails after some bytes: the producer reports the error.
     QTemporaryDir dir;
@@ -266,7 +271,7 @@ void TestDiskFaults::producerFailsMidWrite()
     QCOMPARE(listing(dir.path()), before);
 }
 
-void TestDiskFaults::nameLengthLimit_data()
+void DiskFaultsTest::nameLengthLimit_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("fits");
@@ -280,7 +285,7 @@ void TestDiskFaults::nameLengthLimit_data()
         << SafeFileName(QStringLiteral("äA").repeated(300)) + QStringLiteral(".knr") << true;
 }
 
-void TestDiskFaults::nameLengthLimit()
+void DiskFaultsTest::nameLengthLimit()
 {
     QFETCH(QString, name);
     QFETCH(bool, fits);
@@ -297,7 +302,7 @@ void TestDiskFaults::nameLengthLimit()
     }
 }
 
-void TestDiskFaults::nonRegularFileIsKept_data()
+void DiskFaultsTest::nonRegularFileIsKept_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("named pipe") << QStringLiteral("fifo");
@@ -305,7 +310,7 @@ void TestDiskFaults::nonRegularFileIsKept_data()
     QTest::newRow("device node") << QStringLiteral("device");
 }
 
-void TestDiskFaults::nonRegularFileIsKept()
+void DiskFaultsTest::nonRegularFileIsKept()
 {
     // Replacing a device or a pipe by a regular file would break whatever uses it (think of
     // "kinora-cli export --output /dev/null" run as root).
@@ -331,7 +336,7 @@ void TestDiskFaults::nonRegularFileIsKept()
     QCOMPARE(listing(dir.path()), before);
 }
 
-void TestDiskFaults::fifoIsNeitherScannedNorRead()
+void DiskFaultsTest::fifoIsNeitherScannedNorRead()
 {
     // Opening a pipe nobody writes to blocks for ever; neither the scan nor the reader may.
     QTemporaryDir dir;
@@ -345,5 +350,5 @@ void TestDiskFaults::fifoIsNeitherScannedNorRead()
     QCOMPARE(films.count(), 1);
 }
 
-QTEST_GUILESS_MAIN(TestDiskFaults)
-#include "TestDiskFaults.moc"
+QTEST_GUILESS_MAIN(DiskFaultsTest)
+#include "DiskFaultsTest.moc"
