@@ -15,8 +15,12 @@ namespace {
 
 QString systemError(int code)
 {
-    if (code == ENOSPC || code == EDQUOT)
+    if (code == ENOSPC)
         return QStringLiteral("Der Datenträger ist voll.");
+#ifdef EDQUOT
+    if (code == EDQUOT)
+        return QStringLiteral("Das Speicherplatzkontingent ist erschöpft.");
+#endif
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
