@@ -11,5 +11,8 @@ int runWrite(const QStringList& args);
 int runList(const QStringList& args);
 int runSearch(const QStringList& args);
 int runExport(const QStringList& args);
+int runSiteSearch(const QStringList& args);
+int runScrape(const QStringList& args);
+int runImport(const QStringList& args);
 
 } // namespace kinora::cli

@@ -24,6 +24,14 @@ const Command kCommands[] = {
     {"list", "list                       alle Filme des Programmordners als JSON-Zeilen", runList},
     {"search", "search TEXT                Indexliste der passenden Filme (0|3|7|)", runSearch},
     {"export", "export --format csv|json [--output DATEI]   alle Filme exportieren", runExport},
+    {"site-search",
+     "site-search BEGRIFF | --title T --genre G --country L --director R --actor D\n"
+     "                             auf der Filmseite suchen, eine Ergebniszeile je Film",
+     runSiteSearch},
+    {"scrape", "scrape ZEILE [--cover DATEI]   einen Film der Filmseite als JSON ausgeben",
+     runScrape},
+    {"import", "import ZEILE [--disk TEXT] [--overwrite]   einen Film der Filmseite speichern",
+     runImport},
 };
 
 QString usage()

@@ -1,0 +1,154 @@
+// The film site commands: site-search, scrape, import.
+#include "CliSupport.h"
+#include "Commands.h"
+#include "RecordJson.h"
+
+#include "net/FilmScraper.h"
+#include "net/FilmStore.h"
+#include "net/ResultList.h"
+#include "net/SiteAddress.h"
+
+namespace kinora::cli {
+
+namespace {
+
+// A blank genre or country is sent as "-", as the import wizard does.
+QString dashWhenBlank(const QString& value)
+{
+    return value.trimmed().isEmpty() ? QStringLiteral("-") : value;
+}
+
+// Scrapes the film of a result line; false (after the message) when its page could not be
+// fetched, so that nothing is stored from an empty page.
+bool scrapeLine(const QString& line, ScrapeResult* result, int* exitCode)
+{
+    *result = ScrapeFilm(line);
+    if (!result->pageFetched) {
+        *exitCode = fail(QStringLiteral("Die Filmseite %1 konnte nicht geladen werden: %2")
+                             .arg(result->record.WebPage, result->error));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int runSiteSearch(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Sucht auf der Filmseite (KINORA_SITE_URL) nach Filmen und gibt eine "
+                       "Ergebniszeile (Nummer - Titel) je Film aus. Mit einer der Optionen "
+                       "die erweiterte Suche."));
+    parser.addPositionalArgument(QStringLiteral("BEGRIFF"),
+                                 QStringLiteral("der Suchbegriff der Standardsuche"));
+    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Titel"),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption genre(QStringLiteral("genre"), QStringLiteral("Genre (leer: „-“)"),
+                                   QStringLiteral("TEXT"));
+    const QCommandLineOption country(QStringLiteral("country"), QStringLiteral("Land (leer: „-“)"),
+                                     QStringLiteral("TEXT"));
+    const QCommandLineOption director(QStringLiteral("director"), QStringLiteral("Regie"),
+                                      QStringLiteral("TEXT"));
+    const QCommandLineOption actor(QStringLiteral("actor"), QStringLiteral("Darsteller"),
+                                   QStringLiteral("TEXT"));
+    parser.addOptions({title, genre, country, director, actor});
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("site-search"), args, &code))
+        return code;
+
+    const bool extended = parser.isSet(title) || parser.isSet(genre) || parser.isSet(country) ||
+                          parser.isSet(director) || parser.isSet(actor);
+    ResultList list;
+    if (extended) {
+        if (!parser.positionalArguments().isEmpty())
+            return fail(QStringLiteral("Entweder ein Suchbegriff oder die Optionen der "
+                                       "erweiterten Suche, nicht beides."));
+        list = SearchSite(ExtendedSearchUrl(parser.value(title), dashWhenBlank(parser.value(genre)),
+                                            dashWhenBlank(parser.value(country)),
+                                            parser.value(director), parser.value(actor)));
+    } else {
+        if (!requirePositional(parser, 1, QStringLiteral("Der Suchbegriff"), &code))
+            return code;
+        list = SearchByTitle(parser.positionalArguments().at(0));
+    }
+    for (const QString& line : list.lines)
+        out(line + u'\n');
+    if (!list.ok())
+        return fail(list.error);
+    return 0;
+}
+
+int runScrape(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lädt Filmseite, Cover und Inhaltsangabe des Films einer Ergebniszeile "
+                       "und gibt den Datensatz als JSON aus."));
+    parser.addPositionalArgument(QStringLiteral("ZEILE"),
+                                 QStringLiteral("eine Ergebniszeile, z. B. „4711 - Alpha Beta“"));
+    const QCommandLineOption coverOption(QStringLiteral("cover"),
+                                         QStringLiteral("das Cover (JPEG) in DATEI speichern"),
+                                         QStringLiteral("DATEI"));
+    parser.addOption(coverOption);
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("scrape"), args, &code) ||
+        !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
+        return code;
+
+    ScrapeResult result;
+    if (!scrapeLine(parser.positionalArguments().at(0), &result, &code))
+        return code;
+    if (parser.isSet(coverOption)) {
+        QString error;
+        if (result.cover.isNull())
+            fail(QStringLiteral("Der Film hat kein Cover; „%1“ wird nicht geschrieben.")
+                     .arg(parser.value(coverOption)));
+        else if (!result.cover.save(parser.value(coverOption), &error))
+            return fail(error);
+    }
+    out(recordToJson(result.record) + u'\n');
+    return 0;
+}
+
+int runImport(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lädt den Film einer Ergebniszeile und speichert ihn wie der Assistent "
+                       "unter Data/NAME/NAME.knr mit Cover NAME.jpg im Programmordner."));
+    parser.addPositionalArgument(QStringLiteral("ZEILE"),
+                                 QStringLiteral("eine Ergebniszeile, z. B. „4711 - Alpha Beta“"));
+    const QCommandLineOption diskOption(QStringLiteral("disk"),
+                                        QStringLiteral("der Speicherort (DiskDesc)"),
+                                        QStringLiteral("TEXT"));
+    const QCommandLineOption overwriteOption(
+        QStringLiteral("overwrite"),
+        QStringLiteral("einen schon gespeicherten Film gleichen Namens ersetzen"));
+    parser.addOptions({diskOption, overwriteOption});
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("import"), args, &code) ||
+        !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
+        return code;
+
+    const QString line = parser.positionalArguments().at(0);
+    QString error;
+    if (StorageName(TitleFromLine(line), &error).isEmpty())
+        return fail(error);
+    ScrapeResult result;
+    if (!scrapeLine(line, &result, &code))
+        return code;
+    result.record.DiskDesc = parser.value(diskOption);
+    const StoreFilmResult stored =
+        StoreFilm(result.record, result.cover, parser.isSet(overwriteOption));
+    if (!stored.ok) {
+        QString message = stored.error;
+        if (stored.alreadyStored)
+            message += QStringLiteral(" Mit --overwrite wird er ersetzt.");
+        return fail(message);
+    }
+    out(stored.infoPath + u'\n');
+    return 0;
+}
+
+} // namespace kinora::cli

@@ -1,0 +1,66 @@
+#include "net/CoverPicture.h"
+
+#include "store/AtomicWrite.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+
+namespace kinora {
+
+namespace {
+
+QByteArray encodeJpeg(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(90);
+    if (!writer.write(image))
+        return {};
+    return bytes;
+}
+
+} // namespace
+
+CoverPicture CoverPicture::fromBytes(const QByteArray& bytes)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    const QImage image = reader.read();
+    if (image.isNull())
+        return CoverPicture();
+    if (format != "jpeg")
+        return fromImage(image);
+    CoverPicture cover;
+    cover.m_image = image;
+    cover.m_jpeg = bytes;
+    return cover;
+}
+
+CoverPicture CoverPicture::fromImage(const QImage& image)
+{
+    CoverPicture cover;
+    if (image.isNull())
+        return cover;
+    cover.m_jpeg = encodeJpeg(image);
+    if (!cover.m_jpeg.isEmpty())
+        cover.m_image = image;
+    return cover;
+}
+
+bool CoverPicture::save(const QString& path, QString* error) const
+{
+    if (isNull()) {
+        if (error)
+            *error = QStringLiteral("Es gibt kein Cover zum Speichern.");
+        return false;
+    }
+    return WriteFileAtomically(path, m_jpeg, error);
+}
+
+} // namespace kinora

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Blocking downloads from the film site.
+//
+//   DownloadPage(address)            the page as text, the empty text on any failure
+//   DownloadBytes(address, options)  the body as bytes with the outcome (covers, tests)
+//   DecodePage(body, contentType)    the text of a page body
+//
+// A download waits in a local event loop that excludes user input: windows keep painting
+// but take no clicks or keys. Needs a QCoreApplication (or QGuiApplication/QApplication);
+// without one every download fails. The body stays in memory; no file is written.
+
+namespace kinora {
+
+struct DownloadOptions
+{
+    // The whole transfer (connecting, waiting, reading) may take this long.
+    int timeoutMs = -1; // -1: DefaultDownloadTimeout()
+    // Bodies larger than this are refused (a failed download).
+    qint64 maxBytes = 16 * 1024 * 1024;
+    // Redirects followed before the download counts as failed.
+    int maxRedirects = 5;
+};
+
+struct DownloadResult
+{
+    bool ok = false;
+    QByteArray body;        // empty unless ok
+    QByteArray contentType; // the Content-Type header of the answer
+    int httpStatus = 0;     // 0 when no answer came
+    QString error;          // German reason when !ok
+};
+
+// Any address text: built by the SiteAddress functions or taken from a page. Only http and
+// https addresses are fetched. ok means a 2xx answer whose body arrived whole within the
+// time-out and the size cap.
+DownloadResult DownloadBytes(const QString& address, const DownloadOptions& options = {});
+
+// The page text: the body decoded as Windows-1252, or as UTF-8 when the Content-Type header
+// declares charset=utf-8. A non-2xx answer, a time-out, a refused connection, a body over
+// the size cap and every other failure give the empty text.
+QString DownloadPage(const QString& address);
+
+QString DecodePage(const QByteArray& body, const QByteArray& contentType);
+
+// The time-out of downloads that do not set one: 30 s, or what the environment variable
+// KINORA_DOWNLOAD_TIMEOUT_MS says, or what SetDefaultDownloadTimeout set last (tests).
+int DefaultDownloadTimeout();
+void SetDefaultDownloadTimeout(int ms);
+
+} // namespace kinora

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "net/CoverPicture.h"
+#include "store/FilmRecord.h"
+
+#include <QString>
+#include <QStringView>
+
+// The film page scraper.
+//
+// Pure (offline) part, page text in, values out:
+//   FilmIdFromLine(line), TitleFromLine(line)
+//   ScrapeFilmPage(page, line, base)   the record (all but Description) and the cover and
+//                                      plot page addresses
+//   PlotAddress(page, base), CoverAddress(page, base)
+//   PlotFromPlotPage(plotPage)         the raw plot; CleanPlot removes "<b>" and "<br />"
+// Downloading part (blocking, see Download.h):
+//   ScrapeFilm(line)                   film page, cover and plot page -> ScrapeResult
+//   ScrapePlot(page)                   the raw plot of a film page, "#nv" without plot link
+//   FetchCover(page)                   the cover named by a film page, null when none
+
+namespace kinora {
+
+// The film's numeric id: the leading number of a result line, rounded to a 32-bit integer
+// (a line without one gives 0).
+qint32 FilmIdFromLine(QStringView line);
+
+// The part of the line after its first "-" (the whole line when it has none), without
+// leading and trailing blanks: "4711 - Alpha - Beta" gives "Alpha - Beta".
+QString TitleFromLine(QStringView line);
+
+struct ScrapedPage
+{
+    // Title, OrigTitle, Country, Year, Director, Actors, Genre, WebPage and Rating from the
+    // page; Description "#nv" (the plot lives on a page of its own); DiskDesc and FilePath
+    // empty.
+    FilmRecord record;
+    // The cover's address, empty when the page names no cover.
+    QString coverAddress;
+    // The plot page's address, empty when the page has no plot link.
+    QString plotAddress;
+};
+
+// Values missing from the page: OrigTitle, Country, Year "#nv"; Director empty without the
+// director label and "#nv" when the director's row holds no link; Actors and Genre empty;
+// Rating 0. A mark outside the 32-bit range (after times 100) gives the nearest bound.
+ScrapedPage ScrapeFilmPage(QStringView page, QStringView line, const QString& base);
+
+// The plot page's absolute address: the base address followed by the link behind the
+// "<!-- Inhaltsangabe -->" comment; empty when the page has no plot link.
+QString PlotAddress(QStringView page, const QString& base);
+// The cover's absolute address, empty when the page names none.
+QString CoverAddress(QStringView page, const QString& base);
+// The plot as it stands on the plot page, "#nv" when the markers are missing.
+QString PlotFromPlotPage(QStringView plotPage);
+// Removes every "<b>", then every "<br />" (exact case; other tags stay).
+QString CleanPlot(QString plot);
+
+struct ScrapeResult
+{
+    FilmRecord record;
+    // The film's cover; null when the page names none, its download failed or the bytes are
+    // not a picture. Never a cover of another film.
+    CoverPicture cover;
+    // False when the film page could not be downloaded: record then holds only Title and
+    // WebPage (and "#nv"s); callers must not store it over existing data.
+    bool pageFetched = false;
+    // German reason when !pageFetched.
+    QString error;
+};
+
+ScrapeResult ScrapeFilm(QStringView line, const QString& base);
+ScrapeResult ScrapeFilm(QStringView line);
+
+QString ScrapePlot(QStringView page, const QString& base);
+CoverPicture FetchCover(QStringView page, const QString& base);
+
+} // namespace kinora

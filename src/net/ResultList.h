@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// The film search and its result list.
+//
+//   FillResultList(page)     pure: the result lines of a search answer page
+//   SearchByTitle(term)      downloads TitleSearchUrl(term) and parses it
+//   SearchSite(address)      the same for any search address (the extended search:
+//                            SearchSite(ExtendedSearchUrl(...)))
+//
+// A result line is FilmId + " - " + link text, e.g. "4711 - Alpha Beta (2001)".
+
+namespace kinora {
+
+struct ResultList
+{
+    // One line per film link, in page order, duplicates kept.
+    QStringList lines;
+    // False when the site could not be reached or answered with an error (lines is empty).
+    bool fetched = true;
+    // False when the page broke off inside a film link (an id that is not a number, no
+    // quote behind the id, no link text): lines holds the links before it. The wizard then
+    // shows "Fehler" and keeps the lines.
+    bool complete = true;
+    // A German reason when fetched or complete is false.
+    QString error;
+
+    bool ok() const { return fetched && complete; }
+};
+
+// Every occurrence of "view.php?page=film&fid=" gives one line (in a link, a script or a
+// comment alike): the id up to the next double quote, converted to a 32-bit number and
+// written without leading zeros; the title is the text between the next ">" after the
+// marker and the following "<" (so a link whose text starts with a tag gives an empty
+// title). Titles longer than kMaxResultTitle characters are cut, so a hostile page cannot
+// make the list grow quadratically. Runs in linear time.
+ResultList FillResultList(QStringView page);
+
+constexpr qsizetype kMaxResultTitle = 1000;
+
+ResultList SearchByTitle(const QString& term);
+ResultList SearchSite(const QString& address);
+
+} // namespace kinora

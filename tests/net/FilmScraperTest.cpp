@@ -1,0 +1,307 @@
+// The film page scraper on saved pages of the film site and on pages that lack parts.
+#include "net/FilmScraper.h"
+#include "net/ExtractBetween.h"
+#include "store/CodePage.h"
+
+#include "TestSupport.h"
+
+#include <QTest>
+
+using namespace kinora;
+
+namespace {
+
+const QString kBase = QStringLiteral("http://site/");
+
+QString savedPage(const QString& name)
+{
+    return FromCp1252(test::readAll(test::fixture(QStringLiteral("net/") + name)));
+}
+
+// A film page reduced to the rows the scraper reads.
+QString filmRows(const QString& rows)
+{
+    return QStringLiteral("<html><body><table>") + rows + QStringLiteral("</table></body></html>");
+}
+
+QString personRow(const QString& label, const QStringList& names)
+{
+    QStringList links;
+    for (const QString& name : names)
+        links.append(QStringLiteral("<a href=\"view.php?page=liste&Name=x\">%1</a>").arg(name));
+    return QStringLiteral("<tr><td class=\"Normal\">%1:</td><td class=\"Daten\">%2</td></tr>")
+        .arg(label, links.join(QStringLiteral(", ")));
+}
+
+QString genreLinks(const QStringList& names)
+{
+    QStringList links;
+    for (const QString& name : names)
+        links.append(QStringLiteral("<a href=\"view.php?page=genre&Genre=x\">%1</a>").arg(name));
+    return links.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+class FilmScraperTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void resultLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("split at the first dash") << "4711 - Alpha - Beta" << 4711 << "Alpha - Beta";
+        QTest::newRow("no dash: the whole trimmed line")
+            << "  4711 Alpha  " << 4711 << "4711 Alpha";
+        QTest::newRow("no number: film 0") << "Alpha - Beta" << 0 << "Beta";
+        QTest::newRow("leading zeros") << "0815 - X" << 815 << "X";
+        QTest::newRow("empty title") << "815 - " << 815 << "";
+        QTest::newRow("id beyond 32 bits clamps") << "99999999999 - X" << 2147483647 << "X";
+        QTest::newRow("only blanks are trimmed") << "1 -\tTab " << 1 << "\tTab";
+    }
+    void resultLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, id);
+        QFETCH(QString, title);
+        QCOMPARE(FilmIdFromLine(line), id);
+        QCOMPARE(TitleFromLine(line), title);
+    }
+
+    void savedFilmPages_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>(
+            "fields"); // OrigTitle, Country, Year, Director, Actors, Genre
+        QTest::addColumn<int>("rating");
+        QTest::addColumn<bool>("cover");
+        QTest::addColumn<bool>("plot");
+        QTest::newRow("complete film, genre names also in the menu")
+            << "film-4711.html"
+            << "4711 - Alpha Beta (2001)"
+            << QStringList{"Alpha Beta",
+                           "Deutschland",
+                           "2001",
+                           "Henrike Wolgast",
+                           "Jörg Brämer\r\nSüleyman Akgün\r\nÄnnchen Lüttjohann",
+                           "Drama, Komödie"}
+            << 758 << true << true;
+        QTest::newRow("no director label")
+            << "film-3106.html"
+            << "3106 - X" << QStringList{"#nv",
+                                         "Deutschland",
+                                         "1999",
+                                         "",
+                                         "Friedhelm Saß\r\nGudrun Übelacker",
+                                         "Komödie, Drama"}
+            << 610 << true << true;
+        // The actors' links further down must not be taken for the director.
+        QTest::newRow("director row without link")
+            << "film-3107.html"
+            << "3107 - X" << QStringList{"#nv",
+                                         "Italien",
+                                         "1971",
+                                         "#nv",
+                                         "Gianna Bortolotti\r\nPietro Zanardi",
+                                         "Western"}
+            << 555 << true << true;
+        QTest::newRow("no mark") << "film-3108.html"
+                                 << "3108 - X"
+                                 << QStringList{"#nv",           "Deutschland",    "2020",
+                                                "Maren Kühling", "Tobias Rückert", "Dokumentation"}
+                                 << 0 << true << true;
+        QTest::newRow("no actor row")
+            << "film-3109.html"
+            << "3109 - X"
+            << QStringList{"#nv", "Frankreich", "2003", "Sévérine Malouet", "", "Experimentalfilm"}
+            << 240 << true << true;
+        QTest::newRow("no plot link")
+            << "film-5007.html"
+            << "5007 - X" << QStringList{"#nv",
+                                         "Österreich",
+                                         "2014",
+                                         "Magdalena Pröll",
+                                         "Veronika Huemer\r\nFlorian Gruber-Eßl",
+                                         "Komödie"}
+            << 0 << true << false;
+    }
+    void savedFilmPages()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QFETCH(int, rating);
+        QFETCH(bool, cover);
+        QFETCH(bool, plot);
+        const QString text = savedPage(page);
+        QVERIFY(!text.isEmpty());
+        const ScrapedPage scraped = ScrapeFilmPage(text, line, kBase);
+        const FilmRecord& r = scraped.record;
+        QCOMPARE(r.Title, TitleFromLine(line));
+        QCOMPARE((QStringList{r.OrigTitle, r.Country, r.Year, r.Director, r.Actors, r.Genre}),
+                 fields);
+        QCOMPARE(r.Rating, rating);
+        QCOMPARE(r.Description, QStringLiteral("#nv"));
+        QCOMPARE(r.WebPage,
+                 kBase + "view.php?page=film&fid=" + QString::number(FilmIdFromLine(line)));
+        QVERIFY(r.DiskDesc.isEmpty() && r.FilePath.isEmpty());
+        const QString id = QString::number(FilmIdFromLine(line));
+        QCOMPARE(scraped.coverAddress,
+                 cover ? kBase + "images/film/" + id + ".jpg" : QString());
+        QCOMPARE(scraped.plotAddress,
+                 plot ? kBase + "view.php?page=inhalt&fid=" + id : QString());
+    }
+
+    void emptyPage()
+    {
+        const FilmRecord r = ScrapeFilmPage(QString(), u"12 - Zwölf", kBase).record;
+        QCOMPARE(r.Title, QStringLiteral("Zwölf"));
+        QCOMPARE(r.WebPage, kBase + "view.php?page=film&fid=12");
+        QCOMPARE((QStringList{r.OrigTitle, r.Country, r.Year, r.Director, r.Actors, r.Genre}),
+                 (QStringList{"#nv", "#nv", "#nv", "", "", ""}));
+        QCOMPARE(r.Rating, 0);
+    }
+
+    void genres_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("genre");
+        QTest::newRow("two links") << genreLinks({"Drama", "Komödie"}) << "Drama, Komödie";
+        QTest::newRow("name earlier in the page is taken once")
+            << "Menü: Drama Komödie " + genreLinks({"Drama", "Komödie"}) << "Drama, Komödie";
+        QTest::newRow("same genre linked twice")
+            << genreLinks({"Drama", "Drama"}) << "Drama, Drama";
+        QTest::newRow("empty link text left out") << genreLinks({"", "Krimi"}) << "Krimi";
+        QTest::newRow("name that is part of the marker")
+            << genreLinks({"Genre", "page"}) << "Genre, page";
+        QTest::newRow("unclosed last link")
+            << genreLinks({"Drama"}) + "<a href=\"?page=genre&Genre=x\">Kr"
+            << "Drama";
+    }
+    void genres()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, genre);
+        QCOMPARE(ScrapeFilmPage(page, u"1 - X", kBase).record.Genre, genre);
+    }
+
+    void actors_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("actors");
+        const QString font = QStringLiteral("<font size=\"1\">");
+        QTest::newRow("three actors, no break after the last")
+            << filmRows(personRow("Darsteller", {"A", "B", "C"})) + font << "A\r\nB\r\nC";
+        QTest::newRow("no actor label: not the links of another cell")
+            << filmRows(personRow("Regie", {"R"}) + personRow("Mitwirkende", {"A"})) + font << "";
+        QTest::newRow("no <font behind the cell") << filmRows(personRow("Darsteller", {"A"})) << "";
+        QTest::newRow("actors end at <font")
+            << filmRows(personRow("Darsteller", {"A"})) + font + "<a href=\"x\">Nachher</a>"
+            << "A";
+        QTest::newRow("bold link text kept")
+            << filmRows("<td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><a "
+                        "href=\"x\"><b>A</b></a>") +
+                   font
+            << "<b>A</b>";
+    }
+    void actors()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, actors);
+        QCOMPARE(ScrapeFilmPage(page, u"1 - X", kBase).record.Actors, actors);
+    }
+
+    void mark_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("rating");
+        QTest::newRow("7.58") << "<font class=\"x\"><br>Note: 7.58&nbsp;(3)" << 758;
+        QTest::newRow("no mark") << "<font><br>Note 7.58&nbsp;" << 0;
+        QTest::newRow("comma is no decimal point") << "<font><br>Note: 7,5&" << 700;
+        QTest::newRow("beyond 32 bits: upper bound") << "<font><br>Note: 1e9&" << 2147483647;
+        QTest::newRow("beyond 32 bits: lower bound") << "<font><br>Note: -3e10&" << -2147483647 - 1;
+        QTest::newRow("not a number") << "<font><br>Note: gut&" << 0;
+    }
+    void mark()
+    {
+        QFETCH(QString, page);
+        QFETCH(int, rating);
+        QCOMPARE(ScrapeFilmPage(page, u"1 - X", kBase).record.Rating, rating);
+    }
+
+    void plot()
+    {
+        const QString plotPage = savedPage(QStringLiteral("plot-4711.html"));
+        const QString raw = PlotFromPlotPage(plotPage);
+        QVERIFY(raw.startsWith(QStringLiteral("Zwei Brüder erben eine <b>Bäckerei</b>")));
+        QCOMPARE(CleanPlot(raw),
+                 QStringLiteral("Zwei Brüder erben eine Bäckerei</b> in Wörlitz und müssen sich "
+                                "einigen.Der Streit um das Rezept für Mohnkuchen eskaliert."));
+        QCOMPARE(PlotFromPlotPage(QStringLiteral("<html>Fehler</html>")), QStringLiteral("#nv"));
+        QCOMPARE(CleanPlot(QStringLiteral("a<B>b<br/>c<br />d")), QStringLiteral("a<B>b<br/>cd"));
+    }
+
+    void plotAndCoverAddresses_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("plot");
+        QTest::addColumn<QString>("cover");
+        QTest::newRow("both") << "<img src=\"images/film/7.jpg\"><!-- Inhaltsangabe --><a "
+                                 "href=\"view.php?page=inhalt&fid=7\"><b>"
+                              << kBase + "view.php?page=inhalt&fid=7"
+                              << kBase + "images/film/7.jpg";
+        QTest::newRow("plot link before the comment")
+            << "<a href=\"p\"><b>x</b></a><!-- Inhaltsangabe -->"
+            << ""
+            << "";
+        QTest::newRow("plot link not bold") << "<!-- Inhaltsangabe --><a href=\"p\">x</a>"
+                                            << ""
+                                            << "";
+        QTest::newRow("cover tag unclosed") << "<img src=\"images/film/7.jpg"
+                                            << ""
+                                            << "";
+        QTest::newRow("cover tag with empty name") << "<img src=\"images/film/\">"
+                                                   << ""
+                                                   << "";
+    }
+    void plotAndCoverAddresses()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, plot);
+        QFETCH(QString, cover);
+        QCOMPARE(PlotAddress(page, kBase), plot);
+        QCOMPARE(CoverAddress(page, kBase), cover);
+    }
+
+    // Pages built to make a careless scan quadratic or make it run past the text.
+    void hostilePages_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("a megabyte of genre markers")
+            << QStringLiteral("?page=genre&Genre=\">").repeated(50000) + "</a>";
+        QTest::newRow("a megabyte of actor link starts")
+            << "class=\"Normal\">Darsteller:</td><td class=\"Daten\">" +
+                   QStringLiteral("\">").repeated(500000) + "</a><font";
+        QTest::newRow("every marker, unclosed")
+            << QStringLiteral(
+                   "class=\"Normal\">Originaltitel:class=\"Daten\"><b>Kat=JahrKat=Land\">"
+                   "class=\"Normal\">Regie:view.php?page=liste&Name=\"><br>Note: "
+                   "<!-- Inhaltsangabe --><a href=\"<img src=\"images/film/")
+                   .repeated(20000);
+        QTest::newRow("markers at the very end")
+            << QString(1000, u'x') + "class=\"Normal\">Darsteller:";
+    }
+    void hostilePages()
+    {
+        QFETCH(QString, page);
+        const ScrapedPage scraped = ScrapeFilmPage(page, u"1 - X", kBase);
+        QVERIFY(scraped.record.Actors.size() + scraped.record.Genre.size() < 4 * page.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(FilmScraperTest)
+#include "FilmScraperTest.moc"

@@ -1,0 +1,195 @@
+// Search, pick a line, scrape, store and read back, against the local film site; every
+// invented film, the films that lack parts and the fault modes.
+#include "net/FilmScraper.h"
+#include "net/FilmStore.h"
+#include "net/ResultList.h"
+#include "net/SiteAddress.h"
+#include "store/InfoFile.h"
+
+#include "FilmSiteProcess.h"
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kinora;
+
+class SiteEndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    test::FilmSiteProcess m_site;
+    QTemporaryDir m_home;
+
+    void useBase(const QString& base) { qputenv("KINORA_SITE_URL", base.toUtf8()); }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_site.start(&error), qPrintable(error));
+        qputenv("KINORA_HOME", m_home.path().toUtf8());
+    }
+    void init() { useBase(m_site.baseUrl()); }
+
+    void searchPickScrapeStoreReadBack()
+    {
+        const ResultList list = SearchByTitle(QStringLiteral("alpha"));
+        QVERIFY(list.ok());
+        QCOMPARE(list.lines,
+                 (QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)"}));
+
+        ScrapeResult scraped = ScrapeFilm(list.lines.at(1));
+        QVERIFY(scraped.pageFetched);
+        QCOMPARE(scraped.record.Title, QStringLiteral("Alpha - Die Rückkehr (2005)"));
+        QCOMPARE(scraped.record.Description,
+                 QStringLiteral("Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch "
+                                "niemand erkennt sie wieder."));
+        QCOMPARE(scraped.record.Rating, 435);
+        QVERIFY(!scraped.cover.isNull());
+
+        scraped.record.DiskDesc = QStringLiteral("DVD-ROM");
+        const StoreFilmResult stored = StoreFilm(scraped.record, scraped.cover, false);
+        QVERIFY2(stored.ok, qPrintable(stored.error));
+        QCOMPARE(stored.infoPath,
+                 m_home.path() + "/Data/AlphaDieRckkehr2005/AlphaDieRckkehr2005.knr");
+        FilmRecord expected = scraped.record;
+        expected.Rating = 0;
+        QCOMPARE(ReadInfoFile(stored.infoPath), expected);
+        // The site's JPEG reaches the disk unchanged.
+        QCOMPARE(test::readAll(stored.coverPath), scraped.cover.jpegBytes());
+        QVERIFY(scraped.cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
+    }
+
+    void searchTermsReachTheSiteAsTyped_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QStringList>("lines");
+        const QString base = m_site.baseUrl();
+        QTest::newRow("umlaut, bold link text")
+            << TitleSearchUrl("Grün", base) << QStringList{"815 - "};
+        QTest::newRow("blank in the title search")
+            << TitleSearchUrl("Kleine Fische", base) << QStringList{"5009 - Kleine Fische (2007)"};
+        QTest::newRow("ampersand is part of the term")
+            << TitleSearchUrl("Alpha&Kat=All", base) << QStringList{};
+        QTest::newRow("extended: actor with umlauts")
+            << ExtendedSearchUrl("", "-", "-", "", "Jörg Brämer", base)
+            << QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)",
+                           "5012 - Die Zeitmaschine von Bad Kötzting (2019)"};
+        QTest::newRow("extended: genre and country")
+            << ExtendedSearchUrl("", "Heimatfilm", "Deutschland", "", "", base)
+            << QStringList{"2288 - Schwarzwaldmädel ohne Cover (1958)",
+                           "5001 - Wolken über Husum (1976)", "5014 - Apfelblüte (1962)"};
+    }
+    void searchTermsReachTheSiteAsTyped()
+    {
+        QFETCH(QString, address);
+        QFETCH(QStringList, lines);
+        const ResultList list = SearchSite(address);
+        QVERIFY(list.ok());
+        QCOMPARE(list.lines, lines);
+    }
+
+    // Every invented film, including those that lack parts, scrapes and stores.
+    void everyFilm()
+    {
+        const ResultList all = SearchSite(ExtendedSearchUrl("", "-", "-", "", ""));
+        QVERIFY(all.ok());
+        QVERIFY(all.lines.size() >= 30);
+        for (const QString& line : all.lines) {
+            const ScrapeResult scraped = ScrapeFilm(line);
+            QVERIFY2(scraped.pageFetched, qPrintable(line));
+            QVERIFY2(scraped.record.Country != u"#nv", qPrintable(line));
+            QVERIFY2(scraped.record.Year != u"#nv", qPrintable(line));
+        }
+    }
+
+    void covers_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("hasCover");
+        QTest::newRow("JPEG") << "4711 - Alpha Beta" << true;
+        QTest::newRow("PNG under a .jpg name is converted") << "3110 - Das Bild im Kasten" << true;
+        QTest::newRow("not a picture: film without cover") << "3111 - Kaputtes Plakat" << false;
+        QTest::newRow("no cover tag") << "2288 - Schwarzwaldmädel" << false;
+    }
+    void covers()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, hasCover);
+        // A film with a cover first: nothing of it may reach the next film.
+        QVERIFY(!ScrapeFilm(u"4711 - Alpha Beta").cover.isNull());
+        const ScrapeResult scraped = ScrapeFilm(line);
+        QVERIFY(scraped.pageFetched);
+        QCOMPARE(!scraped.cover.isNull(), hasCover);
+        if (hasCover)
+            QVERIFY(scraped.cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
+        QVERIFY(scraped.record.Director != u"#nv" && !scraped.record.Director.isEmpty());
+        QVERIFY(!QFileInfo::exists(m_home.path() + "/tmpPic.temp"));
+    }
+
+    void brokenCoverKeepsTheData()
+    {
+        useBase(m_site.faultUrl("brokencover"));
+        const ScrapeResult scraped = ScrapeFilm(u"4711 - Alpha Beta");
+        QVERIFY(scraped.pageFetched);
+        QVERIFY(scraped.cover.isNull());
+        QCOMPARE(scraped.record.Director, QStringLiteral("Henrike Wolgast"));
+        QCOMPARE(scraped.record.Rating, 758);
+    }
+
+    void noPlotLink()
+    {
+        const ScrapeResult scraped = ScrapeFilm(u"5007 - Die Erbsenzählerin");
+        QVERIFY(scraped.pageFetched);
+        QCOMPARE(scraped.record.Description, QStringLiteral("#nv"));
+    }
+
+    void pageNotFetched_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("unknown film") << ""
+                                      << "999999 - Gibt es nicht";
+        QTest::newRow("server error") << "500"
+                                      << "4711 - Alpha Beta";
+    }
+    void pageNotFetched()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QString, line);
+        if (!mode.isEmpty())
+            useBase(m_site.faultUrl(mode));
+        const ScrapeResult scraped = ScrapeFilm(line);
+        QVERIFY(!scraped.pageFetched);
+        QVERIFY(!scraped.error.isEmpty());
+        QVERIFY(scraped.cover.isNull());
+        QCOMPARE(scraped.record.Title, TitleFromLine(line));
+        QCOMPARE(scraped.record.Country, QStringLiteral("#nv"));
+    }
+
+    void searchFailures()
+    {
+        useBase(m_site.faultUrl("500"));
+        ResultList list = SearchByTitle(QStringLiteral("alpha"));
+        QVERIFY(!list.fetched);
+        QVERIFY(list.lines.isEmpty());
+        QVERIFY(!list.error.isEmpty());
+
+        useBase(m_site.faultUrl("links"));
+        list = SearchByTitle(QStringLiteral("alpha"));
+        QVERIFY(list.ok());
+        QCOMPARE(list.lines.size(), 10000);
+        QCOMPARE(list.lines.last(), QStringLiteral("110000 - Film Nummer 110000"));
+    }
+
+    void cleanupTestCase()
+    {
+        qunsetenv("KINORA_HOME");
+        qunsetenv("KINORA_SITE_URL");
+    }
+};
+
+QTEST_GUILESS_MAIN(SiteEndToEndTest)
+#include "SiteEndToEndTest.moc"

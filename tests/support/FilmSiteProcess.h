@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace kinora::test {
+
+// The local film site (build/kinora-filmsite) on a free loopback port for one test. Started
+// by start(), stopped when the object goes.
+class FilmSiteProcess
+{
+public:
+    explicit FilmSiteProcess(const QStringList& extraArgs = {});
+    ~FilmSiteProcess();
+    FilmSiteProcess(const FilmSiteProcess&) = delete;
+    FilmSiteProcess& operator=(const FilmSiteProcess&) = delete;
+
+    // Starts the site and waits (up to 10 s) until it listens. False with a reason otherwise.
+    bool start(QString* error = nullptr);
+
+    quint16 port() const { return m_port; }
+    // "http://127.0.0.1:PORT/"
+    QString baseUrl() const;
+    // A base address below which every request meets the fault mode (see kinora-filmsite
+    // --help): baseUrl() + "fault/MODE/".
+    QString faultUrl(const QString& mode) const;
+
+private:
+    QStringList m_args;
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+} // namespace kinora::test
