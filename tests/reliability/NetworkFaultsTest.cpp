@@ -77,6 +77,7 @@ private slots:
     void init();
     void faults_data();
     void faults();
+    void titleLongerThanANameIsCut();
 
 private:
     CliRun runCli(const QString& base, const QStringList& arguments);
@@ -215,6 +216,21 @@ void NetworkFaultsTest::faults()
     // The film stored before and the cache are untouched; no stray file appeared.
     QCOMPARE(after.keys(), before.keys());
     QVERIFY(after == before);
+}
+
+void NetworkFaultsTest::titleLongerThanANameIsCut()
+{
+    // The title comes from the result line; 300 letters and umlauts exceed the 255-byte name
+    // limit of the file system and become a 200-character name.
+    const QString title = QStringLiteral("Überlänge").repeated(30) + QStringLiteral(" (2001)");
+    const CliRun import =
+        runCli(m_site.baseUrl(), {QStringLiteral("import"), QStringLiteral("4711 - ") + title});
+    QVERIFY2(import.exitCode == 0, qPrintable(import.error));
+    const QString name = SafeFileName(title);
+    QCOMPARE(name.size(), 200);
+    const QString info = m_home->path() + QStringLiteral("/Data/%1/%1.knr").arg(name);
+    QCOMPARE(import.lines, QStringList{info});
+    QCOMPARE(ReadInfoFile(info).Title, title);
 }
 
 QTEST_GUILESS_MAIN(NetworkFaultsTest)
