@@ -75,18 +75,29 @@ QByteArray exportJson(const FilmCollection& films)
     return json.toUtf8();
 }
 
+// The commands that take exactly one info file.
+bool parseFileCommand(const QString& command, const QString& description, const QStringList& args,
+                      QString* path, int* code)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    parser.addPositionalArgument(QStringLiteral("DATEI"), QStringLiteral("die Info-Datei (.knr)"));
+    if (!parseCommand(parser, command, args, code) ||
+        !requirePositional(parser, 1, QStringLiteral("Die Info-Datei"), code))
+        return false;
+    *path = parser.positionalArguments().at(0);
+    return true;
+}
+
 } // namespace
 
 int runShow(const QStringList& args)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Zeigt eine Info-Datei als JSON."));
-    parser.addPositionalArgument(QStringLiteral("DATEI"), QStringLiteral("die Info-Datei (.knr)"));
+    QString path;
     int code = 0;
-    if (!parseCommand(parser, QStringLiteral("show"), args, &code) ||
-        !requirePositional(parser, 1, QStringLiteral("Die Info-Datei"), &code))
+    if (!parseFileCommand(QStringLiteral("show"), QStringLiteral("Zeigt eine Info-Datei als JSON."),
+                          args, &path, &code))
         return code;
-    const QString path = parser.positionalArguments().at(0);
     const QFileInfo info(path);
     if (!info.exists())
         return fail(QStringLiteral("Die Datei „%1“ existiert nicht.").arg(path));
@@ -98,16 +109,13 @@ int runShow(const QStringList& args)
 
 int runWrite(const QStringList& args)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Liest ein JSON-Objekt von der Standardeingabe und schreibt es als "
-                       "Info-Datei."));
-    parser.addPositionalArgument(QStringLiteral("DATEI"), QStringLiteral("die Info-Datei (.knr)"));
+    QString path;
     int code = 0;
-    if (!parseCommand(parser, QStringLiteral("write"), args, &code) ||
-        !requirePositional(parser, 1, QStringLiteral("Die Info-Datei"), &code))
+    if (!parseFileCommand(QStringLiteral("write"),
+                          QStringLiteral("Liest ein JSON-Objekt von der Standardeingabe und "
+                                         "schreibt es als Info-Datei."),
+                          args, &path, &code))
         return code;
-    const QString path = parser.positionalArguments().at(0);
 
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))

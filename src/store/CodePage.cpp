@@ -17,6 +17,8 @@ int Cp1252Byte(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return c;
+    if (c < 0x2000 ? (c < 0x80 || c > 0x2DC) : c > 0x2122)
+        return -1; // outside every character of the table's range
     for (int i = 0; i < 32; ++i) {
         if (kHighHalf[i] == c)
             return 0x80 + i;
@@ -26,29 +28,32 @@ int Cp1252Byte(char16_t c)
 
 QByteArray ToCp1252(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* dst = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
-            QChar::isLowSurrogate(text[i + 1].unicode())) {
-            ++i; // one character outside the code page, one "?"
-            out.append('?');
+        if (c < 0x80) {
+            *dst++ = char(c);
             continue;
         }
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode()))
+            ++i; // one character outside the code page, one "?"
         const int b = Cp1252Byte(c);
-        out.append(b < 0 ? '?' : char(b));
+        *dst++ = b < 0 ? '?' : char(b);
     }
+    out.truncate(dst - out.constData());
     return out;
 }
 
 QString FromCp1252(QByteArrayView bytes)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar* dst = out.data();
+    // Latin-1 conversion is vectorised in Qt; only 0x80-0x9F differ from it.
+    QString out = QString::fromLatin1(bytes);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = uchar(bytes[i]);
-        dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHighHalf[b - 0x80]) : QChar(b);
+        if (b >= 0x80 && b < 0xA0)
+            out[i] = QChar(kHighHalf[b - 0x80]);
     }
     return out;
 }

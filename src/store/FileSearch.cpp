@@ -1,10 +1,16 @@
 #include "store/FileSearch.h"
 
 #include <QDir>
+#include <QFile>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
 
 namespace kinora {
 
@@ -24,10 +30,79 @@ struct Listing
     QStringList folders;
 };
 
-Listing listFolder(const QString& folder, const QRegularExpression& pattern)
+// Matches a file name against the wildcard pattern, case ignored. "*.ext", the pattern of
+// every search Kinora makes, is a plain suffix test; anything else goes through a regular
+// expression.
+class NameMatcher
+{
+public:
+    explicit NameMatcher(const QString& pattern)
+    {
+        const QString rest = pattern.mid(1);
+        if (pattern.startsWith(u'*') && !rest.contains(u'*') && !rest.contains(u'?') &&
+            !rest.contains(u'['))
+            m_suffix = rest;
+        else
+            m_re = QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                      QRegularExpression::CaseInsensitiveOption);
+    }
+    bool matches(const QString& name) const
+    {
+        if (!m_re.pattern().isEmpty())
+            return m_re.match(name).hasMatch();
+        return name.endsWith(m_suffix, Qt::CaseInsensitive);
+    }
+
+private:
+    QString m_suffix;
+    QRegularExpression m_re;
+};
+
+#ifdef Q_OS_UNIX
+// One pass over the folder with readdir: the entry type comes with the name, so only links
+// and file systems that do not report types cost an extra stat.
+Listing listFolder(const QString& folder, const NameMatcher& matcher)
 {
     Listing listing;
-    // No QDir::Hidden: dot-files and dot-folders are left out. No System: sockets, devices.
+    const QByteArray path = QFile::encodeName(folder);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return listing;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue; // hidden, and "." and ".."
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN || type == DT_LNK) {
+            struct stat st;
+            const QByteArray full = path + '/' + entry->d_name;
+            const bool isLink = type == DT_LNK;
+            if (::stat(full.constData(), &st) != 0)
+                continue; // a dangling link
+            if (S_ISDIR(st.st_mode))
+                type = isLink ? DT_LNK : DT_DIR; // a link to a folder may lead back up the tree
+            else if (S_ISREG(st.st_mode))
+                type = DT_REG;
+            else
+                continue;
+        }
+        if (type == DT_DIR) {
+            listing.folders.append(QFile::decodeName(entry->d_name));
+        } else if (type == DT_REG) {
+            QString name = QFile::decodeName(entry->d_name);
+            if (matcher.matches(name))
+                listing.files.append(std::move(name));
+        }
+    }
+    ::closedir(dir);
+    std::sort(listing.files.begin(), listing.files.end(), nameLess);
+    std::sort(listing.folders.begin(), listing.folders.end(), nameLess);
+    return listing;
+}
+#else
+Listing listFolder(const QString& folder, const NameMatcher& matcher)
+{
+    Listing listing;
+    // No QDir::Hidden: hidden files and folders are left out. No System: devices and such.
     QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
@@ -35,7 +110,7 @@ Listing listFolder(const QString& folder, const QRegularExpression& pattern)
         if (info.isDir()) {
             if (!info.isSymLink()) // a link to a folder may lead back up the tree
                 listing.folders.append(info.fileName());
-        } else if (pattern.match(info.fileName()).hasMatch()) {
+        } else if (matcher.matches(info.fileName())) {
             listing.files.append(info.fileName());
         }
     }
@@ -43,8 +118,9 @@ Listing listFolder(const QString& folder, const QRegularExpression& pattern)
     std::sort(listing.folders.begin(), listing.folders.end(), nameLess);
     return listing;
 }
+#endif
 
-void search(const QString& folder, const QRegularExpression& pattern, bool recurse,
+void search(const QString& folder, const NameMatcher& pattern, bool recurse,
             const StatusCallback& status, QStringList& out)
 {
     const qsizetype start = out.size();
@@ -70,9 +146,7 @@ QStringList FindFiles(const QString& folder, const QString& pattern, int mask, b
     QStringList out;
     if (folder.isEmpty())
         return out;
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
-                                QRegularExpression::CaseInsensitiveOption);
-    search(folder, re, recurse, status, out);
+    search(folder, NameMatcher(pattern), recurse, status, out);
     return out;
 }
 

@@ -1,41 +1,180 @@
 #include "store/FilmCollection.h"
 
 #include "store/AtomicWrite.h"
+#include "store/CodePage.h"
 #include "store/InfoFile.h"
 #include "store/SearchIndex.h"
 
+#include <QDataStream>
 #include <cstring>
 
 namespace kinora {
 
-FilmCollection::FilmCollection() : m_records(1) {}
+namespace {
+
+// The wide form: every field but FilePath through QDataStream, UTF-16 and lossless.
+QByteArray packWide(const FilmRecord& r)
+{
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    for (int field = 0; field < FilmRecord::FieldCount - 1; ++field) {
+        if (field == FilmRecord::RatingField)
+            out << r.Rating;
+        else
+            out << r.fieldText(field);
+    }
+    return data;
+}
+
+FilmRecord unpackWide(const QByteArray& data)
+{
+    FilmRecord r;
+    QDataStream in(data);
+    for (int field = 0; field < FilmRecord::FieldCount - 1; ++field) {
+        if (field == FilmRecord::RatingField) {
+            in >> r.Rating;
+        } else {
+            QString text;
+            in >> text;
+            r.setFieldText(field, text);
+        }
+    }
+    return r;
+}
+
+bool fitsCodePage(const FilmRecord& r)
+{
+    for (int field = 0; field < FilmRecord::FieldCount - 1; ++field) {
+        if (field == FilmRecord::RatingField)
+            continue;
+        const QString text = r.fieldText(field);
+        for (QChar c : text) {
+            if (Cp1252Byte(c.unicode()) < 0)
+                return false;
+        }
+        if (ToCp1252(text).size() > 0xFFFF)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FilmCollection::FilmCollection() : m_entries(1, pack(FilmRecord{})) {}
 
 FilmCollection::~FilmCollection() = default;
+
+FilmCollection::Entry FilmCollection::pack(const FilmRecord& record)
+{
+    Entry e;
+    e.filePath = record.FilePath;
+    if (fitsCodePage(record)) {
+        FilmRecord withoutPath = record;
+        withoutPath.FilePath.clear();
+        e.data = EncodeRecord(withoutPath);
+        e.data.chop(2); // the empty FilePath's count
+    } else {
+        e.data = packWide(record);
+        e.wide = true;
+    }
+    return e;
+}
 
 void FilmCollection::LoadCollection()
 {
     if (m_syncPaths.isEmpty())
         return;
-    QList<FilmRecord> records(1);
-    const QStringList entries = m_syncPaths.split(u'|');
-    for (const QString& entry : entries) {
-        if (entry.isEmpty())
+    QList<Entry> entries;
+    const QByteArray empty = pack(FilmRecord{}).data;
+    char slot[kSlotSize];
+    const QStringList folders = m_syncPaths.split(u'|');
+    for (const QString& folder : folders) {
+        if (folder.isEmpty())
             continue;
-        const QStringList files = FindFiles(entry, QStringLiteral("*.knr"), 0, true, m_status);
-        const qsizetype base = records.size() - 1;
-        records.resize(base + files.size() + 1);
+        const QStringList files = FindFiles(folder, QStringLiteral("*.knr"), 0, true, m_status);
+        entries.reserve(entries.size() + files.size() + 1);
         if (m_status)
             m_status(QStringLiteral("Daten werden geladen ..."));
         for (qsizetype j = 0; j < files.size(); ++j) {
-            FilmRecord record = ReadInfoFile(files[j]);
-            record.FilePath = files[j];
-            records[base + j] = std::move(record);
+            Entry e;
+            e.filePath = files[j];
+            // The record's bytes are kept as read; only their layout is checked. An
+            // unreadable file or a corrupt slot gives the empty record in its place.
+            const qsizetype size = ReadSlot(files[j], slot);
+            const auto layout = size < 0 ? std::nullopt : ParseRecordLayout({slot, size});
+            if (layout) {
+                const qsizetype end = layout->offset[FilmRecord::FieldCount - 1] - 2;
+                e.data = QByteArray(slot, qMin(size, end));
+                e.data.append(end - e.data.size(), '\0'); // a file that ended early
+            } else {
+                e.data = empty;
+            }
+            entries.append(std::move(e));
             if (m_status)
                 m_status(QStringLiteral("Daten werden geladen (%1)...").arg(j));
         }
     }
-    m_records = std::move(records);
+    entries.append(pack(FilmRecord{}));
+    m_entries = std::move(entries);
     changed();
+}
+
+FilmRecord FilmCollection::at(int index) const
+{
+    const Entry& e = m_entries.at(index);
+    FilmRecord r = e.wide ? unpackWide(e.data) : DecodeRecord(e.data).value_or(FilmRecord{});
+    r.FilePath = e.filePath;
+    return r;
+}
+
+FilmRecord FilmCollection::summary(int index) const
+{
+    const Entry& e = m_entries.at(index);
+    if (e.wide)
+        return at(index);
+    FilmRecord r;
+    r.FilePath = e.filePath;
+    if (const auto layout = ParseRecordLayout(e.data)) {
+        r.Title = RecordText(e.data, *layout, 0);
+        r.Country = RecordText(e.data, *layout, 2);
+        r.Year = RecordText(e.data, *layout, 3);
+        r.Genre = RecordText(e.data, *layout, 6);
+        r.Rating = layout->rating;
+    }
+    return r;
+}
+
+QString FilmCollection::text(int index, int field) const
+{
+    const Entry& e = m_entries.at(index);
+    if (field == FilmRecord::FieldCount - 1)
+        return e.filePath;
+    if (e.wide)
+        return at(index).fieldText(field);
+    const auto layout = ParseRecordLayout(e.data);
+    if (!layout)
+        return {};
+    if (field == FilmRecord::RatingField)
+        return QString::number(layout->rating);
+    return RecordText(e.data, *layout, field);
+}
+
+qint32 FilmCollection::rating(int index) const
+{
+    const Entry& e = m_entries.at(index);
+    if (e.wide)
+        return at(index).Rating;
+    const auto layout = ParseRecordLayout(e.data);
+    return layout ? layout->rating : 0;
+}
+
+QList<FilmRecord> FilmCollection::records() const
+{
+    QList<FilmRecord> list;
+    list.reserve(m_entries.size());
+    for (int i = 0; i < count(); ++i)
+        list.append(at(i));
+    return list;
 }
 
 bool FilmCollection::WriteCache(const QString& path, QString* error) const
@@ -45,11 +184,18 @@ bool FilmCollection::WriteCache(const QString& path, QString* error) const
     static constexpr qsizetype kBatch = 64;
     auto produce = [this](QIODevice& out) {
         QByteArray batch;
-        for (qsizetype first = 0; first < m_records.size(); first += kBatch) {
-            const qsizetype n = qMin(kBatch, m_records.size() - first);
+        for (qsizetype first = 0; first < m_entries.size(); first += kBatch) {
+            const qsizetype n = qMin(kBatch, m_entries.size() - first);
             batch.fill('\0', n * kSlotSize);
             for (qsizetype i = 0; i < n; ++i) {
-                const QByteArray slot = EncodeRecord(m_records[first + i]);
+                const Entry& e = m_entries[first + i];
+                QByteArray slot;
+                if (e.wide) {
+                    slot = EncodeRecord(at(int(first + i)));
+                } else {
+                    slot = e.data;
+                    AppendEncodedText(slot, e.filePath);
+                }
                 // A record too long for its slot cannot come from a scan (it reads slots);
                 // should one get in through replace(), it is cached as the empty record
                 // rather than spilling into the next slot.
@@ -78,14 +224,14 @@ QString FilmCollection::SearchCollection(const QString& text) const
 
 QList<int> FilmCollection::search(const QString& text) const
 {
-    return index().search(m_records, text);
+    return index().search(text, [this](int i) { return at(i); });
 }
 
 void FilmCollection::removeAt(int index)
 {
     if (index < 0 || index >= filmCount())
         return;
-    m_records.removeAt(index);
+    m_entries.removeAt(index);
     changed();
 }
 
@@ -93,14 +239,17 @@ void FilmCollection::replace(int index, const FilmRecord& record)
 {
     if (index < 0 || index >= filmCount())
         return;
-    m_records[index] = record;
+    m_entries[index] = pack(record);
     changed();
 }
 
 void FilmCollection::setFilms(const QList<FilmRecord>& films)
 {
-    m_records = films;
-    m_records.append(FilmRecord{});
+    m_entries.clear();
+    m_entries.reserve(films.size() + 1);
+    for (const FilmRecord& film : films)
+        m_entries.append(pack(film));
+    m_entries.append(pack(FilmRecord{}));
     changed();
 }
 
@@ -111,8 +260,16 @@ void FilmCollection::changed()
 
 const SearchIndex& FilmCollection::index() const
 {
-    if (!m_index)
-        m_index = std::make_unique<SearchIndex>(m_records);
+    if (!m_index) {
+        m_index = std::make_unique<SearchIndex>();
+        for (const Entry& e : m_entries) {
+            if (e.wide)
+                m_index->addRecord(unpackWide(e.data));
+            else
+                m_index->addEncoded(e.data);
+        }
+        m_index->finish();
+    }
     return *m_index;
 }
 

@@ -3,6 +3,7 @@
 #include "store/FileSearch.h"
 #include "store/FilmRecord.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -14,6 +15,11 @@ class SearchIndex;
 // The whole collection in memory: one record per info file found by the last scan, in the
 // order found, followed by the end marker, an empty record that is not a film. It is never
 // empty. The program owns one and hands it to the windows that need it.
+//
+// Records are kept packed, in the info file's own encoding (Windows-1252 texts behind
+// 16-bit counts), so a collection takes about as much memory as its texts have bytes; at()
+// unpacks one record. A record with characters outside the code page (from a page sent in
+// UTF-8) is kept in a wide form so nothing is lost.
 class FilmCollection
 {
 public:
@@ -44,11 +50,21 @@ public:
     QList<int> search(const QString& text) const;
 
     // Elements including the end marker.
-    int count() const { return int(m_records.size()); }
+    int count() const { return int(m_entries.size()); }
     // Films, that is elements without the end marker.
     int filmCount() const { return count() - 1; }
-    const FilmRecord& at(int index) const { return m_records.at(index); }
-    const QList<FilmRecord>& records() const { return m_records; }
+    // Element `index`, unpacked.
+    FilmRecord at(int index) const;
+    // Element `index` with only the fields the film list shows filled in: Title, Year,
+    // Genre, Country, Rating and FilePath. Cheaper than at() for a list of many films.
+    FilmRecord summary(int index) const;
+    // One field of element `index` (FilmRecord field numbering, 0-11), without unpacking the
+    // others; Rating as decimal text.
+    QString text(int index, int field) const;
+    qint32 rating(int index) const;
+    QString filePath(int index) const { return m_entries.at(index).filePath; }
+    // Every element unpacked, end marker included; for export and tests.
+    QList<FilmRecord> records() const;
 
     // Removes the film at index; the end marker cannot be removed.
     void removeAt(int index);
@@ -58,10 +74,17 @@ public:
     void setFilms(const QList<FilmRecord>& films);
 
 private:
+    struct Entry
+    {
+        QByteArray data;  // the record's encoding up to DiskDesc, or the wide form
+        QString filePath; // kept apart: the scan sets it, whatever the file holds
+        bool wide = false;
+    };
+    static Entry pack(const FilmRecord& record);
     void changed();
     const SearchIndex& index() const;
 
-    QList<FilmRecord> m_records;
+    QList<Entry> m_entries;
     QString m_syncPaths;
     StatusCallback m_status;
     mutable std::unique_ptr<SearchIndex> m_index; // built on the first search after a change

@@ -7,6 +7,12 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace kinora {
 
 namespace {
@@ -18,7 +24,9 @@ QString FilmRecord::*const kTextOrder[] = {
 };
 QString FilmRecord::*const kTextsAfterRating[] = {&FilmRecord::DiskDesc, &FilmRecord::FilePath};
 
-void appendText(QByteArray& out, const QString& text)
+} // namespace
+
+void AppendEncodedText(QByteArray& out, const QString& text)
 {
     const QByteArray bytes = ToCp1252(text);
     const auto n = quint16(qMin<qsizetype>(bytes.size(), 0xFFFF));
@@ -28,71 +36,109 @@ void appendText(QByteArray& out, const QString& text)
     out.append(bytes.constData(), n);
 }
 
-class SlotReader
+// The scan reads thousands of these, so this goes straight to the system: one open, one
+// read, one close, and no second copy through a buffer.
+qsizetype ReadSlot(const QString& path, char* slot)
 {
-public:
-    explicit SlotReader(QByteArrayView data) : m_data(data) {}
-
-    bool readText(QString& text)
-    {
-        uchar count[2] = {byteAt(m_pos), byteAt(m_pos + 1)};
-        m_pos += 2;
-        const qsizetype n = qFromLittleEndian<quint16>(count);
-        if (n == 0) {
-            text.clear();
-            return m_pos <= kSlotSize;
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    qsizetype size = 0;
+    while (size < kSlotSize) {
+        const ssize_t n = ::read(fd, slot + size, size_t(kSlotSize - size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            size = -1; // a folder, or an I/O error
+            break;
         }
-        if (m_pos + n > kSlotSize || m_pos + n > m_data.size())
-            return false; // runs past the slot or past the end of the file
-        text = FromCp1252(m_data.sliced(m_pos, n));
-        m_pos += n;
-        return true;
+        if (n == 0)
+            break;
+        size += n;
     }
-
-    bool readInt(qint32& value)
-    {
-        uchar bytes[4] = {byteAt(m_pos), byteAt(m_pos + 1), byteAt(m_pos + 2), byteAt(m_pos + 3)};
-        m_pos += 4;
-        value = qFromLittleEndian<qint32>(bytes);
-        return m_pos <= kSlotSize;
+    ::close(fd);
+    return size;
+#else
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return -1;
+    qsizetype size = 0;
+    while (size < kSlotSize) {
+        const qint64 n = file.read(slot + size, kSlotSize - size);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        size += n;
     }
-
-private:
-    uchar byteAt(qsizetype i) const { return i < m_data.size() ? uchar(m_data[i]) : 0; }
-
-    QByteArrayView m_data;
-    qsizetype m_pos = 0;
-};
-
-} // namespace
+    return size;
+#endif
+}
 
 QByteArray EncodeRecord(const FilmRecord& record)
 {
     QByteArray out;
     out.reserve(512);
     for (auto field : kTextOrder)
-        appendText(out, record.*field);
+        AppendEncodedText(out, record.*field);
     char rating[4];
     qToLittleEndian(record.Rating, rating);
     out.append(rating, 4);
     for (auto field : kTextsAfterRating)
-        appendText(out, record.*field);
+        AppendEncodedText(out, record.*field);
     return out;
+}
+
+std::optional<RecordLayout> ParseRecordLayout(QByteArrayView data)
+{
+    // Bytes past the end of data read as zero, as in a file that ends after the record.
+    auto byteAt = [&data](qsizetype i) { return i < data.size() ? uchar(data[i]) : uchar(0); };
+    RecordLayout layout;
+    qsizetype pos = 0;
+    for (int field = 0; field < FilmRecord::FieldCount; ++field) {
+        if (field == FilmRecord::RatingField) {
+            const uchar bytes[4] = {byteAt(pos), byteAt(pos + 1), byteAt(pos + 2), byteAt(pos + 3)};
+            layout.rating = qFromLittleEndian<qint32>(bytes);
+            layout.offset[field] = pos;
+            layout.length[field] = 4;
+            pos += 4;
+            continue;
+        }
+        const uchar count[2] = {byteAt(pos), byteAt(pos + 1)};
+        const qsizetype n = qFromLittleEndian<quint16>(count);
+        pos += 2;
+        // A text running past the slot or past the end of the file is a corrupt slot.
+        if (n > 0 && (pos + n > kSlotSize || pos + n > data.size()))
+            return std::nullopt;
+        layout.offset[field] = pos;
+        layout.length[field] = n;
+        pos += n;
+    }
+    if (pos > kSlotSize)
+        return std::nullopt;
+    layout.end = pos;
+    return layout;
+}
+
+QString RecordText(QByteArrayView data, const RecordLayout& layout, int field)
+{
+    return layout.length[field] == 0
+               ? QString()
+               : FromCp1252(data.sliced(layout.offset[field], layout.length[field]));
 }
 
 std::optional<FilmRecord> DecodeRecord(QByteArrayView data)
 {
-    SlotReader in(data);
-    FilmRecord record;
-    for (auto field : kTextOrder) {
-        if (!in.readText(record.*field))
-            return std::nullopt;
-    }
-    if (!in.readInt(record.Rating))
+    const std::optional<RecordLayout> layout = ParseRecordLayout(data);
+    if (!layout)
         return std::nullopt;
-    for (auto field : kTextsAfterRating) {
-        if (!in.readText(record.*field))
-            return std::nullopt;
+    FilmRecord record;
+    for (int field = 0; field < FilmRecord::FieldCount; ++field) {
+        if (field == FilmRecord::RatingField)
+            record.Rating = layout->rating;
+        else
+            record.setFieldText(field, RecordText(data, *layout, field));
     }
     return record;
 }
@@ -102,11 +148,11 @@ FilmRecord ReadInfoFile(const QString& path)
     // Only a regular file: opening a named pipe nobody writes to would wait for ever.
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    char slot[kSlotSize];
+    const qsizetype size = ReadSlot(path, slot);
+    if (size < 0)
         return {};
-    const QByteArray slot = file.read(kSlotSize);
-    return DecodeRecord(slot).value_or(FilmRecord{});
+    return DecodeRecord(QByteArrayView(slot, size)).value_or(FilmRecord{});
 }
 
 bool WriteInfoFile(const QString& path, const FilmRecord& record, QString* error)

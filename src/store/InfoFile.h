@@ -17,9 +17,33 @@ constexpr qsizetype kMaxTextBytes = kSlotSize - 26;
 // Windows-1252; the rating as 4 bytes little-endian. No filler.
 QByteArray EncodeRecord(const FilmRecord& record);
 
+// Where each field of an encoded record lies: offset and byte length per field index
+// (0-11; the rating's 4 bytes at index 9), and the end of the record.
+struct RecordLayout
+{
+    qsizetype offset[FilmRecord::FieldCount];
+    qsizetype length[FilmRecord::FieldCount];
+    qint32 rating = 0;
+    qsizetype end = 0;
+};
+
+// The layout of the record at the start of data, read as DecodeRecord reads it; nullopt for
+// a corrupt slot.
+std::optional<RecordLayout> ParseRecordLayout(QByteArrayView data);
+
+// Text field `field` of an encoded record, decoded from Windows-1252.
+QString RecordText(QByteArrayView data, const RecordLayout& layout, int field);
+
+// Appends one text as the encoding stores it: 16-bit count, Windows-1252 bytes.
+void AppendEncodedText(QByteArray& out, const QString& text);
+
 // Decodes the record at the start of data; bytes beyond data read as zero, as in a file cut
 // off after the record. A count that runs past the slot or past the data gives nullopt.
 std::optional<FilmRecord> DecodeRecord(QByteArrayView data);
+
+// Reads up to one slot from the start of the file into slot (kSlotSize bytes); returns the
+// number of bytes read, or -1 when the file cannot be read.
+qsizetype ReadSlot(const QString& path, char* slot);
 
 // Reads slot 1 of the file. An empty path, a missing, empty or unreadable file and a
 // corrupt slot all give the empty record.

@@ -26,6 +26,23 @@ public:
         ++m_pos;
         skip();
     }
+    void takeSign(std::string& out)
+    {
+        if (peek() == u'-' || peek() == u'+') {
+            out += char(peek().unicode());
+            next();
+        }
+    }
+    // Appends the decimal digits that follow; false when there are none.
+    bool takeDigits(std::string& out)
+    {
+        const size_t before = out.size();
+        while (peek().unicode() >= '0' && peek().unicode() <= '9') {
+            out += char(peek().unicode());
+            next();
+        }
+        return out.size() > before;
+    }
 
 private:
     void skip()
@@ -78,41 +95,20 @@ double ParseLeadingNumber(QStringView text)
 
     // Collect the longest prefix that forms a decimal number, then convert it in one go.
     std::string number;
-    if (in.peek() == u'-' || in.peek() == u'+') {
-        number += char(in.peek().unicode());
-        in.next();
-    }
-    bool digits = false;
-    while (in.peek().unicode() >= '0' && in.peek().unicode() <= '9') {
-        number += char(in.peek().unicode());
-        digits = true;
-        in.next();
-    }
+    in.takeSign(number);
+    bool digits = in.takeDigits(number);
     if (in.peek() == u'.') {
         number += '.';
         in.next();
-        while (in.peek().unicode() >= '0' && in.peek().unicode() <= '9') {
-            number += char(in.peek().unicode());
-            digits = true;
-            in.next();
-        }
+        digits = in.takeDigits(number) || digits;
     }
     if (!digits)
         return 0.0;
     if (in.peek() == u'e' || in.peek() == u'E') {
         std::string exponent = "e";
         in.next();
-        if (in.peek() == u'-' || in.peek() == u'+') {
-            exponent += char(in.peek().unicode());
-            in.next();
-        }
-        bool expDigits = false;
-        while (in.peek().unicode() >= '0' && in.peek().unicode() <= '9') {
-            exponent += char(in.peek().unicode());
-            expDigits = true;
-            in.next();
-        }
-        if (expDigits)
+        in.takeSign(exponent);
+        if (in.takeDigits(exponent)) // "3e" is 3: the "e" alone does not continue it
             number += exponent;
     }
     // from_chars ignores the process locale (QCoreApplication sets it from the environment)

@@ -1,6 +1,9 @@
 #include "store/SearchIndex.h"
 
 #include "store/CodePage.h"
+#include "store/InfoFile.h"
+
+#include <QHash>
 
 #include <cstring>
 #include <optional>
@@ -11,21 +14,111 @@ namespace {
 
 constexpr char kUnmatchable = char(0x81);
 
-// The nine fields the search looks at; OrigTitle, Rating and FilePath are not searched.
-QString FilmRecord::*const kSearched[] = {
-    &FilmRecord::Actors, &FilmRecord::Country, &FilmRecord::Description,
-    &FilmRecord::DiskDesc, &FilmRecord::Genre, &FilmRecord::Director,
-    &FilmRecord::WebPage, &FilmRecord::Year, &FilmRecord::Title,
+// The nine fields the search looks at (FilmRecord field numbers: Actors, Country,
+// Description, DiskDesc, Genre, Director, WebPage, Year, Title); OrigTitle, Rating and
+// FilePath are not searched.
+constexpr int kSearchedFields[] = {5, 2, 7, 10, 6, 4, 8, 3, 0};
+
+// The index byte of one character of an upper-cased text.
+char indexByte(QChar c)
+{
+    const int b = Cp1252Byte(c.unicode());
+    return b < 0 || b == 0x81 ? kUnmatchable : char(b);
+}
+
+// Upper-casing a text is upper-casing each of its characters on its own (Qt's upper-case
+// mapping has no context rules), so one table built once maps every UTF-16 unit to the
+// index bytes of its upper case: one byte for most, several for the few that upper-case to
+// more than one character ("ß" to "SS"). Surrogates and NUL map to the unmatchable byte, as
+// everything outside the code page does.
+class UpperTable
+{
+public:
+    UpperTable() : m_single(0x10000)
+    {
+        for (int u = 0; u < 0x10000; ++u) {
+            const QChar c{char16_t(u)};
+            if (c.isSurrogate() || u == 0) {
+                m_single[u] = kUnmatchable;
+                continue;
+            }
+            const QString upper = QString(c).toUpper();
+            if (upper.size() == 1) {
+                m_single[u] = indexByte(upper[0]);
+            } else {
+                m_single[u] = kMulti;
+                QByteArray bytes;
+                for (QChar x : upper)
+                    bytes.append(indexByte(x));
+                m_multi.insert(char16_t(u), bytes);
+            }
+        }
+    }
+
+    void append(QByteArray& blob, const QString& field) const
+    {
+        const qsizetype start = blob.size();
+        blob.resize(start + field.size());
+        char* dst = blob.data() + start;
+        for (qsizetype i = 0; i < field.size(); ++i) {
+            const char16_t u = field[i].unicode();
+            const char b = m_single[u];
+            if (b != kMulti) {
+                *dst++ = b;
+                continue;
+            }
+            const QByteArray& bytes = m_multi[u];
+            const qsizetype at = dst - blob.constData();
+            blob.insert(at, bytes.size() - 1, '\0');
+            std::memcpy(blob.data() + at, bytes.constData(), size_t(bytes.size()));
+            dst = blob.data() + at + bytes.size();
+        }
+    }
+
+private:
+    // 0 never stands for a character of an upper-cased text here (it is the separator), so
+    // it marks the multi-character entries.
+    static constexpr char kMulti = 0;
+    std::vector<char> m_single;
+    QHash<char16_t, QByteArray> m_multi;
 };
 
-void appendUpper(QByteArray& blob, const QString& field)
+const UpperTable& upperTable()
 {
-    const QString upper = field.toUpper();
-    for (QChar c : upper) {
-        const int b = Cp1252Byte(c.unicode());
-        blob.append(b < 0 || b == 0x81 ? kUnmatchable : char(b));
-    }
+    static const UpperTable table;
+    return table;
 }
+
+// The same for Windows-1252 bytes: the index bytes of the upper case of each byte's
+// character (two for "ß").
+class ByteUpperTable
+{
+public:
+    ByteUpperTable()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            QByteArray bytes;
+            upperTable().append(bytes, FromCp1252(QByteArrayView(&byte, 1)));
+            m_bytes[b] = bytes;
+        }
+    }
+    void append(QByteArray& blob, QByteArrayView text) const
+    {
+        qsizetype at = blob.size();
+        blob.resize(at + text.size());
+        for (char c : text) {
+            const QByteArray& bytes = m_bytes[uchar(c)];
+            if (bytes.size() != 1) // "ß" upper-cases to two characters
+                blob.insert(at, bytes.size() - 1, '\0');
+            std::memcpy(blob.data() + at, bytes.constData(), size_t(bytes.size()));
+            at += bytes.size();
+        }
+    }
+
+private:
+    QByteArray m_bytes[256];
+};
 
 // The word's bytes for the blob, or nullopt when it must be matched field by field.
 std::optional<QByteArray> wordBytes(const QString& upperWord)
@@ -43,8 +136,8 @@ std::optional<QByteArray> wordBytes(const QString& upperWord)
 
 bool occursInAField(const FilmRecord& record, const QString& upperWord)
 {
-    for (auto field : kSearched) {
-        if ((record.*field).toUpper().contains(upperWord))
+    for (int field : kSearchedFields) {
+        if (record.fieldText(field).toUpper().contains(upperWord))
             return true;
     }
     return false;
@@ -52,27 +145,47 @@ bool occursInAField(const FilmRecord& record, const QString& upperWord)
 
 } // namespace
 
-SearchIndex::SearchIndex(const QList<FilmRecord>& records)
+void SearchIndex::addEncoded(QByteArrayView encodedRecord)
 {
-    m_starts.reserve(records.size() + 1);
-    m_hasText.reserve(records.size());
-    for (const FilmRecord& record : records) {
-        m_starts.push_back(m_blob.size());
-        bool hasText = false;
-        for (auto field : kSearched) {
-            appendUpper(m_blob, record.*field);
-            m_blob.append('\0');
-            hasText = hasText || !(record.*field).isEmpty();
-        }
-        m_hasText.push_back(hasText);
+    static const ByteUpperTable bytesUpper;
+    const std::optional<RecordLayout> layout = ParseRecordLayout(encodedRecord);
+    if (!layout) {
+        addRecord(FilmRecord{});
+        return;
     }
+    m_starts.push_back(m_blob.size());
+    bool hasText = false;
+    for (int field : kSearchedFields) {
+        bytesUpper.append(m_blob, encodedRecord.sliced(layout->offset[field], layout->length[field]));
+        m_blob.append('\0');
+        hasText = hasText || layout->length[field] > 0;
+    }
+    m_hasText.push_back(hasText);
+}
+
+void SearchIndex::addRecord(const FilmRecord& record)
+{
+    m_starts.push_back(m_blob.size());
+    bool hasText = false;
+    for (int field : kSearchedFields) {
+        const QString text = record.fieldText(field);
+        upperTable().append(m_blob, text);
+        m_blob.append('\0');
+        hasText = hasText || !text.isEmpty();
+    }
+    m_hasText.push_back(hasText);
+}
+
+void SearchIndex::finish()
+{
     m_starts.push_back(m_blob.size());
     m_blob.squeeze();
 }
 
-QList<int> SearchIndex::search(const QList<FilmRecord>& records, const QString& text) const
+QList<int> SearchIndex::search(const QString& text,
+                               const std::function<FilmRecord(int)>& recordAt) const
 {
-    const int n = int(records.size());
+    const int n = int(m_hasText.size());
     QList<int> candidates;
     candidates.reserve(n);
     for (int i = 0; i < n; ++i)
@@ -101,7 +214,7 @@ QList<int> SearchIndex::search(const QList<FilmRecord>& records, const QString& 
                     const size_t len = size_t(m_starts[i + 1] - m_starts[i]);
                     found = memmem(begin, len, bytes->constData(), size_t(bytes->size())) != nullptr;
                 } else {
-                    found = occursInAField(records[i], upperWord);
+                    found = occursInAField(recordAt(i), upperWord);
                 }
                 if (found)
                     kept.append(i);

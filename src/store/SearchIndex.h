@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <functional>
 #include <vector>
 
 namespace kinora {
@@ -19,15 +20,19 @@ namespace kinora {
 class SearchIndex
 {
 public:
-    explicit SearchIndex(const QList<FilmRecord>& records);
+    // Records are added in collection order, then finish() is called once.
+    void addEncoded(QByteArrayView encodedRecord); // the info file's encoding
+    void addRecord(const FilmRecord& record);
+    void finish();
 
     // Indexes of the records in which every word of text occurs in one searched field.
-    QList<int> search(const QList<FilmRecord>& records, const QString& text) const;
+    // recordAt gives the record for the few words the blob cannot answer.
+    QList<int> search(const QString& text, const std::function<FilmRecord(int)>& recordAt) const;
 
 private:
     QByteArray m_blob;
-    std::vector<qsizetype> m_starts;  // record i spans [m_starts[i], m_starts[i + 1])
-    std::vector<char> m_hasText;      // some searched field of record i is not empty
+    std::vector<qsizetype> m_starts; // record i spans [m_starts[i], m_starts[i + 1])
+    std::vector<char> m_hasText;     // some searched field of record i is not empty
 };
 
 } // namespace kinora

@@ -1,12 +1,12 @@
 // kinora-cli site-search, scrape and import against the local film site.
 #include "store/InfoFile.h"
 
+#include "CliRunner.h"
 #include "FilmSiteProcess.h"
 #include "TestSupport.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,16 +33,10 @@ private:
 
     Run cli(const QStringList& args, const QString& base = QString())
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("KINORA_HOME", m_home.path());
+        QProcessEnvironment env;
         env.insert("KINORA_SITE_URL", base.isEmpty() ? m_site.baseUrl() : base);
-        p.setProcessEnvironment(env);
-        p.start(test::buildDir() + "/kinora-cli", args);
-        if (!p.waitForFinished(60000))
-            return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        const test::CliResult r = test::runCli(args, m_home.path(), {}, env);
+        return {r.exitCode, QString::fromUtf8(r.out), QString::fromUtf8(r.err)};
     }
 
 private slots:

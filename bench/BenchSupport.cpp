@@ -1,0 +1,124 @@
+#include "BenchSupport.h"
+
+#include "store/InfoFile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <algorithm>
+
+namespace kinora::bench {
+
+namespace {
+
+const char* const kWords[] = {
+    "Nacht",  "Sturm",   "Brücke", "Schatten", "Liebe",  "König",   "Straße", "Flucht",
+    "Grenze", "Traum",   "Feuer",  "Spiegel",  "Wölfe",  "Rückkehr", "Insel", "Stadt",
+    "Meer",   "Zeugen",  "Geheimnis", "Jäger", "Sommer", "Hölle",   "Engel",  "Mörder",
+};
+const char* const kFirst[] = {"Anna", "Bernd", "Clara", "Dieter", "Elif", "Fritz", "Gül",
+                               "Hanna", "Jörg", "Karin", "Lukas", "Märta", "Nils", "Özlem"};
+const char* const kLast[] = {"Bäcker", "Schröder", "Vogt", "Yilmaz", "Krüger", "Lehmann",
+                              "Hoffmann", "Öztürk", "Wagner", "Zöllner", "Brandt"};
+const char* const kGenres[] = {"Drama", "Komödie", "Krimi", "Abenteuer", "Action",
+                                "Animation", "Thriller", "Western"};
+const char* const kCountries[] = {"Deutschland", "Österreich", "Schweiz", "Frankreich",
+                                   "Italien", "Dänemark"};
+
+template <typename T, size_t N>
+QString pick(const T (&list)[N], quint32 k)
+{
+    return QString::fromUtf8(list[k % N]);
+}
+
+quint32 mix(quint32 x)
+{
+    x ^= x >> 16;
+    x *= 0x7feb352d;
+    x ^= x >> 15;
+    x *= 0x846ca68b;
+    x ^= x >> 16;
+    return x;
+}
+
+} // namespace
+
+FilmRecord syntheticFilm(int i)
+{
+    const quint32 h = mix(quint32(i) + 1);
+    FilmRecord r;
+    r.Title = QStringLiteral("%1 der %2 %3").arg(pick(kWords, h), pick(kWords, h >> 5)).arg(i);
+    r.OrigTitle = QStringLiteral("Original %1").arg(i);
+    r.Country = pick(kCountries, h >> 9);
+    r.Year = QString::number(1950 + int(h % 75));
+    r.Director = pick(kFirst, h >> 3) + u' ' + pick(kLast, h >> 7);
+    QStringList actors;
+    for (int a = 0; a < 10; ++a)
+        actors.append(pick(kFirst, mix(h + a)) + u' ' + pick(kLast, mix(h + a) >> 4));
+    r.Actors = actors.join(QStringLiteral("\r\n"));
+    r.Genre = pick(kGenres, h >> 11) + QStringLiteral(", ") + pick(kGenres, h >> 13);
+    QString text;
+    for (quint32 w = 0; text.size() < 600; ++w)
+        text += pick(kWords, mix(h + 100 + w)) + (w % 9 == 8 ? QStringLiteral(". ") : QStringLiteral(" "));
+    r.Description = text.trimmed();
+    r.WebPage = QStringLiteral("http://127.0.0.1:8437/view.php?page=film&fid=%1").arg(10000 + i);
+    r.Rating = int(h % 1001);
+    r.DiskDesc = QStringLiteral("DVD-ROM");
+    return r;
+}
+
+QStringList buildLibrary(const QString& root, int n)
+{
+    QStringList paths;
+    paths.reserve(n);
+    QDir().mkpath(root + "/Data");
+    for (int i = 0; i < n; ++i) {
+        const FilmRecord r = syntheticFilm(i);
+        const QString name = SafeFileName(r.Title);
+        const QString folder = root + "/Data/" + name;
+        QDir().mkdir(folder);
+        const QString path = folder + "/" + name + ".knr";
+        QByteArray slot = EncodeRecord(r);
+        slot.append(kSlotSize - slot.size(), '\0');
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(slot);
+        paths.append(path);
+    }
+    return paths;
+}
+
+double medianMs(int runs, const std::function<void()>& f)
+{
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        times.append(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+qint64 peakMemory()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return 0;
+}
+
+void resetPeakMemory()
+{
+    // Writing 5 to clear_refs resets the peak resident set size (Linux 4.0 and later).
+    QFile f("/proc/self/clear_refs");
+    if (f.open(QIODevice::WriteOnly))
+        f.write("5");
+}
+
+} // namespace kinora::bench

@@ -1,0 +1,290 @@
+#include "app/registration/DesktopIntegration.h"
+
+#include "store/AtomicWrite.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace kinora {
+
+namespace {
+
+// The sizes the hicolor theme has folders for.
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 96, 128, 256, 512};
+
+QString xdgFolder(const char* variable, const QString& home, const QString& fallback)
+{
+    const QString value = qEnvironmentVariable(variable);
+    if (QDir::isAbsolutePath(value))
+        return QDir::cleanPath(value);
+    return home.isEmpty() ? QString() : home + fallback;
+}
+
+// A string value of a desktop entry: backslash, line breaks, tabs and a leading blank
+// escaped as the format requires.
+QString desktopValue(const QString& text)
+{
+    QString value;
+    for (const QChar c : text) {
+        if (c == u'\\')
+            value += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            value += QStringLiteral("\\n");
+        else if (c == u'\t')
+            value += QStringLiteral("\\t");
+        else if (c == u'\r')
+            value += QStringLiteral("\\r");
+        else
+            value += c;
+    }
+    if (value.startsWith(u' '))
+        value.replace(0, 1, QStringLiteral("\\s"));
+    return value;
+}
+
+// A menu caption without its accelerator marks: "&Bearbeiten" -> "Bearbeiten", "&&" -> "&".
+QString withoutAccelerator(const QString& caption)
+{
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&') {
+            if (++i == caption.size())
+                break;
+        }
+        text += caption[i];
+    }
+    return text;
+}
+
+bool makeFolder(const QString& folder, QString* error)
+{
+    if (QDir().mkpath(folder))
+        return true;
+    if (error)
+        *error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
+                     .arg(QDir::toNativeSeparators(folder));
+    return false;
+}
+
+// Writes the file unless it holds exactly that already: every start rewrites the same
+// content, and an unchanged file is not worth the flush to disk.
+bool writeFile(const QString& path, const QByteArray& data, QString* error)
+{
+    QFile current(path);
+    if (current.size() == data.size() && current.open(QIODevice::ReadOnly) &&
+        current.readAll() == data)
+        return true;
+    return makeFolder(QFileInfo(path).path(), error) && WriteFileAtomically(path, data, error);
+}
+
+QByteArray pngData(const QImage& image)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return data;
+}
+
+} // namespace
+
+DesktopIntegration::DesktopIntegration(const QString& dataHome, const QString& configHome)
+    : m_dataHome(dataHome), m_configHome(configHome)
+{
+}
+
+DesktopIntegration DesktopIntegration::fromEnvironment()
+{
+    const QString home = qEnvironmentVariable("HOME");
+    const QString homeDir = QDir::isAbsolutePath(home) ? QDir::cleanPath(home) : QString();
+    return DesktopIntegration(xdgFolder("XDG_DATA_HOME", homeDir, QStringLiteral("/.local/share")),
+                              xdgFolder("XDG_CONFIG_HOME", homeDir, QStringLiteral("/.config")));
+}
+
+QByteArray DesktopIntegration::mimePackage(const FileType& type)
+{
+    const QString xml =
+        QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+            "  <mime-type type=\"%1\">\n"
+            "    <comment>%2</comment>\n"
+            "    <icon name=\"%3\"/>\n"
+            "    <glob pattern=\"*.%4\"/>\n"
+            "  </mime-type>\n"
+            "</mime-info>\n")
+            .arg(type.mimeType(), type.description.toHtmlEscaped(), type.mimeIconName(),
+                 type.extension.toHtmlEscaped());
+    return xml.toUtf8();
+}
+
+QByteArray DesktopIntegration::desktopEntry(const FileType& type)
+{
+    // The first verb is the one a double click runs (the shell's default verb); it becomes
+    // the program's own Exec line, the other verbs become actions.
+    QList<int> verbSlots;
+    for (int slot = 1; slot <= kVerbCount; ++slot) {
+        const Verb& verb = type.verbs[slot - 1];
+        if (!verb.caption.isEmpty() && !verb.command.isEmpty())
+            verbSlots << slot;
+    }
+    if (verbSlots.isEmpty())
+        return {};
+
+    QString actions;
+    QString actionGroups;
+    for (int slot : verbSlots.mid(1)) {
+        const Verb& verb = type.verbs[slot - 1];
+        actions += QStringLiteral("verb%1;").arg(slot);
+        actionGroups +=
+            QStringLiteral("\n[Desktop Action verb%1]\nName=%2\nExec=%3\n")
+                .arg(slot)
+                .arg(desktopValue(withoutAccelerator(verb.caption)), desktopValue(verb.command));
+    }
+
+    QString entry =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Version=1.4\n"
+                       "Name=%1\n"
+                       "Icon=%2\n"
+                       "Exec=%3\n"
+                       "Terminal=false\n"
+                       "MimeType=%4;\n"
+                       "Categories=AudioVideo;Video;\n")
+            .arg(desktopValue(type.appName()), type.id(),
+                 desktopValue(type.verbs[verbSlots.first() - 1].command), type.mimeType());
+    if (!actions.isEmpty())
+        entry += QStringLiteral("Actions=") + actions + u'\n' + actionGroups;
+    return entry.toUtf8();
+}
+
+QByteArray DesktopIntegration::mergeMimeApps(const QByteArray& mimeApps, const QString& mimeType,
+                                             const QString& desktopId)
+{
+    const QString header = QStringLiteral("[Default Applications]");
+    const QString line = mimeType + u'=' + desktopId + u';';
+    QStringList lines = QString::fromUtf8(mimeApps).split(u'\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+
+    const qsizetype group = lines.indexOf(header);
+    if (group < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines << QString();
+        lines << header << line;
+    } else {
+        qsizetype i = group + 1;
+        for (; i < lines.size() && !lines[i].startsWith(u'['); ++i) {
+            if (lines[i].section(u'=', 0, 0).trimmed() == mimeType)
+                break;
+        }
+        if (i < lines.size() && !lines[i].startsWith(u'['))
+            lines[i] = line;
+        else
+            lines.insert(group + 1, line);
+    }
+    return (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+bool DesktopIntegration::installIcons(const FileType& type, QString* error) const
+{
+    // Every picture of the icon file by size; a PNG beside it stands in for sizes the icon
+    // file lacks or the image plug-ins cannot read.
+    QMap<int, QImage> images;
+    const QFileInfo icon(type.iconPath);
+    const QString png = icon.path() + u'/' + icon.completeBaseName() + QStringLiteral(".png");
+    for (const QString& path : {png, type.iconPath}) {
+        QImageReader reader(path);
+        const int count = qMax(reader.imageCount(), 1);
+        for (int i = 0; i < count; ++i) {
+            if (i > 0 && !reader.jumpToImage(i))
+                break;
+            const QImage image = reader.read();
+            if (!image.isNull() && image.width() == image.height())
+                images.insert(image.width(), image);
+        }
+    }
+
+    const QString theme = m_dataHome + QStringLiteral("/icons/hicolor/");
+    for (auto it = images.cbegin(); it != images.cend(); ++it) {
+        if (!std::ranges::count(kIconSizes, it.key()))
+            continue;
+        const QString folder = theme + QStringLiteral("%1x%1/").arg(it.key());
+        const QByteArray data = pngData(*it);
+        if (!writeFile(folder + QStringLiteral("apps/") + type.id() + QStringLiteral(".png"), data,
+                       error) ||
+            !writeFile(folder + QStringLiteral("mimetypes/") + type.mimeIconName() +
+                           QStringLiteral(".png"),
+                       data, error))
+            return false;
+    }
+    return true;
+}
+
+bool DesktopIntegration::install(const FileType& type, QString* error) const
+{
+    const QByteArray entry = desktopEntry(type);
+    if (entry.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Für „.%1“ ist kein Programm eingetragen.").arg(type.extension);
+        return false;
+    }
+    if (m_dataHome.isEmpty() || m_configHome.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Es gibt keinen Benutzerordner für die Einträge.");
+        return false;
+    }
+    if (!makeFolder(m_dataHome, error) || !makeFolder(m_configHome, error))
+        return false;
+
+    const QString mimeAppsPath = m_configHome + QStringLiteral("/mimeapps.list");
+    QFile mimeAppsFile(mimeAppsPath);
+    QByteArray mimeApps;
+    if (mimeAppsFile.open(QIODevice::ReadOnly))
+        mimeApps = mimeAppsFile.readAll();
+
+    return installIcons(type, error) &&
+           writeFile(m_dataHome + QStringLiteral("/mime/packages/") + type.id() +
+                         QStringLiteral(".xml"),
+                     mimePackage(type), error) &&
+           writeFile(m_dataHome + QStringLiteral("/applications/") + type.id() +
+                         QStringLiteral(".desktop"),
+                     entry, error) &&
+           writeFile(mimeAppsPath, mergeMimeApps(mimeApps, type.mimeType(), type.id() + ".desktop"),
+                     error);
+}
+
+void DesktopIntegration::runUpdateTools(ToolRun run) const
+{
+    const QList<std::pair<QString, QString>> tools = {
+        {QStringLiteral("update-mime-database"), m_dataHome + QStringLiteral("/mime")},
+        {QStringLiteral("update-desktop-database"), m_dataHome + QStringLiteral("/applications")},
+    };
+    for (const auto& [tool, folder] : tools) {
+        const QString program = QStandardPaths::findExecutable(tool);
+        if (program.isEmpty())
+            continue;
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments({folder});
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        if (run == ToolRun::Detached) {
+            process.startDetached();
+        } else {
+            process.start();
+            process.waitForFinished();
+        }
+    }
+}
+
+} // namespace kinora

@@ -1,0 +1,42 @@
+#include "app/registration/VerbCommand.h"
+
+namespace kinora {
+
+QString WindowsVerbCommand(const QString& program, bool withFile)
+{
+    QString native = program;
+    native.replace(u'/', u'\\');
+    return u'"' + native + u'"' + (withFile ? QStringLiteral(" %1") : QString());
+}
+
+QString QuoteExecArgument(const QString& argument)
+{
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : argument) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        else if (c == u'%')
+            quoted += u'%';
+        quoted += c;
+    }
+    return quoted + u'"';
+}
+
+QString DesktopExecCommand(const QString& program, bool withFile)
+{
+    // GLib looks the program up before it turns "%%" back into "%" and drops an entry whose
+    // program it cannot find; env, which it does find, starts a program whose path holds "%".
+    const QString launcher = program.contains(u'%') ? QStringLiteral("env ") : QString();
+    return launcher + QuoteExecArgument(program) + (withFile ? QStringLiteral(" %f") : QString());
+}
+
+QString VerbCommand(const QString& program, bool withFile)
+{
+#ifdef Q_OS_WIN
+    return WindowsVerbCommand(program, withFile);
+#else
+    return DesktopExecCommand(program, withFile);
+#endif
+}
+
+} // namespace kinora
