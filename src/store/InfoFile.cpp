@@ -4,7 +4,6 @@
 #include "store/CodePage.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #ifdef Q_OS_UNIX
@@ -41,7 +40,9 @@ void AppendEncodedText(QByteArray& out, const QString& text)
 qsizetype ReadSlot(const QString& path, char* slot)
 {
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a named pipe nobody writes to would otherwise wait for ever; on a
+    // regular file it changes nothing.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return -1;
     qsizetype size = 0;
@@ -145,8 +146,7 @@ std::optional<FilmRecord> DecodeRecord(QByteArrayView data)
 
 FilmRecord ReadInfoFile(const QString& path)
 {
-    // Only a regular file: opening a named pipe nobody writes to would wait for ever.
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    if (path.isEmpty())
         return {};
     char slot[kSlotSize];
     const qsizetype size = ReadSlot(path, slot);
