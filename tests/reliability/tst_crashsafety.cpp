@@ -70,7 +70,7 @@ QByteArray cliJson(int generation)
 
 } // namespace
 
-class CrashSafetyTest : public QObject
+class TestCrashSafety : public QObject
 {
     Q_OBJECT
 
@@ -93,7 +93,7 @@ private:
     int m_changes = 0;
 };
 
-void CrashSafetyTest::initTestCase()
+void TestCrashSafety::initTestCase()
 {
     // The moments of the kills; KINORA_CRASH_SEED repeats a run's choice of delays.
     quint32 seed = QRandomGenerator::global()->generate();
@@ -103,7 +103,7 @@ void CrashSafetyTest::initTestCase()
     m_random.seed(seed);
 }
 
-void CrashSafetyTest::init()
+void TestCrashSafety::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -117,7 +117,7 @@ void CrashSafetyTest::init()
     m_changes = 0;
 }
 
-void CrashSafetyTest::scanSkipsSaveFileTemporaries()
+void TestCrashSafety::scanSkipsSaveFileTemporaries()
 {
     // The names QSaveFile gives its temporary file when the file system cannot create an
     // unnamed one, and the backup names editors leave.
@@ -128,7 +128,7 @@ void CrashSafetyTest::scanSkipsSaveFileTemporaries()
     QCOMPARE(found, QStringList{test::crashInfoPath(m_folder, 0)});
 }
 
-void CrashSafetyTest::checkFiles(int kill)
+void TestCrashSafety::checkFiles(int kill)
 {
     const auto check = [&](int slot, int g, const QString& path) {
         QVERIFY2(g >= 0, qPrintable(QStringLiteral("kill %1: %2 is torn").arg(kill).arg(path)));
@@ -158,7 +158,7 @@ void CrashSafetyTest::checkFiles(int kill)
     QCOMPARE(FindFiles(m_folder, QStringLiteral("*.knr"), 0, true, {}), expected);
 }
 
-QStringList CrashSafetyTest::leftovers() const
+QStringList TestCrashSafety::leftovers() const
 {
     QStringList names;
     QDirIterator it(m_folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -170,7 +170,7 @@ QStringList CrashSafetyTest::leftovers() const
     return names;
 }
 
-void CrashSafetyTest::killedWriterLeavesOldOrNewContent()
+void TestCrashSafety::killedWriterLeavesOldOrNewContent()
 {
     const QString writer = test::buildDir() + QStringLiteral("/tests/kinora-crash-writer");
     for (int kill = 0; kill < kWriterKills; ++kill) {
@@ -194,7 +194,7 @@ void CrashSafetyTest::killedWriterLeavesOldOrNewContent()
           kWriterKills, m_changes, qlonglong(leftovers().size()));
 }
 
-void CrashSafetyTest::killedCliLeavesOldOrNewContent()
+void TestCrashSafety::killedCliLeavesOldOrNewContent()
 {
     const QString cli = test::buildDir() + QStringLiteral("/kinora-cli");
     const QString path = test::crashInfoPath(m_folder, kCliFilm);
@@ -240,5 +240,5 @@ void CrashSafetyTest::killedCliLeavesOldOrNewContent()
           "0 torn", kCliKills, runMicroseconds / 1000, m_changes);
 }
 
-QTEST_GUILESS_MAIN(CrashSafetyTest)
-#include "CrashSafetyTest.moc"
+QTEST_GUILESS_MAIN(TestCrashSafety)
+#include "tst_crashsafety.moc"

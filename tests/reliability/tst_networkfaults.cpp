@@ -68,7 +68,7 @@ struct CliRun
 
 } // namespace
 
-class NetworkFaultsTest : public QObject
+class TestNetworkFaults : public QObject
 {
     Q_OBJECT
 
@@ -87,7 +87,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_home;
 };
 
-CliRun NetworkFaultsTest::runCli(const QString& base, const QStringList& arguments)
+CliRun TestNetworkFaults::runCli(const QString& base, const QStringList& arguments)
 {
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -108,7 +108,7 @@ CliRun NetworkFaultsTest::runCli(const QString& base, const QStringList& argumen
     return run;
 }
 
-void NetworkFaultsTest::initTestCase()
+void TestNetworkFaults::initTestCase()
 {
     QString error;
     QVERIFY2(m_site.start(&error), qPrintable(error));
@@ -125,13 +125,13 @@ void NetworkFaultsTest::initTestCase()
     QVERIFY(films.WriteCache(m_stored.path() + QStringLiteral("/Collection.db")));
 }
 
-void NetworkFaultsTest::init()
+void TestNetworkFaults::init()
 {
     m_home = std::make_unique<QTemporaryDir>();
     QVERIFY(copyFolder(m_stored.path(), m_home->path()));
 }
 
-void NetworkFaultsTest::faults_data()
+void TestNetworkFaults::faults_data()
 {
     QTest::addColumn<QString>("mode");
     // Result lines of "site-search alpha"; -1: the search fails.
@@ -159,7 +159,7 @@ void NetworkFaultsTest::faults_data()
                                         << QStringLiteral("cover");
 }
 
-void NetworkFaultsTest::faults()
+void TestNetworkFaults::faults()
 {
     QFETCH(QString, mode);
     QFETCH(int, searchLines);
@@ -218,7 +218,7 @@ void NetworkFaultsTest::faults()
     QVERIFY(after == before);
 }
 
-void NetworkFaultsTest::titleLongerThanANameIsCut()
+void TestNetworkFaults::titleLongerThanANameIsCut()
 {
     // The title comes from the result line; 300 letters and umlauts exceed the 255-byte name
     // limit of the file system and become a 200-character name.
@@ -233,5 +233,5 @@ void NetworkFaultsTest::titleLongerThanANameIsCut()
     QCOMPARE(ReadInfoFile(info).Title, title);
 }
 
-QTEST_GUILESS_MAIN(NetworkFaultsTest)
-#include "NetworkFaultsTest.moc"
+QTEST_GUILESS_MAIN(TestNetworkFaults)
+#include "tst_networkfaults.moc"

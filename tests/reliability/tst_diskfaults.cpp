@@ -59,7 +59,7 @@ QStringList listing(const QString& folder)
 
 } // namespace
 
-class DiskFaultsTest : public QObject
+class TestDiskFaults : public QObject
 {
     Q_OBJECT
 
@@ -87,7 +87,7 @@ private:
     QString m_reason;
 };
 
-void DiskFaultsTest::expectRefused(Writer writer, const QString& path, const QString& folder)
+void TestDiskFaults::expectRefused(Writer writer, const QString& path, const QString& folder)
 {
     const QStringList before = listing(folder);
     const QByteArray old = test::readAll(path);
@@ -103,7 +103,7 @@ void DiskFaultsTest::expectRefused(Writer writer, const QString& path, const QSt
     QCOMPARE(listing(folder), before);
 }
 
-void DiskFaultsTest::readOnlyInfoFile_data()
+void TestDiskFaults::readOnlyInfoFile_data()
 {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("name");
@@ -111,7 +111,7 @@ void DiskFaultsTest::readOnlyInfoFile_data()
     QTest::newRow("Collection.db") << Writer::Cache << QStringLiteral("Collection.db");
 }
 
-void DiskFaultsTest::readOnlyInfoFile()
+void TestDiskFaults::readOnlyInfoFile()
 {
     QFETCH(Writer, writer);
     QFETCH(QString, name);
@@ -123,7 +123,7 @@ void DiskFaultsTest::readOnlyInfoFile()
     QVERIFY(test::setReadOnly(path, false));
 }
 
-void DiskFaultsTest::readOnlyFolder_data()
+void TestDiskFaults::readOnlyFolder_data()
 {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("name");
@@ -133,7 +133,7 @@ void DiskFaultsTest::readOnlyFolder_data()
     QTest::newRow("new Collection.db") << Writer::Cache << QStringLiteral("Data/Collection.db");
 }
 
-void DiskFaultsTest::readOnlyFolder()
+void TestDiskFaults::readOnlyFolder()
 {
     QFETCH(Writer, writer);
     QFETCH(QString, name);
@@ -164,7 +164,7 @@ void DiskFaultsTest::readOnlyFolder()
     }
 }
 
-void DiskFaultsTest::missingAppDir()
+void TestDiskFaults::missingAppDir()
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("fehlt"));
@@ -185,7 +185,7 @@ void DiskFaultsTest::missingAppDir()
     qunsetenv("KINORA_HOME");
 }
 
-void DiskFaultsTest::missingAppDirInCli_data()
+void TestDiskFaults::missingAppDirInCli_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("list") << QStringList{QStringLiteral("list")};
@@ -194,7 +194,7 @@ void DiskFaultsTest::missingAppDirInCli_data()
                                            QStringLiteral("csv")};
 }
 
-void DiskFaultsTest::missingAppDirInCli()
+void TestDiskFaults::missingAppDirInCli()
 {
     // An empty list would read as "no films"; the user has to learn that the folder is gone.
     QFETCH(QStringList, arguments);
@@ -211,7 +211,7 @@ void DiskFaultsTest::missingAppDirInCli()
     QCOMPARE(cli.readAllStandardOutput(), QByteArray());
 }
 
-void DiskFaultsTest::diskFullMidWrite_data()
+void TestDiskFaults::diskFullMidWrite_data()
 {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("name");
@@ -226,7 +226,7 @@ void DiskFaultsTest::diskFullMidWrite_data()
                                        << qint64(32768);
 }
 
-void DiskFaultsTest::diskFullMidWrite()
+void TestDiskFaults::diskFullMidWrite()
 {
     QFETCH(Writer, writer);
     QFETCH(QString, name);
@@ -249,7 +249,7 @@ void DiskFaultsTest::diskFullMidWrite()
     QCOMPARE(mount.bytesFree(), freeBefore);
 }
 
-void DiskFaultsTest::producerFailsMidWrite()
+void TestDiskFaults::producerFailsMidWrite()
 {
     // The same road as a device that fails after some bytes: the producer reports the error.
     QTemporaryDir dir;
@@ -271,7 +271,7 @@ void DiskFaultsTest::producerFailsMidWrite()
     QCOMPARE(listing(dir.path()), before);
 }
 
-void DiskFaultsTest::nameLengthLimit_data()
+void TestDiskFaults::nameLengthLimit_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("fits");
@@ -285,7 +285,7 @@ void DiskFaultsTest::nameLengthLimit_data()
         << SafeFileName(QStringLiteral("äA").repeated(300)) + QStringLiteral(".knr") << true;
 }
 
-void DiskFaultsTest::nameLengthLimit()
+void TestDiskFaults::nameLengthLimit()
 {
     QFETCH(QString, name);
     QFETCH(bool, fits);
@@ -302,7 +302,7 @@ void DiskFaultsTest::nameLengthLimit()
     }
 }
 
-void DiskFaultsTest::nonRegularFileIsKept_data()
+void TestDiskFaults::nonRegularFileIsKept_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("named pipe") << QStringLiteral("fifo");
@@ -310,7 +310,7 @@ void DiskFaultsTest::nonRegularFileIsKept_data()
     QTest::newRow("device node") << QStringLiteral("device");
 }
 
-void DiskFaultsTest::nonRegularFileIsKept()
+void TestDiskFaults::nonRegularFileIsKept()
 {
     // Replacing a device or a pipe by a regular file would break whatever uses it (think of
     // "kinora-cli export --output /dev/null" run as root).
@@ -336,7 +336,7 @@ void DiskFaultsTest::nonRegularFileIsKept()
     QCOMPARE(listing(dir.path()), before);
 }
 
-void DiskFaultsTest::fifoIsNeitherScannedNorRead()
+void TestDiskFaults::fifoIsNeitherScannedNorRead()
 {
     // Opening a pipe nobody writes to blocks for ever; neither the scan nor the reader may.
     QTemporaryDir dir;
@@ -350,5 +350,5 @@ void DiskFaultsTest::fifoIsNeitherScannedNorRead()
     QCOMPARE(films.count(), 1);
 }
 
-QTEST_GUILESS_MAIN(DiskFaultsTest)
-#include "DiskFaultsTest.moc"
+QTEST_GUILESS_MAIN(TestDiskFaults)
+#include "tst_diskfaults.moc"

@@ -43,7 +43,7 @@ QString cli()
 
 } // namespace
 
-class HostileContentTest : public QObject
+class TestHostileContent : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private slots:
     void longSearchTextInCli();
 };
 
-void HostileContentTest::textsRoundTrip_data()
+void TestHostileContent::textsRoundTrip_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("stored"); // what reads back: the text in Windows-1252
@@ -88,7 +88,7 @@ void HostileContentTest::textsRoundTrip_data()
         << QStringLiteral("??x?");
 }
 
-void HostileContentTest::textsRoundTrip()
+void TestHostileContent::textsRoundTrip()
 {
     QFETCH(QString, text);
     QFETCH(QString, stored);
@@ -110,7 +110,7 @@ void HostileContentTest::textsRoundTrip()
     QCOMPARE(json.value(QStringLiteral("Rating")).toInt(), -1);
 }
 
-void HostileContentTest::textsAtTheSlotLimit_data()
+void TestHostileContent::textsAtTheSlotLimit_data()
 {
     QTest::addColumn<FilmRecord>("film");
     QTest::addColumn<bool>("stored");
@@ -138,7 +138,7 @@ void HostileContentTest::textsAtTheSlotLimit_data()
     QTest::newRow("highest rating") << extremes << true;
 }
 
-void HostileContentTest::textsAtTheSlotLimit()
+void TestHostileContent::textsAtTheSlotLimit()
 {
     QFETCH(FilmRecord, film);
     QFETCH(bool, stored);
@@ -154,7 +154,7 @@ void HostileContentTest::textsAtTheSlotLimit()
         QVERIFY2(error.contains(QStringLiteral("zu lang")), qPrintable(error));
 }
 
-void HostileContentTest::corruptInfoFiles_data()
+void TestHostileContent::corruptInfoFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<FilmRecord>("film");
@@ -182,7 +182,7 @@ void HostileContentTest::corruptInfoFiles_data()
         << QByteArray("<html><body>404 Not Found</body></html>") << FilmRecord{};
 }
 
-void HostileContentTest::corruptInfoFiles()
+void TestHostileContent::corruptInfoFiles()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(FilmRecord, film);
@@ -192,7 +192,7 @@ void HostileContentTest::corruptInfoFiles()
     QCOMPARE(ReadInfoFile(path), film);
 }
 
-void HostileContentTest::corruptFilesKeepTheirPlaceInTheScan()
+void TestHostileContent::corruptFilesKeepTheirPlaceInTheScan()
 {
     QTemporaryDir dir;
     QVERIFY(test::writeAll(dir.filePath(QStringLiteral("a.knr")), QByteArray(kSlotSize, '\xff')));
@@ -211,7 +211,7 @@ void HostileContentTest::corruptFilesKeepTheirPlaceInTheScan()
     QCOMPARE(films.SearchCollection(QStringLiteral("b")), QStringLiteral("1|"));
 }
 
-void HostileContentTest::oddNamesInTheScan()
+void TestHostileContent::oddNamesInTheScan()
 {
     QTemporaryDir dir;
     const QString root = dir.path();
@@ -245,7 +245,7 @@ void HostileContentTest::oddNamesInTheScan()
         QCOMPARE(films.at(i).FilePath, expected[i]);
 }
 
-void HostileContentTest::hostileJsonForCliWrite_data()
+void TestHostileContent::hostileJsonForCliWrite_data()
 {
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("message"); // empty: stored
@@ -267,7 +267,7 @@ void HostileContentTest::hostileJsonForCliWrite_data()
     QTest::newRow("NUL escaped in a text") << QByteArray(R"({"Title":"a\u0000b"})") << QString();
 }
 
-void HostileContentTest::hostileJsonForCliWrite()
+void TestHostileContent::hostileJsonForCliWrite()
 {
     QFETCH(QByteArray, json);
     QFETCH(QString, message);
@@ -292,7 +292,7 @@ void HostileContentTest::hostileJsonForCliWrite()
     }
 }
 
-void HostileContentTest::longSearchText_data()
+void TestHostileContent::longSearchText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("found");
@@ -312,7 +312,7 @@ void HostileContentTest::longSearchText_data()
         << QStringLiteral("ab").repeated(4900) << QStringLiteral("1|");
 }
 
-void HostileContentTest::longSearchText()
+void TestHostileContent::longSearchText()
 {
     QFETCH(QString, text);
     QFETCH(QString, found);
@@ -328,7 +328,7 @@ void HostileContentTest::longSearchText()
     QCOMPARE(films.SearchCollection(text), found);
 }
 
-void HostileContentTest::longSearchTextInCli()
+void TestHostileContent::longSearchTextInCli()
 {
     QTemporaryDir dir;
     QVERIFY(WriteInfoFile(dir.filePath(QStringLiteral("a.knr")), everyText(QStringLiteral("a"))));
@@ -344,5 +344,5 @@ void HostileContentTest::longSearchTextInCli()
     }
 }
 
-QTEST_GUILESS_MAIN(HostileContentTest)
-#include "HostileContentTest.moc"
+QTEST_GUILESS_MAIN(TestHostileContent)
+#include "tst_hostilecontent.moc"
