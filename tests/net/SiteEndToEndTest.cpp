@@ -139,11 +139,22 @@ private slots:
         QCOMPARE(scraped.record.Rating, 758);
     }
 
-    void noPlotLink()
+    // Film page, cover, plot page, in this order; a film without plot link asks for no
+    // plot page (the base address followed by "#nv" included); nothing is cached.
+    void requestsOfAScrape()
     {
+        m_site.takeRequests();
+        QVERIFY(ScrapeFilm(u"0815 - Nullachtfünfzehn").pageFetched);
+        QCOMPARE(m_site.takeRequests(),
+                 (QStringList{"/view.php?page=film&fid=815", "/images/film/0815.jpg",
+                              "/view.php?page=inhalt&fid=0815"}));
         const ScrapeResult scraped = ScrapeFilm(u"5007 - Die Erbsenzählerin");
         QVERIFY(scraped.pageFetched);
         QCOMPARE(scraped.record.Description, QStringLiteral("#nv"));
+        QCOMPARE(m_site.takeRequests(),
+                 (QStringList{"/view.php?page=film&fid=5007", "/images/film/5007.jpg"}));
+        QVERIFY(ScrapeFilm(u"5007 - Die Erbsenzählerin").pageFetched);
+        QCOMPARE(m_site.takeRequests().size(), 2);
     }
 
     void pageNotFetched_data()

@@ -47,6 +47,23 @@ bool FilmSiteProcess::start(QString* error)
                     QString::fromUtf8(m_process.readAllStandardError()));
 }
 
+QStringList FilmSiteProcess::takeRequests()
+{
+    // The site logs a request before it answers, so the line is in the pipe already; the
+    // short wait only collects what the pipe still holds.
+    while (m_process.waitForReadyRead(50)) {
+    }
+    m_pending += m_process.readAllStandardOutput();
+    QStringList requests;
+    const qsizetype end = m_pending.lastIndexOf('\n');
+    for (const QByteArray& line : m_pending.left(end + 1).split('\n')) {
+        if (line.startsWith("GET "))
+            requests.append(QString::fromLatin1(line.mid(4)));
+    }
+    m_pending.remove(0, end + 1);
+    return requests;
+}
+
 QString FilmSiteProcess::baseUrl() const
 {
     return QStringLiteral("http://127.0.0.1:%1/").arg(m_port);

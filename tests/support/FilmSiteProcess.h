@@ -26,10 +26,15 @@ public:
     // --help): baseUrl() + "fault/MODE/".
     QString faultUrl(const QString& mode) const;
 
+    // The request targets ("/view.php?page=film&fid=4711") the site received since the last
+    // call, in order.
+    QStringList takeRequests();
+
 private:
     QStringList m_args;
     QProcess m_process;
     quint16 m_port = 0;
+    QByteArray m_pending;
 };
 
 } // namespace kinora::test

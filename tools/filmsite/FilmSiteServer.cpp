@@ -5,9 +5,10 @@
 #include "store/CodePage.h"
 
 #include <QPointer>
-#include <memory>
 #include <QTcpSocket>
 #include <QTimer>
+#include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 
 namespace kinora::filmsite {
@@ -138,6 +139,9 @@ void FilmSiteServer::onReadyRead(QTcpSocket* socket)
 
 void FilmSiteServer::answer(QTcpSocket* socket, const QByteArray& target)
 {
+    // The request log on standard output lets tests see which addresses a client asked for.
+    std::printf("GET %s\n", target.constData());
+    std::fflush(stdout);
     QByteArray path = target;
     QByteArray query;
     if (const qsizetype q = path.indexOf('?'); q >= 0) {

@@ -19,7 +19,7 @@ namespace kinora::filmsite {
 //   view.php?page=inhalt&fid=N                     plot page
 //   images/film/N.jpg                              cover
 // Fault modes, for every request (--fault) or for requests below "/fault/MODE/": see
-// faultModes().
+// faultModes(). Every request is logged to standard output as "GET <target>".
 class FilmSiteServer : public QObject
 {
     Q_OBJECT
