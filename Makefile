@@ -35,6 +35,7 @@ test: build
 
 bench: build
 	$(BUILD)/kinora-bench
+	$(BUILD)/kinora-bench-ui
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD) $(PORT)

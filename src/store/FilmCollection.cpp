@@ -6,6 +6,7 @@
 #include "store/SearchIndex.h"
 
 #include <QDataStream>
+#include <atomic>
 #include <cstring>
 
 namespace kinora {
@@ -60,7 +61,10 @@ bool fitsCodePage(const FilmRecord& r)
 
 } // namespace
 
-FilmCollection::FilmCollection() : m_entries(1, pack(FilmRecord{})) {}
+FilmCollection::FilmCollection() : m_entries(1, pack(FilmRecord{}))
+{
+    changed();
+}
 
 FilmCollection::~FilmCollection() = default;
 
@@ -255,6 +259,8 @@ void FilmCollection::setFilms(const QList<FilmRecord>& films)
 
 void FilmCollection::changed()
 {
+    static std::atomic<quint64> generations{0};
+    m_generation = ++generations;
     m_index.reset();
 }
 

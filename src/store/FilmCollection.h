@@ -66,6 +66,11 @@ public:
     // Every element unpacked, end marker included; for export and tests.
     QList<FilmRecord> records() const;
 
+    // A number that changes with every change of the collection and is never the same for
+    // two different states of any collection: views keep what they derived from it until
+    // it changes.
+    quint64 generation() const { return m_generation; }
+
     // Removes the film at index; the end marker cannot be removed.
     void removeAt(int index);
     // Replaces the film at index (not the end marker).
@@ -88,6 +93,7 @@ private:
     QString m_syncPaths;
     StatusCallback m_status;
     mutable std::unique_ptr<SearchIndex> m_index; // built on the first search after a change
+    quint64 m_generation = 0;
 };
 
 } // namespace kinora

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Starts Kinora on the demo library under Xvfb, saves a picture of the main window as
+# build/screenshot.png and ends the program.
+set -euo pipefail
+build=${1:-build}
+demo="$PWD/$build/demo"
+mkdir -p "$demo"
+bash scripts/prepare-demo.sh "$build" "$demo"
+out="$PWD/$build/screenshot.png"
+rm -f "$out"
+KINORA_HOME="$demo" KINORA_SCREENSHOT="$out" QT_QPA_PLATFORM=xcb \
+  timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$build/kinora"
+[ -s "$out" ] || { echo "screenshot: no picture was saved" >&2; exit 1; }
+echo "Saved $out"

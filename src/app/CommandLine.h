@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kinora {
+
+// How the program was asked to start.
+struct StartOptions
+{
+    bool editMode = false; // only the record editor for infoFile, then the program ends
+    QString infoFile;
+};
+
+// The command line as one text: the program's arguments (after Qt has taken its own) joined
+// by single blanks, so that a path with blanks passed as several words is whole again.
+QString CommandLineText(const QStringList& arguments);
+
+// A command line whose last four characters are exactly ".knr" (lower case) names an info
+// file to edit; it is taken whole, not trimmed or unquoted. Anything else starts normally.
+StartOptions ParseCommandLine(const QString& commandLine);
+
+} // namespace kinora

@@ -1,0 +1,80 @@
+#include "app/Main.h"
+
+#include "app/CommandLine.h"
+#include "app/StartupRegistration.h"
+
+#include "ui/EditFilmRecord.h"
+#include "ui/FilmListModel.h"
+#include "ui/frmMain.h"
+#include "ui/frmSplash.h"
+
+#include "store/AppPaths.h"
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+
+namespace kinora {
+
+namespace {
+
+// Hooks for scripts: KINORA_EXIT_AFTER_START prints "ready <rows>" once the list is filled
+// and closes the window (start-up benchmark); KINORA_SCREENSHOT=<file.png> saves a picture
+// of the main window and closes it (make screenshot).
+void runAutomation(frmMain& window)
+{
+    if (qEnvironmentVariableIsSet("KINORA_EXIT_AFTER_START")) {
+        std::printf("ready %d\n", window.filmList()->rowCount());
+        std::fflush(stdout);
+        QTimer::singleShot(0, &window, &QWidget::close);
+    }
+    const QString screenshot = qEnvironmentVariable("KINORA_SCREENSHOT");
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(500, &window, [&window, screenshot] {
+            if (!window.grab().save(screenshot))
+                std::fprintf(stderr, "kinora: cannot save %s\n", qPrintable(screenshot));
+            window.close();
+        });
+    }
+}
+
+} // namespace
+
+int RunEditMode(const QString& infoFile)
+{
+    bool failed = false;
+    EditInfoFile(infoFile, nullptr, &failed);
+    return failed ? 1 : 0;
+}
+
+std::unique_ptr<frmMain> StartMainWindow(FilmCollection& collection)
+{
+    frmSplash splash;
+    splash.showCentred();
+    QCoreApplication::processEvents();
+    collection.setSyncPaths(AppDir());
+    auto window = std::make_unique<frmMain>(collection);
+    window->scanCollection();
+    window->writeCache();
+    window->show();
+    window->refreshFullList();
+    window->activateWindow();
+    window->focusList();
+    return window;
+}
+
+int Main(const QStringList& arguments)
+{
+    const StartOptions options = ParseCommandLine(CommandLineText(arguments.mid(1)));
+    if (options.editMode)
+        return RunEditMode(options.infoFile);
+    registerFileTypeAtStart();
+    FilmCollection collection;
+    const std::unique_ptr<frmMain> window = StartMainWindow(collection);
+    runAutomation(*window);
+    return QApplication::exec();
+}
+
+} // namespace kinora

@@ -1,0 +1,12 @@
+#include "app/Main.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kinora"));
+    QApplication::setOrganizationName(QStringLiteral("Tessaro"));
+    QApplication::setApplicationVersion(QStringLiteral(KINORA_VERSION));
+    return kinora::Main(QApplication::arguments());
+}

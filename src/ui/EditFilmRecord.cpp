@@ -1,0 +1,41 @@
+#include "ui/EditFilmRecord.h"
+
+#include "ui/MessageBox.h"
+#include "ui/frmEditor.h"
+
+#include "store/InfoFile.h"
+
+#include <QDir>
+
+namespace kinora {
+
+std::optional<FilmRecord> EditFilmRecord(const FilmRecord& record, QWidget* parent)
+{
+    frmEditor editor(parent);
+    editor.setRecord(record);
+    if (editor.exec() != QDialog::Accepted || editor.Canceled)
+        return std::nullopt;
+    return editor.record();
+}
+
+std::optional<FilmRecord> EditInfoFile(const QString& path, QWidget* parent, bool* saveFailed)
+{
+    if (saveFailed)
+        *saveFailed = false;
+    const std::optional<FilmRecord> edited = EditFilmRecord(ReadInfoFile(path), parent);
+    if (!edited)
+        return std::nullopt;
+    QString error;
+    if (!WriteInfoFile(path, *edited, &error)) {
+        if (saveFailed)
+            *saveFailed = true;
+        MessageBox::warning(parent, QStringLiteral("Die Änderungen konnten nicht in „%1“ "
+                                                   "gespeichert werden.\n%2\n"
+                                                   "Die Datei ist unverändert geblieben.")
+                                        .arg(QDir::toNativeSeparators(path), error));
+        return std::nullopt;
+    }
+    return edited;
+}
+
+} // namespace kinora

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QCollator>
+#include <QIcon>
+#include <vector>
+
+namespace kinora {
+
+class FilmCollection;
+
+// The rows of the main window's film list: one per listed film, holding the values the
+// last rebuild took from the collection (they stay as they are until the next rebuild).
+// Each row carries its key (the info file's path) and its tag (the film's index in the
+// collection). Sorting lives here so that it can survive every rebuild.
+class FilmListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { NameColumn, YearColumn, GenreColumn, CountryColumn, RatingColumn, ColumnCount };
+    enum Role { KeyRole = Qt::UserRole + 1, TagRole };
+
+    explicit FilmListModel(QObject* parent = nullptr);
+
+    // Replaces every row with the films at indexes (ascending), sorted by the current sort
+    // column and order. Films without a title are left out, and so is a film whose info file
+    // is listed already (the same file found twice through overlapping folders).
+    void rebuild(const FilmCollection& collection, const QList<int>& indexes);
+
+    QString key(int row) const { return entry(row).key; }
+    int tag(int row) const { return m_rows[size_t(row)]; }
+
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+private:
+    // The listed values of one collection element as the last rebuild took them.
+    struct Entry
+    {
+        QString title, year, genre, country, key;
+        qint32 rating = 0;
+        bool duplicate = false; // an earlier element has the same info file
+    };
+
+    const Entry& entry(int row) const { return m_entries[size_t(m_rows[size_t(row)])]; }
+    static const QString& text(const Entry& entry, int column);
+    // Brings the snapshot up to date; true when the collection changed since the last one.
+    bool refreshEntries(const FilmCollection& collection);
+    void markDuplicates();
+    // The position of every element in the order of the sort column, equal values sharing
+    // one rank. Kept until an element or the sort column changes.
+    void rankElements();
+    void sortRows();
+
+    std::vector<Entry> m_entries; // by collection index
+    quint64 m_generation = 0;     // of the collection the entries were taken from
+    std::vector<int> m_rows;      // collection indexes of the listed films
+    int m_sortColumn = NameColumn;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    QCollator m_collator;
+    std::vector<int> m_rank; // by collection index, for m_rankColumn
+    int m_rankColumn = -1;
+    QIcon m_rowIcon;
+};
+
+} // namespace kinora

@@ -1,0 +1,374 @@
+#include "ui/frmMain.h"
+
+#include "ui_frmMain.h"
+
+#include "ui/EditFilmRecord.h"
+#include "ui/FilmFiles.h"
+#include "ui/FilmListModel.h"
+#include "ui/MessageBox.h"
+#include "ui/WebLink.h"
+#include "ui/frmInfo.h"
+
+#include "net/SiteAddress.h"
+#include "store/AppPaths.h"
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QTimer>
+#include <QUrl>
+
+namespace kinora {
+
+namespace {
+
+const QColor kFocusedBox(255, 255, 255);
+const QColor kUnfocusedBox(200, 200, 200);
+
+// Column widths of the film list in pixels; the last column takes the rest of the width.
+constexpr int kColumnWidths[] = {163, 56, 96, 96};
+
+} // namespace
+
+frmMain::frmMain(FilmCollection& collection, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), m_collection(collection),
+      m_model(new FilmListModel(this))
+{
+    ui->setupUi(this);
+    ui->centralwidget->setFixedSize(857, 553); // 12855 x 8295 twips
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowIcon(QIcon(QStringLiteral(":/kinora.png")));
+
+    ui->ListView1->setModel(m_model);
+    ui->ListView1->setIconSize(QSize(16, 16));
+    QHeaderView* header = ui->ListView1->header();
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
+    for (int c = 0; c < int(std::size(kColumnWidths)); ++c)
+        header->resizeSection(c, kColumnWidths[c]);
+    connect(header, &QHeaderView::sectionClicked, this, &frmMain::ListView1_ColumnClick);
+    connect(ui->ListView1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    ListView1_ItemClick(current);
+            });
+    ui->ListView1->viewport()->installEventFilter(this);
+
+    connect(ui->Text1, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
+    ui->Text1->installEventFilter(this);
+    ui->Label10->setText(QUrl(SiteBaseUrl()).host());
+    ui->Label10->installEventFilter(this);
+    ui->Shape2->raise();
+
+    connect(ui->mDEdit, &QAction::triggered, this, &frmMain::mDEdit_Click);
+    connect(ui->mCXEdit, &QAction::triggered, this, &frmMain::mCXEdit_Click);
+    connect(ui->mCXKill, &QAction::triggered, this, &frmMain::mCXKill_Click);
+    connect(ui->mSync, &QAction::triggered, this, &frmMain::mSync_Click);
+    connect(ui->mWizard, &QAction::triggered, this, &frmMain::mWizard_Click);
+    connect(ui->mReloadAllData, &QAction::triggered, this, &frmMain::mReloadAllData_Click);
+    connect(ui->mInfo, &QAction::triggered, this, &frmMain::mInfo_Click);
+    setCommandsEnabled(true);
+    clearDetails();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::setWizardCommand(std::function<void()> command)
+{
+    m_wizardCommand = std::move(command);
+    setCommandsEnabled(!m_scanning);
+}
+
+void frmMain::setReloadAllDataCommand(std::function<void()> command)
+{
+    m_reloadAllDataCommand = std::move(command);
+    setCommandsEnabled(!m_scanning);
+}
+
+void frmMain::setCommandsEnabled(bool enabled)
+{
+    for (QAction* action : {ui->mDEdit, ui->mSync, ui->mInfo, ui->mCXEdit, ui->mCXKill})
+        action->setEnabled(enabled);
+    ui->mWizard->setEnabled(enabled && m_wizardCommand);
+    ui->mReloadAllData->setEnabled(enabled && m_reloadAllDataCommand);
+}
+
+void frmMain::scanCollection()
+{
+    m_scanning = true;
+    setCommandsEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // A scan reports every file; repainting the status line once per 30 ms is enough for
+    // the eye and keeps a large scan from spending its time on repaints.
+    QElapsedTimer sinceRepaint;
+    QString latest;
+    m_collection.setStatusCallback([&](const QString& text) {
+        latest = text;
+        if (sinceRepaint.isValid() && sinceRepaint.elapsed() < 30)
+            return;
+        ui->Label3->setText(text);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        sinceRepaint.start();
+    });
+    m_collection.LoadCollection();
+    m_collection.setStatusCallback({});
+    if (!latest.isEmpty())
+        ui->Label3->setText(latest);
+    QApplication::restoreOverrideCursor();
+    m_scanning = false;
+    setCommandsEnabled(true);
+}
+
+bool frmMain::writeCache()
+{
+    QString error;
+    if (m_collection.WriteCache(CachePath(), &error))
+        return true;
+    MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
+                                             "geschrieben werden.\n%1")
+                                  .arg(error));
+    return false;
+}
+
+void frmMain::refreshFullList()
+{
+    ui->Text1->setFocus();
+    setSearchBoxColour(kFocusedBox);
+    ui->Text1->setText(QStringLiteral(" "));
+    ui->Text1->setText(QString());
+}
+
+void frmMain::focusList()
+{
+    ui->ListView1->setFocus();
+    // An inactive window gets no focus events, yet the box must look unfocused.
+    if (!ui->Text1->hasFocus())
+        setSearchBoxColour(kUnfocusedBox);
+}
+
+void frmMain::Text1_Change()
+{
+    clearDetails();
+    m_model->rebuild(m_collection, m_collection.search(ui->Text1->text()));
+    ui->Label3->setText(QStringLiteral("%1 Filme").arg(m_model->rowCount()));
+    if (m_model->rowCount() > 0)
+        ListView1_ItemClick(m_model->index(0, 0));
+}
+
+void frmMain::ListView1_ItemClick(const QModelIndex& index)
+{
+    if (index.isValid())
+        showDetails(m_model->key(index.row()));
+}
+
+void frmMain::ListView1_ColumnClick(int column)
+{
+    Qt::SortOrder order = Qt::AscendingOrder;
+    if (column == m_model->sortColumn() && m_model->sortOrder() == Qt::AscendingOrder)
+        order = Qt::DescendingOrder;
+    m_model->sort(column, order);
+    ui->ListView1->header()->setSortIndicator(column, order);
+}
+
+void frmMain::Label10_Click()
+{
+    if (m_shownWebPage.isEmpty())
+        return;
+    if (!OpenWebPage(m_shownWebPage))
+        MessageBox::warning(this, QStringLiteral("„%1“ ist keine Webadresse (http oder https) und "
+                                                 "wird nicht geöffnet.")
+                                      .arg(m_shownWebPage));
+}
+
+void frmMain::mDEdit_Click()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QString key = m_model->key(row);
+    const std::optional<FilmRecord> saved = EditInfoFile(key, this);
+    if (!saved)
+        return;
+    FilmRecord entry = *saved;
+    entry.FilePath = key;
+    for (int i = 0; i < m_collection.filmCount(); ++i) {
+        if (m_collection.filePath(i) == key)
+            m_collection.replace(i, entry);
+    }
+    Text1_Change();
+    selectKey(key);
+}
+
+void frmMain::mCXEdit_Click()
+{
+    mDEdit_Click();
+}
+
+void frmMain::mCXKill_Click()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QString key = m_model->key(row);
+    QString problem;
+    const bool gone = DeleteFilmFiles(key, &problem);
+    if (gone) {
+        for (int i = m_collection.filmCount() - 1; i >= 0; --i) {
+            if (m_collection.filePath(i) == key)
+                m_collection.removeAt(i);
+        }
+        Text1_Change();
+    }
+    if (!problem.isEmpty())
+        MessageBox::warning(
+            this, gone ? problem : QStringLiteral("Der Film wurde nicht gelöscht.\n") + problem);
+}
+
+void frmMain::mSync_Click()
+{
+    scanCollection();
+    writeCache();
+    refreshFullList();
+    focusList();
+}
+
+void frmMain::mWizard_Click()
+{
+    if (m_wizardCommand)
+        m_wizardCommand();
+}
+
+void frmMain::mReloadAllData_Click()
+{
+    if (m_reloadAllDataCommand)
+        m_reloadAllDataCommand();
+}
+
+void frmMain::mInfo_Click()
+{
+    frmInfo info(this);
+    info.exec();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (m_scanning) {
+        event->ignore();
+        return;
+    }
+    writeCache();
+    event->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->Text1) {
+        if (event->type() == QEvent::FocusIn) {
+            setSearchBoxColour(kFocusedBox);
+            // After the mouse press that gave the focus has placed the cursor.
+            QTimer::singleShot(0, ui->Text1, &QLineEdit::selectAll);
+        } else if (event->type() == QEvent::FocusOut) {
+            setSearchBoxColour(kUnfocusedBox);
+        } else if (event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+            focusList();
+        }
+    } else if (watched == ui->ListView1->viewport()) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton)
+                ui->mContext->popup(mouse->globalPosition().toPoint());
+        }
+    } else if (watched == ui->Label10) {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            Label10_Click();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::clearDetails()
+{
+    ui->Picture1->clear();
+    ui->txtDescription->clear();
+    for (QLabel* label : {ui->lblCountry, ui->lblDiskDesc, ui->lblGenere, ui->lblRegie,
+                          ui->lblTitle, ui->lblYear, ui->Label9})
+        label->clear();
+    ui->Shape2->resize(0, ui->Shape2->height());
+    ui->lstActors->clear();
+    m_shownWebPage.clear();
+}
+
+void frmMain::showDetails(const QString& infoFile)
+{
+    const FilmRecord film = ReadInfoFile(infoFile);
+    m_shownWebPage = film.WebPage;
+    QString description =
+        film.Description == u"#nv" ? QStringLiteral("(keine Beschreibung)") : film.Description;
+    ui->txtDescription->setPlainText(
+        description.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ui->lblCountry->setText(film.Country);
+    ui->lblDiskDesc->setText(film.DiskDesc);
+    ui->lblGenere->setText(film.Genre);
+    ui->lblRegie->setText(film.Director);
+    ui->lblTitle->setText(film.Title);
+    ui->lblYear->setText(film.Year);
+    ui->Label9->setText(film.OrigTitle);
+    // Rating 1000 is the top mark and fills the bar; a larger one overflows it on purpose.
+    const double fill = film.Rating / 100.0 / 10.0 * ui->Shape1->width();
+    ui->Shape2->resize(int(qBound(0.0, std::round(fill), double(QWIDGETSIZE_MAX))),
+                       ui->Shape2->height());
+    ui->lstActors->clear();
+    for (const QString& actor : film.Actors.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        ui->lstActors->addItem(actor);
+    showCover(FirstCoverBeside(infoFile));
+}
+
+void frmMain::showCover(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage cover = path.isEmpty() ? QImage() : reader.read();
+    if (cover.isNull()) {
+        ui->Picture1->clear();
+        return;
+    }
+    const QSize box = ui->Picture1->contentsRect().size();
+    ui->Picture1->setPixmap(
+        QPixmap::fromImage(cover.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void frmMain::setSearchBoxColour(const QColor& colour)
+{
+    QPalette palette = ui->Text1->palette();
+    palette.setColor(QPalette::Base, colour);
+    ui->Text1->setPalette(palette);
+}
+
+int frmMain::selectedRow() const
+{
+    const QModelIndexList rows = ui->ListView1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void frmMain::selectKey(const QString& key)
+{
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->key(row) == key) {
+            const QModelIndex index = m_model->index(row, 0);
+            ui->ListView1->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            ui->ListView1->scrollTo(index);
+            return;
+        }
+    }
+}
+
+} // namespace kinora

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class frmMain;
+}
+
+namespace kinora {
+
+class FilmCollection;
+class FilmListModel;
+
+// The main window: search box, film list and the details pane of one film, read fresh from
+// its info file. It works on the collection the program owns; every change to the
+// collection is followed by a list rebuild (Text1_Change).
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmMain(FilmCollection& collection, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    FilmCollection& collection() { return m_collection; }
+    FilmListModel* filmList() const { return m_model; }
+
+    // The commands behind "&Assistent" and "&Alle Daten aktualisieren". A menu item stays
+    // disabled until its command is set; the command runs when the item is chosen.
+    void setWizardCommand(std::function<void()> command);
+    void setReloadAllDataCommand(std::function<void()> command);
+
+    // Enables or disables every menu command (disabled while a scan or a download runs).
+    void setCommandsEnabled(bool enabled);
+
+    // Rescans the collection with the busy cursor, the commands disabled and the scan's
+    // status texts in the status line.
+    void scanCollection();
+    // Writes Collection.db; tells the user and returns false when it cannot be written.
+    bool writeCache();
+    // Empties the search box so that the list shows every film ("" after " ", so the
+    // rebuild runs even when the box was empty already).
+    void refreshFullList();
+    void focusList();
+
+public slots:
+    // The list rebuild: lists the films matching the search box, counts them and shows the
+    // first one's details.
+    void Text1_Change();
+    void ListView1_ItemClick(const QModelIndex& index);
+    void ListView1_ColumnClick(int column);
+    void Label10_Click();
+    void mDEdit_Click();
+    void mCXEdit_Click();
+    void mCXKill_Click();
+    void mSync_Click();
+    void mWizard_Click();
+    void mReloadAllData_Click();
+    void mInfo_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void clearDetails();
+    void showDetails(const QString& infoFile);
+    void showCover(const QString& path);
+    void setSearchBoxColour(const QColor& colour);
+    int selectedRow() const;
+    void selectKey(const QString& key);
+
+    std::unique_ptr<Ui::frmMain> ui;
+    FilmCollection& m_collection;
+    FilmListModel* m_model;
+    QString m_shownWebPage; // the web page of the film in the details pane
+    std::function<void()> m_wizardCommand;
+    std::function<void()> m_reloadAllDataCommand;
+    bool m_scanning = false;
+};
+
+} // namespace kinora

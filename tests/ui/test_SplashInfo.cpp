@@ -1,0 +1,66 @@
+#include "ui/Version.h"
+#include "ui/frmInfo.h"
+#include "ui/frmSplash.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace kinora;
+
+class TestSplashInfo : public QObject
+{
+    Q_OBJECT
+private slots:
+    void versionTextHasNoLeadingZeros()
+    {
+        QCOMPARE(VersionText(2, 0, 15), QStringLiteral("2.0.15"));
+        QCOMPARE(ProgramVersionText(), QStringLiteral(KINORA_VERSION));
+        QCOMPARE(ProgramVersionText(), QStringLiteral("1.1.9"));
+    }
+
+    void splashShowsMakerProductAndVersion()
+    {
+        frmSplash splash;
+        QCOMPARE(splash.findChild<QLabel*>("Label1")->text(), QStringLiteral("Version 1.1.9"));
+        QCOMPARE(splash.findChild<QLabel*>("Label2")->text(), QStringLiteral("Tessaro"));
+        QCOMPARE(splash.findChild<QLabel*>("Label4")->text(), QStringLiteral("Kinora"));
+        QCOMPARE(splash.findChild<QLabel*>("Label3")->text(), QStringLiteral("Laden..."));
+        QVERIFY(!splash.findChild<QLabel*>("Image1")->pixmap().isNull());
+        QCOMPARE(splash.size(), QSize(375, 220));
+        QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    }
+
+    void infoShowsVersionAndClosesOnOkEnterAndEsc_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("OK button") << 0;
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+    }
+    void infoShowsVersionAndClosesOnOkEnterAndEsc()
+    {
+        QFETCH(int, way);
+        frmInfo info;
+        QCOMPARE(info.windowTitle(), QStringLiteral("Info"));
+        QCOMPARE(info.findChild<QLabel*>("Label2")->text(), QStringLiteral("Kinora"));
+        QCOMPARE(info.findChild<QLabel*>("Label4")->text(), QStringLiteral("1.1.9"));
+        const QString credits = info.findChild<QPlainTextEdit*>("Text1")->toPlainText();
+        for (const char* heading : {"Entwickler:", "Referenzen:", "Besten Dank:"})
+            QVERIFY(credits.contains(QLatin1String(heading)));
+        QVERIFY(!info.findChild<QLabel*>("Image1")->pixmap().isNull());
+        QTimer::singleShot(0, &info, [&] {
+            if (way == 0)
+                info.findChild<QPushButton*>("Command1")->click();
+            else
+                QTest::keyClick(&info, Qt::Key(way));
+        });
+        QTimer::singleShot(2000, &info, [&] { info.done(99); }); // the dialog did not close
+        const int expected = way == Qt::Key_Escape ? QDialog::Rejected : QDialog::Accepted;
+        QCOMPARE(info.exec(), expected);
+    }
+};
+
+QTEST_MAIN(TestSplashInfo)
+#include "test_SplashInfo.moc"

@@ -1,0 +1,565 @@
+#include "UiTestSupport.h"
+
+#include "TestSupport.h"
+
+#include "ui/FilmListModel.h"
+#include "ui/WebLink.h"
+#include "ui/frmMain.h"
+
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace kinora;
+using namespace kinora::test;
+
+namespace {
+
+FilmRecord film(const QString& title, const QString& year = "2000", qint32 rating = 500)
+{
+    FilmRecord f;
+    f.Title = title;
+    f.Year = year;
+    f.Rating = rating;
+    f.Genre = "Drama";
+    f.Country = "Deutschland";
+    f.Director = "Regie " + title;
+    f.Actors = "Erste Rolle\r\nZweite Rolle";
+    f.Description = "Inhalt " + title;
+    f.WebPage = "http://127.0.0.1:8437/film/" + title;
+    return f;
+}
+
+} // namespace
+
+class TestFrmMain : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FilmCollection> m_collection;
+    std::unique_ptr<frmMain> m_window;
+
+    QString home() const { return m_home->path(); }
+    template <class T> T* child(const char* name) const
+    {
+        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no widget %s", name);
+        return w;
+    }
+    QLineEdit* searchBox() const { return child<QLineEdit>("Text1"); }
+    QTreeView* list() const { return child<QTreeView>("ListView1"); }
+    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    QAction* action(const char* name) const { return child<QAction>(name); }
+    int rows() const { return list()->model()->rowCount(); }
+    QStringList titles() const
+    {
+        QStringList t;
+        for (int r = 0; r < rows(); ++r)
+            t << list()->model()->index(r, 0).data().toString();
+        return t;
+    }
+    QList<int> tags() const
+    {
+        QList<int> t;
+        for (int r = 0; r < rows(); ++r)
+            t << list()->model()->index(r, 0).data(FilmListModel::TagRole).toInt();
+        return t;
+    }
+    void selectRow(int row)
+    {
+        list()->selectionModel()->setCurrentIndex(list()->model()->index(row, 0),
+                                                  QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
+    }
+    int rowOf(const QString& title) const { return int(titles().indexOf(title)); }
+
+    // Starts the window the way the program does, on the films stored so far.
+    void start()
+    {
+        m_collection = std::make_unique<FilmCollection>();
+        m_collection->setSyncPaths(home());
+        m_window = std::make_unique<frmMain>(*m_collection);
+        m_window->scanCollection();
+        m_window->show();
+        m_window->refreshFullList();
+        m_window->focusList();
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        m_home = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_home->isValid());
+        qputenv("KINORA_HOME", home().toUtf8());
+        qputenv("KINORA_SITE_URL", "http://films.example:8080/base/");
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_collection.reset();
+        m_home.reset();
+        SetWebPageOpener({});
+    }
+
+    void windowMenusAndCaptions()
+    {
+        start();
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Kinora - Tessaro"));
+        QCOMPARE(m_window->centralWidget()->size(), QSize(857, 553));
+        QStringList bar;
+        for (QAction* a : m_window->menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, QStringList({"&Bearbeiten", "&Assistent", "&Synchronisieren",
+                                   "&Alle Daten aktualisieren", "&Info"}));
+        QCOMPARE(label("Label10"), QStringLiteral("films.example"));
+        QStringList headers;
+        for (int c = 0; c < list()->model()->columnCount(); ++c)
+            headers << list()->model()->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(headers, QStringList({"Name", "Jahr", "Genere", "Land", "Bewertung"}));
+    }
+
+    void pluggedCommandsRunFromTheirMenuItems()
+    {
+        start();
+        QVERIFY(!action("mWizard")->isEnabled());
+        QVERIFY(!action("mReloadAllData")->isEnabled());
+        int wizard = 0, reload = 0;
+        m_window->setWizardCommand([&] { ++wizard; });
+        m_window->setReloadAllDataCommand([&] { ++reload; });
+        action("mWizard")->trigger();
+        action("mReloadAllData")->trigger();
+        action("mReloadAllData")->trigger();
+        QCOMPARE(wizard, 1);
+        QCOMPARE(reload, 2);
+    }
+
+    void searchNarrowsCountsAndBlanks()
+    {
+        storeFilm(home(), "Alien", film("Alien"), Qt::red);
+        storeFilm(home(), "Brazil", film("Brazil"));
+        storeFilm(home(), "Blade", film("Blade"));
+        storeFilm(home(), "Untitled", film(""));
+        start();
+        QCOMPARE(searchBox()->text(), QString());
+        QCOMPARE(rows(), 3);
+        QCOMPARE(label("Label3"), QStringLiteral("3 Filme"));
+        QTest::keyClicks(searchBox(), "b");
+        QCOMPARE(titles(), QStringList({"Blade", "Brazil"}));
+        QTest::keyClicks(searchBox(), "ra");
+        QCOMPARE(titles(), QStringList({"Brazil"}));
+        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
+        QCOMPARE(label("lblTitle"), QStringLiteral("Brazil"));
+        QVERIFY(list()->selectionModel()->selectedRows().isEmpty());
+
+        QTest::keyClicks(searchBox(), "xyz");
+        QCOMPARE(rows(), 0);
+        QCOMPARE(label("Label3"), QStringLiteral("0 Filme"));
+        for (const char* name : {"lblTitle", "Label9", "lblCountry", "lblYear", "lblRegie",
+                                 "lblGenere", "lblDiskDesc"})
+            QVERIFY2(label(name).isEmpty(), name);
+        QVERIFY(child<QLabel>("Picture1")->pixmap().isNull());
+        QCOMPARE(child<QWidget>("Shape2")->width(), 0);
+        QCOMPARE(child<QListWidget>("lstActors")->count(), 0);
+        QVERIFY(child<QPlainTextEdit>("txtDescription")->toPlainText().isEmpty());
+
+        searchBox()->selectAll();
+        QTest::keyClick(searchBox(), Qt::Key_Backspace);
+        QCOMPARE(rows(), 3);
+        QCOMPARE(label("lblTitle"), QStringLiteral("Alien"));
+        QVERIFY(!child<QLabel>("Picture1")->pixmap().isNull());
+    }
+
+    void downArrowAndFocusColours()
+    {
+        storeFilm(home(), "Alien", film("Alien"));
+        start();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        const QColor grey(200, 200, 200), white(255, 255, 255);
+        QTRY_VERIFY(list()->hasFocus());
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
+        searchBox()->setText("Ali");
+        QTest::mouseClick(searchBox(), Qt::LeftButton);
+        QTRY_VERIFY(searchBox()->hasFocus());
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), white);
+        QTRY_COMPARE(searchBox()->selectedText(), QStringLiteral("Ali"));
+        QTest::keyClick(searchBox(), Qt::Key_Up);
+        QVERIFY(searchBox()->hasFocus());
+        QTest::keyClick(searchBox(), Qt::Key_Down);
+        QVERIFY(list()->hasFocus());
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
+    }
+
+    void detailsPane_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("shownDescription");
+        QTest::addColumn<QString>("actors");
+        QTest::addColumn<QStringList>("actorLines");
+        QTest::addColumn<int>("rating");
+        QTest::addColumn<double>("fill");
+        QTest::newRow("#nv, rating 0") << "#nv"
+                                       << "(keine Beschreibung)"
+                                       << "A\r\n\r\nB\r\n"
+                                       << QStringList{"A", "B"} << 0 << 0.0;
+        QTest::newRow("#NV as it is, half bar") << "#NV"
+                                                << "#NV"
+                                                << "A\nB" << QStringList{"A\nB"} << 500 << 0.5;
+        QTest::newRow("empty, overflowing bar") << ""
+                                                << ""
+                                                << "" << QStringList{} << 1250 << 1.25;
+        QTest::newRow("markup stays text") << "<b>fett</b>"
+                                           << "<b>fett</b>"
+                                           << "<i>x</i>" << QStringList{"<i>x</i>"} << 1000 << 1.0;
+    }
+    void detailsPane()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, shownDescription);
+        QFETCH(QString, actors);
+        QFETCH(QStringList, actorLines);
+        QFETCH(int, rating);
+        QFETCH(double, fill);
+        FilmRecord f = film("<b>Titel</b>", "1999", rating);
+        f.Description = description;
+        f.Actors = actors;
+        f.OrigTitle = "#nv";
+        f.DiskDesc = "DVD-ROM";
+        storeFilm(home(), "Film", f);
+        start();
+        QCOMPARE(label("lblTitle"), QStringLiteral("<b>Titel</b>"));
+        QCOMPARE(child<QLabel>("lblTitle")->textFormat(), Qt::PlainText);
+        QCOMPARE(label("Label9"), QStringLiteral("#nv"));
+        QCOMPARE(label("lblYear"), QStringLiteral("1999"));
+        QCOMPARE(label("lblDiskDesc"), QStringLiteral("DVD-ROM"));
+        QCOMPARE(child<QPlainTextEdit>("txtDescription")->toPlainText(), shownDescription);
+        QStringList lines;
+        for (int i = 0; i < child<QListWidget>("lstActors")->count(); ++i)
+            lines << child<QListWidget>("lstActors")->item(i)->text();
+        QCOMPARE(lines, actorLines);
+        const int background = child<QWidget>("Shape1")->width();
+        QCOMPARE(child<QWidget>("Shape2")->width(), qRound(fill * background));
+        QCOMPARE(child<QWidget>("Shape2")->x(), child<QWidget>("Shape1")->x());
+        for (QLabel* l : m_window->findChildren<QLabel*>()) {
+            if (l->objectName().startsWith("lbl") || l->objectName() == "Label9" ||
+                l->objectName() == "Label3")
+                QVERIFY2(l->textFormat() == Qt::PlainText, qPrintable(l->objectName()));
+        }
+    }
+
+    void coverIsTheFirstJpegAndDetailsReadTheFileAnew()
+    {
+        const QString info = storeFilm(home(), "Film", film("Film"));
+        const QString folder = QFileInfo(info).path();
+        QVERIFY(writeJpeg(folder + "/b.jpg", Qt::red));
+        QVERIFY(writeJpeg(folder + "/A.jpg", Qt::blue));
+        start();
+        const QImage shown = child<QLabel>("Picture1")->pixmap().toImage();
+        QVERIFY(!shown.isNull());
+        const QColor centre = shown.pixelColor(shown.rect().center());
+        QVERIFY2(centre.blue() > 200 && centre.red() < 60, qPrintable(centre.name()));
+
+        FilmRecord changed = film("Neuer Titel");
+        QVERIFY(WriteInfoFile(info, changed));
+        m_window->ListView1_ItemClick(list()->model()->index(0, 0));
+        QCOMPARE(label("lblTitle"), QStringLiteral("Neuer Titel"));
+        QCOMPARE(titles(), QStringList({"Film"})); // the row keeps its values until a rebuild
+
+        QFile::remove(info);
+        QFile::remove(folder + "/A.jpg");
+        QFile::remove(folder + "/b.jpg");
+        m_window->ListView1_ItemClick(list()->model()->index(0, 0));
+        QVERIFY(label("lblTitle").isEmpty());
+        QCOMPARE(child<QWidget>("Shape2")->width(), 0);
+        QVERIFY(child<QLabel>("Picture1")->pixmap().isNull());
+    }
+
+    void headerClicksSortAndToggle()
+    {
+        storeFilm(home(), "A", film("Alpha", "10", 900));
+        storeFilm(home(), "B", film("beta", "7", 50));
+        storeFilm(home(), "C", film("Gamma", "2001", 1000));
+        start();
+        QHeaderView* header = list()->header();
+        auto clickHeader = [&](int section) {
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+        };
+        QCOMPARE(titles(), QStringList({"Alpha", "beta", "Gamma"}));
+        clickHeader(1);
+        QCOMPARE(titles(), QStringList({"beta", "Alpha", "Gamma"}));
+        clickHeader(1);
+        QCOMPARE(titles(), QStringList({"Gamma", "Alpha", "beta"}));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QTest::keyClicks(searchBox(), "a"); // a rebuild keeps the sort
+        QCOMPARE(titles(), QStringList({"Gamma", "Alpha", "beta"}));
+        clickHeader(0);
+        QCOMPARE(titles(), QStringList({"Alpha", "beta", "Gamma"}));
+        clickHeader(4);
+        QCOMPARE(titles(), QStringList({"beta", "Alpha", "Gamma"}));
+        QCOMPARE(list()->model()->index(1, 4).data().toString(), QStringLiteral("9"));
+    }
+
+    void popUpOnRightButtonReleaseOnly()
+    {
+        storeFilm(home(), "A", film("Alpha"));
+        start();
+        auto* menu = child<QMenu>("mContext");
+        QStringList items;
+        for (QAction* a : menu->actions())
+            items << a->text();
+        QCOMPARE(items, QStringList({"&Bearbeiten", "&Löschen"}));
+        QWidget* viewport = list()->viewport();
+        const QPoint onRow = list()->visualRect(list()->model()->index(0, 0)).center();
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
+            QTest::mouseRelease(viewport, button, {}, onRow);
+            QVERIFY(!menu->isVisible());
+        }
+        QTest::mousePress(viewport, Qt::RightButton, {}, onRow);
+        QVERIFY(!menu->isVisible());
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, onRow);
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
+    }
+
+    void deleteRemovesTheFilmAndKeepsTheFilter()
+    {
+        const QString alien = storeFilm(home(), "Alien", film("Alien"), Qt::red);
+        const QString brazil = storeFilm(home(), "Brazil", film("Brazil"), Qt::red);
+        const QString blade = storeFilm(home(), "Blade", film("Blade"), Qt::red);
+        start();
+        QTest::keyClicks(searchBox(), "b");
+        QCOMPARE(titles(), QStringList({"Blade", "Brazil"}));
+        action("mCXKill")->trigger(); // nothing selected: nothing happens
+        QCOMPARE(rows(), 2);
+        selectRow(rowOf("Brazil"));
+        MessageRecorder messages;
+        action("mCXKill")->trigger();
+        QVERIFY(!QDir(home() + "/Data/Brazil").exists());
+        QVERIFY(QFile::exists(alien) && QFile::exists(blade));
+        QVERIFY(QFile::exists(home() + "/Data/Alien/Alien.jpg"));
+        QCOMPARE(searchBox()->text(), QStringLiteral("b"));
+        QCOMPARE(titles(), QStringList({"Blade"}));
+        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
+        QCOMPARE(m_collection->filmCount(), 2);
+        searchBox()->clear();
+        QCOMPARE(titles(), QStringList({"Alien", "Blade"}));
+        QCOMPARE(tags(), QList<int>({0, 1}));
+        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(!brazil.isEmpty());
+    }
+
+    void deleteInASharedFolderRemovesOnlyTheFilmsFiles()
+    {
+        QVERIFY(writeAll(home() + "/Loose.knr", EncodeRecord(film("Loose"))));
+        QVERIFY(writeJpeg(home() + "/Loose.jpg", Qt::red));
+        QVERIFY(writeAll(home() + "/readme.txt", "bleibt"));
+        storeFilm(home(), "Other", film("Other"));
+        start();
+        selectRow(rowOf("Loose"));
+        action("mCXKill")->trigger();
+        QVERIFY(!QFile::exists(home() + "/Loose.knr"));
+        QVERIFY(!QFile::exists(home() + "/Loose.jpg"));
+        QVERIFY(QFile::exists(home() + "/readme.txt"));
+        QVERIFY(QFile::exists(home() + "/Data/Other/Other.knr"));
+        QCOMPARE(titles(), QStringList({"Other"}));
+    }
+
+    void failedDeleteKeepsTheFilmAndSaysSo()
+    {
+        const QString info = storeFilm(home(), "Stuck", film("Stuck"));
+        start();
+        // Replace the info file by a folder: it cannot be removed as a file, even by root.
+        QVERIFY(QFile::remove(info));
+        QVERIFY(makePath(info));
+        QVERIFY(writeAll(info + "/inside", "x"));
+        selectRow(0);
+        MessageRecorder messages;
+        action("mCXKill")->trigger();
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts.first().contains("nicht gelöscht"));
+        QCOMPARE(titles(), QStringList({"Stuck"}));
+        QVERIFY(QFile::exists(info + "/inside"));
+    }
+
+    void synchroniseRescansWritesCacheAndDisablesCommandsWhileScanning()
+    {
+        storeFilm(home(), "Alien", film("Alien"));
+        storeFilm(home(), "Brazil", film("Brazil"));
+        start();
+        searchBox()->setText("ali");
+        storeFilm(home(), "Casablanca", film("Casablanca"));
+        QVERIFY(QDir(home() + "/Data/Brazil").removeRecursively());
+        bool enabledDuringScan = true;
+        bool busyCursor = false;
+        QTimer::singleShot(0, m_window.get(), [&] {
+            enabledDuringScan = action("mSync")->isEnabled() || action("mCXKill")->isEnabled();
+            busyCursor = QApplication::overrideCursor() &&
+                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        });
+        action("mSync")->trigger();
+        QVERIFY(!enabledDuringScan);
+        QVERIFY(busyCursor);
+        QVERIFY(action("mSync")->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(searchBox()->text(), QString());
+        QCOMPARE(titles(), QStringList({"Alien", "Casablanca"}));
+        QCOMPARE(label("Label3"), QStringLiteral("2 Filme"));
+        QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 3 * kSlotSize);
+    }
+
+    void editShowsAtOnce()
+    {
+        FilmRecord alien;
+        alien.Title = "Alien";
+        const QString info = storeFilm(home(), "Alien", alien);
+        storeFilm(home(), "Brazil", film("Brazil"));
+        start();
+        selectRow(rowOf("Alien"));
+        onModalDialog([](QDialog* d) {
+            auto* title = d->findChild<QLineEdit*>("txtTitle");
+            title->selectAll();
+            QTest::keyClicks(title, "Zardoz");
+            d->findChild<QPushButton*>("Command8")->click();
+        });
+        action("mDEdit")->trigger();
+        QCOMPARE(ReadInfoFile(info).Title, QStringLiteral("Zardoz"));
+        QCOMPARE(titles(), QStringList({"Brazil", "Zardoz"}));
+        QCOMPARE(label("lblTitle"), QStringLiteral("Zardoz"));
+        QCOMPARE(m_collection->at(0).Title, QStringLiteral("Zardoz"));
+        QCOMPARE(m_collection->at(0).FilePath, info);
+        searchBox()->setText("alien");
+        QCOMPARE(rows(), 0);
+        searchBox()->setText("zardoz");
+        QCOMPARE(rows(), 1);
+    }
+
+    void cancelledEditWritesNothing_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("Abbrechen") << false << false;
+        QTest::newRow("close box") << true << false;
+        QTest::newRow("Abbrechen on a damaged file") << false << true;
+    }
+    void cancelledEditWritesNothing()
+    {
+        QFETCH(bool, closeBox);
+        QFETCH(bool, damaged);
+        const QString info = storeFilm(home(), "Alien", film("Alien"));
+        start();
+        if (damaged)
+            QVERIFY(writeAll(info, QByteArray("\xff\xff garbage", 10)));
+        const QByteArray before = readAll(info);
+        selectRow(0);
+        onModalDialog([closeBox](QDialog* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), "neu");
+            if (closeBox)
+                d->close();
+            else
+                d->findChild<QPushButton*>("Command9")->click();
+        });
+        action("mCXEdit")->trigger();
+        QCOMPARE(readAll(info), before);
+        QCOMPARE(titles(), QStringList({"Alien"}));
+    }
+
+    void failedSaveIsReportedAndLeavesTheFile()
+    {
+        const QString info = storeFilm(home(), "Alien", film("Alien"));
+        start();
+        QVERIFY(setReadOnly(info, true));
+        const QByteArray before = readAll(info);
+        selectRow(0);
+        MessageRecorder messages;
+        onModalDialog([](QDialog* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), " 2");
+            d->findChild<QPushButton*>("Command8")->click();
+        });
+        action("mDEdit")->trigger();
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts.first().contains("nicht in"));
+        QVERIFY(messages.texts.first().contains("unverändert"));
+        QCOMPARE(readAll(info), before);
+        QCOMPARE(titles(), QStringList({"Alien"}));
+        setReadOnly(info, false);
+    }
+
+    void linkOpensOnlyWebPages()
+    {
+        FilmRecord bad = film("Bad");
+        bad.WebPage = "file:///etc/passwd";
+        storeFilm(home(), "A", film("Alien"));
+        storeFilm(home(), "B", bad);
+        start();
+        QList<QUrl> opened;
+        SetWebPageOpener([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        MessageRecorder messages;
+        QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
+        QCOMPARE(opened, QList<QUrl>({QUrl("http://127.0.0.1:8437/film/Alien")}));
+        searchBox()->setText("Bad");
+        QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(messages.texts.size(), 1);
+        searchBox()->setText("nichts passt");
+        QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(messages.texts.size(), 1);
+    }
+
+    void duplicateInfoFilesGiveOneRow()
+    {
+        storeFilm(home(), "Alien", film("Alien"));
+        m_collection = std::make_unique<FilmCollection>();
+        m_collection->setSyncPaths(home() + "|" + home() + "/Data"); // overlapping folders
+        m_window = std::make_unique<frmMain>(*m_collection);
+        m_window->scanCollection();
+        QCOMPARE(m_collection->filmCount(), 2);
+        m_window->refreshFullList();
+        QCOMPARE(titles(), QStringList({"Alien"}));
+        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
+    }
+
+    void infoCommandOpensTheInfoDialog()
+    {
+        start();
+        QString shown;
+        onModalDialog([&](QDialog* d) {
+            shown = d->objectName();
+            d->findChild<QPushButton*>("Command1")->click();
+        });
+        action("mInfo")->trigger();
+        QCOMPARE(shown, QStringLiteral("frmInfo"));
+    }
+
+    void closingWritesTheCache()
+    {
+        storeFilm(home(), "Alien", film("Alien"));
+        start();
+        QFile::remove(home() + "/Collection.db");
+        QVERIFY(m_window->close());
+        QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 2 * kSlotSize);
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "test_frmMain.moc"
