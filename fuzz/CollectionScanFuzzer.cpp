@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         KINORA_FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         KINORA_FUZZ_CHECK(file.write(bytes.data(), bytes.size()) == bytes.size());
     }
-    FilmRecord expected = DecodeRecord(bytes.first(qMin(bytes.size(), kSlotSize)))
-                              .value_or(FilmRecord{});
+    FilmRecord expected =
+        DecodeRecord(bytes.first(qMin(bytes.size(), kSlotSize))).value_or(FilmRecord{});
     expected.FilePath = info;
 
     FilmCollection films;

@@ -12,9 +12,9 @@ namespace {
 
 // Actors, Country, Description, DiskDesc, Genre, Director, WebPage, Year, Title.
 QString FilmRecord::*const kSearched[] = {
-    &FilmRecord::Actors,   &FilmRecord::Country,  &FilmRecord::Description,
-    &FilmRecord::DiskDesc, &FilmRecord::Genre,    &FilmRecord::Director,
-    &FilmRecord::WebPage,  &FilmRecord::Year,     &FilmRecord::Title,
+    &FilmRecord::Actors,   &FilmRecord::Country, &FilmRecord::Description,
+    &FilmRecord::DiskDesc, &FilmRecord::Genre,   &FilmRecord::Director,
+    &FilmRecord::WebPage,  &FilmRecord::Year,    &FilmRecord::Title,
 };
 
 bool matches(const FilmRecord& record, const QStringList& words)

@@ -12,7 +12,7 @@ namespace kinora::fuzz {
 #define KINORA_FUZZ_CHECK(condition)                                                               \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #condition, __FILE__,         \
+            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #condition, __FILE__,          \
                          __LINE__);                                                                \
             std::abort();                                                                          \
         }                                                                                          \

@@ -237,7 +237,8 @@ void TestCrashSafety::killedCliLeavesOldOrNewContent()
             return;
     }
     qInfo("%d kills of kinora-cli write (one run: %lld ms): %d runs finished their file, "
-          "0 torn", kCliKills, runMicroseconds / 1000, m_changes);
+          "0 torn",
+          kCliKills, runMicroseconds / 1000, m_changes);
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)

@@ -218,12 +218,12 @@ void TestDiskFaults::diskFullMidWrite_data()
     QTest::addColumn<qint64>("leaveFree");
     // A 10000-byte info file into 4 KB; a 110000-byte cache into 32 KB, so that part of it
     // is written before the disk is full.
-    QTest::newRow("info file, 4 KB free") << Writer::InfoFile << QStringLiteral("Alt.knr")
-                                          << qint64(4096);
-    QTest::newRow("new info file, 4 KB free") << Writer::InfoFile << QStringLiteral("Neu.knr")
-                                              << qint64(4096);
-    QTest::newRow("cache, 32 KB free") << Writer::Cache << QStringLiteral("Collection.db")
-                                       << qint64(32768);
+    QTest::newRow("info file, 4 KB free")
+        << Writer::InfoFile << QStringLiteral("Alt.knr") << qint64(4096);
+    QTest::newRow("new info file, 4 KB free")
+        << Writer::InfoFile << QStringLiteral("Neu.knr") << qint64(4096);
+    QTest::newRow("cache, 32 KB free")
+        << Writer::Cache << QStringLiteral("Collection.db") << qint64(32768);
 }
 
 void TestDiskFaults::diskFullMidWrite()

@@ -219,12 +219,12 @@ void TestHostileContent::oddNamesInTheScan()
         QVERIFY(test::makePath(QFileInfo(root + u'/' + relative).absolutePath()));
         QVERIFY(WriteInfoFile(root + u'/' + relative, everyText(relative)));
     };
-    film(QStringLiteral("a|b/Rohr.knr"));          // "|" separates sync paths, not names
-    film(QStringLiteral("Zeile\nUmbruch.knr"));    // a line break in the name
-    film(QStringLiteral("GROSS.KNR"));             // the pattern ignores case
-    film(QStringLiteral(".versteckt.knr"));        // hidden: skipped
-    film(QStringLiteral(".versteckt/Film.knr"));   // in a hidden folder: skipped
-    film(QStringLiteral("leer/ .knr"));            // a name of one blank
+    film(QStringLiteral("a|b/Rohr.knr"));        // "|" separates sync paths, not names
+    film(QStringLiteral("Zeile\nUmbruch.knr"));  // a line break in the name
+    film(QStringLiteral("GROSS.KNR"));           // the pattern ignores case
+    film(QStringLiteral(".versteckt.knr"));      // hidden: skipped
+    film(QStringLiteral(".versteckt/Film.knr")); // in a hidden folder: skipped
+    film(QStringLiteral("leer/ .knr"));          // a name of one blank
     QVERIFY(test::makePath(root + QStringLiteral("/Ordner.knr"))); // a folder, not a file
     // A link back up the tree would make the scan go round for ever.
     QVERIFY(QFile::link(root, root + QStringLiteral("/Schleife")));
@@ -251,19 +251,19 @@ void TestHostileContent::hostileJsonForCliWrite_data()
     QTest::addColumn<QString>("message"); // empty: stored
     QTest::newRow("not JSON") << QByteArray("<html>") << QStringLiteral("Ungültiges JSON");
     QTest::newRow("an array") << QByteArray("[1,2]") << QStringLiteral("JSON-Objekt");
-    QTest::newRow("title as a number") << QByteArray(R"({"Title":5})")
-                                       << QStringLiteral("„Title“ muss ein Text sein");
-    QTest::newRow("rating as an object") << QByteArray(R"({"Rating":{}})")
-                                         << QStringLiteral("„Rating“ muss eine Zahl sein");
+    QTest::newRow("title as a number")
+        << QByteArray(R"({"Title":5})") << QStringLiteral("„Title“ muss ein Text sein");
+    QTest::newRow("rating as an object")
+        << QByteArray(R"({"Rating":{}})") << QStringLiteral("„Rating“ muss eine Zahl sein");
     QTest::newRow("text too long for the slot")
         << QByteArray(R"({"Description":")") + QByteArray(20000, 'x') + QByteArray(R"("})")
         << QStringLiteral("zu lang");
-    QTest::newRow("invalid UTF-8") << QByteArray("{\"Title\":\"\xff\xfe\"}")
-                                   << QStringLiteral("Ungültiges JSON");
-    QTest::newRow("rating far out of range") << QByteArray(R"({"Rating":1e400})")
-                                             << QStringLiteral("Ungültiges JSON");
-    QTest::newRow("rating text far out of range") << QByteArray(R"({"Rating":"-1e400"})")
-                                                  << QString();
+    QTest::newRow("invalid UTF-8")
+        << QByteArray("{\"Title\":\"\xff\xfe\"}") << QStringLiteral("Ungültiges JSON");
+    QTest::newRow("rating far out of range")
+        << QByteArray(R"({"Rating":1e400})") << QStringLiteral("Ungültiges JSON");
+    QTest::newRow("rating text far out of range")
+        << QByteArray(R"({"Rating":"-1e400"})") << QString();
     QTest::newRow("NUL escaped in a text") << QByteArray(R"({"Title":"a\u0000b"})") << QString();
 }
 
@@ -298,15 +298,15 @@ void TestHostileContent::longSearchText_data()
     QTest::addColumn<QString>("found");
     // Films 0..2 below; 3 is the end marker.
     QTest::newRow("10000 letters") << QString(10000, u'a') << QString();
-    QTest::newRow("5000 times 'a '") << QStringLiteral("a ").repeated(5000)
-                                     << QStringLiteral("0|1|");
+    QTest::newRow("5000 times 'a '")
+        << QStringLiteral("a ").repeated(5000) << QStringLiteral("0|1|");
     QTest::newRow("10000 blanks") << QString(10000, u' ') << QStringLiteral("0|1|2|");
     QStringList words;
     for (int i = 0; words.join(u' ').size() < 10000; ++i)
         words.append(QStringLiteral("w%1").arg(i));
     QTest::newRow("2000 different words") << words.join(u' ').left(10000) << QString();
-    QTest::newRow("10000 characters outside the code page") << QString(10000, QChar(0x65E5))
-                                                            << QString();
+    QTest::newRow("10000 characters outside the code page")
+        << QString(10000, QChar(0x65E5)) << QString();
     QTest::newRow("10000 NULs") << QString(10000, QChar(0)) << QString();
     QTest::newRow("the film's whole description")
         << QStringLiteral("ab").repeated(4900) << QStringLiteral("1|");
