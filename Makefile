@@ -4,6 +4,16 @@ JOBS      ?= $(shell nproc)
 CMAKE_ARGS ?=
 PORT      ?= 8437
 DEMO      ?= $(CURDIR)/$(BUILD)/demo
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD     ?= build-fuzz
+FUZZ_SECONDS   ?= 60
+
+# Any report of AddressSanitizer, UndefinedBehaviorSanitizer or LeakSanitizer fails the test
+# that caused it; leaks inside system libraries are listed in tests/sanitizers/lsan.supp.
+SANITIZER_ENV = \
+  ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:print_stacktrace=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
 
 .PHONY: all deps configure build test run bench screenshot clean test-sanitize fuzz
 
@@ -33,5 +43,16 @@ run: build
 screenshot: build
 	@bash scripts/screenshot.sh $(BUILD)
 
+# The whole suite built with -fsanitize=address,undefined (the `sanitize` preset).
+test-sanitize: deps
+	cmake --preset sanitize
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Every libFuzzer target in fuzz/, built with clang, run for FUZZ_SECONDS each on a copy of
+# its seed corpus (the corpus in the repository only changes by hand).
+fuzz: deps
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

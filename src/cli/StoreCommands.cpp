@@ -19,10 +19,19 @@ namespace kinora::cli {
 
 namespace {
 
-void loadAppDir(FilmCollection& films)
+// Scans the program folder; false when it does not exist, which an empty list would hide.
+bool loadAppDir(FilmCollection& films)
 {
+    if (!QFileInfo(AppDir()).isDir())
+        return false;
     films.setSyncPaths(AppDir());
     films.LoadCollection();
+    return true;
+}
+
+int missingAppDir()
+{
+    return fail(QStringLiteral("Der Programmordner „%1“ existiert nicht.").arg(AppDir()));
 }
 
 // One CSV field, quoted when it holds a separator, a quote or a line break (RFC 4180).
@@ -139,7 +148,8 @@ int runList(const QStringList& args)
         !requirePositional(parser, 0, QString(), &code))
         return code;
     FilmCollection films;
-    loadAppDir(films);
+    if (!loadAppDir(films))
+        return missingAppDir();
     QString text;
     for (int i = 0; i < films.filmCount(); ++i)
         text += recordToJson(films.at(i), QJsonObject{{QStringLiteral("index"), i}}) + u'\n';
@@ -159,7 +169,8 @@ int runSearch(const QStringList& args)
         !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))
         return code;
     FilmCollection films;
-    loadAppDir(films);
+    if (!loadAppDir(films))
+        return missingAppDir();
     out(films.SearchCollection(parser.positionalArguments().at(0)) + u'\n');
     return 0;
 }
@@ -185,7 +196,8 @@ int runExport(const QStringList& args)
         return fail(QStringLiteral("--format muss „csv“ oder „json“ sein."));
 
     FilmCollection films;
-    loadAppDir(films);
+    if (!loadAppDir(films))
+        return missingAppDir();
     const QByteArray data = kind == u"csv" ? exportCsv(films) : exportJson(films);
     if (parser.isSet(output)) {
         QString error;

@@ -3,8 +3,52 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace kinora {
+
+namespace {
+
+QString systemError(int code)
+{
+    if (code == ENOSPC)
+        return QStringLiteral("Der Datenträger ist voll.");
+#ifdef EDQUOT
+    if (code == EDQUOT)
+        return QStringLiteral("Das Speicherplatzkontingent ist erschöpft.");
+#endif
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Why writing failed. A short write (a full disk) leaves Qt's error text at "Unknown
+// error", but errno still tells.
+QString writeError(const QFileDevice& file, int code)
+{
+    if (code != 0)
+        return systemError(code);
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return QStringLiteral("Die Daten wurden nicht vollständig geschrieben.");
+}
+
+// Empty when the file's data reached the disk; some file systems report a full disk or an
+// I/O error only here.
+QString syncError(QFileDevice& file)
+{
+#ifdef Q_OS_UNIX
+    if (::fsync(file.handle()) != 0)
+        return systemError(errno);
+#else
+    Q_UNUSED(file);
+#endif
+    return {};
+}
+
+} // namespace
 
 bool WriteFileAtomically(const QString& path, QByteArrayView data, QString* error)
 {
@@ -26,6 +70,9 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
     const QFileInfo info(path);
     if (info.isDir())
         return fail(QStringLiteral("„%1“ ist ein Ordner.").arg(path));
+    // A pipe or a device node (think of /dev/null) would be replaced by a regular file.
+    if (info.exists() && !info.isFile())
+        return fail(QStringLiteral("„%1“ ist keine gewöhnliche Datei.").arg(path));
     if (!info.dir().exists())
         return fail(QStringLiteral("Der Ordner „%1“ existiert nicht.").arg(info.absolutePath()));
     // Renaming over a read-only file would succeed on POSIX; the user protected it, so keep
@@ -38,8 +85,12 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("„%1“ kann nicht geschrieben werden: %2")
                         .arg(path, file.errorString()));
-    if (!produce(file)) {
-        const QString why = file.errorString();
+    // QSaveFile::commit() ignores an error of its final flush: a disk that fills up there
+    // would leave a cut-off file in place of the old one. Flush and sync here and check.
+    errno = 0;
+    const bool written = produce(file) && file.flush();
+    const QString why = written ? syncError(file) : writeError(file, errno);
+    if (!written || !why.isEmpty()) {
         file.cancelWriting();
         return fail(QStringLiteral("Schreibfehler bei „%1“: %2").arg(path, why));
     }

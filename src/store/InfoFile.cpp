@@ -40,7 +40,9 @@ void AppendEncodedText(QByteArray& out, const QString& text)
 qsizetype ReadSlot(const QString& path, char* slot)
 {
 #ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a named pipe nobody writes to would otherwise wait for ever; on a
+    // regular file it changes nothing.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return -1;
     qsizetype size = 0;

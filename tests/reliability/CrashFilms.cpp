@@ -1,0 +1,47 @@
+#include "CrashFilms.h"
+
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+namespace kinora::test {
+
+FilmRecord crashFilm(int k, int generation)
+{
+    FilmRecord film;
+    film.Title = QStringLiteral("Film %1").arg(k);
+    film.Year = QString::number(1950 + generation % 70);
+    film.Actors = QStringLiteral("Jörg Mähler\r\nAnna Weiß");
+    film.Description =
+        QString((generation * 37 + k * 101) % 9000, QChar(u'a' + (generation + k) % 26));
+    film.DiskDesc = QStringLiteral("Generation %1").arg(generation);
+    film.Rating = generation;
+    return film;
+}
+
+QString crashInfoPath(const QString& folder, int k)
+{
+    return QStringLiteral("%1/Data/Film%2/Film%2.knr").arg(folder).arg(k);
+}
+
+QByteArray crashSlot(int k, int generation)
+{
+    QByteArray slot = EncodeRecord(crashFilm(k, generation));
+    slot.append(kSlotSize - slot.size(), '\0');
+    return slot;
+}
+
+bool writeCrashGeneration(const QString& folder, int generation, QString* error)
+{
+    for (int k = 0; k < kCrashInfoFiles; ++k) {
+        if (!WriteInfoFile(crashInfoPath(folder, k), crashFilm(k, generation), error))
+            return false;
+    }
+    QList<FilmRecord> records;
+    for (int k = 0; k < kCrashCachedFilms; ++k)
+        records.append(crashFilm(k, generation));
+    FilmCollection films;
+    films.setFilms(records);
+    return films.WriteCache(folder + QStringLiteral("/Collection.db"), error);
+}
+
+} // namespace kinora::test

@@ -1,0 +1,245 @@
+// Writers killed with SIGKILL at random moments leave every info file and Collection.db
+// with either its old or its new content, never a torn mix, and no temporary file where
+// the scan would read it.
+#include "CrashFilms.h"
+#include "TestSupport.h"
+
+#include "store/FileSearch.h"
+#include "store/InfoFile.h"
+
+#include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+using namespace kinora;
+
+namespace {
+
+constexpr int kWriterKills = 200;
+constexpr int kCliKills = 60;
+// The film index the kinora-cli runs write, beside the helper's films.
+constexpr int kCliFilm = test::kCrashInfoFiles;
+
+// The generation an info file holds, or -1 when its bytes are no complete generation.
+int infoGeneration(const QString& path, int k)
+{
+    const QByteArray bytes = test::readAll(path);
+    const std::optional<FilmRecord> film = DecodeRecord(bytes);
+    if (!film || bytes != test::crashSlot(k, film->Rating))
+        return -1;
+    return film->Rating;
+}
+
+// The generation Collection.db holds, or -1 when it is torn or mixes generations.
+int cacheGeneration(const QString& path)
+{
+    const QByteArray bytes = test::readAll(path);
+    if (bytes.size() != (test::kCrashCachedFilms + 1) * kSlotSize)
+        return -1;
+    const std::optional<FilmRecord> first = DecodeRecord(bytes);
+    if (!first)
+        return -1;
+    const int g = first->Rating;
+    for (int k = 0; k < test::kCrashCachedFilms; ++k) {
+        if (bytes.mid(qsizetype(k) * kSlotSize, kSlotSize) != test::crashSlot(k, g))
+            return -1;
+    }
+    // The end marker is the empty record: all counts and the rating zero, then filler.
+    if (bytes.last(kSlotSize) != QByteArray(kSlotSize, '\0'))
+        return -1;
+    return g;
+}
+
+QByteArray cliJson(int generation)
+{
+    const FilmRecord film = test::crashFilm(kCliFilm, generation);
+    QJsonObject object;
+    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
+        if (i == FilmRecord::RatingField)
+            object.insert(FilmRecord::fieldNames()[i], film.Rating);
+        else
+            object.insert(FilmRecord::fieldNames()[i], film.fieldText(i));
+    }
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+} // namespace
+
+class TestCrashSafety : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void scanSkipsSaveFileTemporaries();
+    void killedWriterLeavesOldOrNewContent();
+    void killedCliLeavesOldOrNewContent();
+
+private:
+    // Every file is one complete generation, no older than before; updates m_generations.
+    void checkFiles(int kill);
+    QStringList leftovers() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+    QList<int> m_generations; // per info file, then the cache
+    QRandomGenerator m_random;
+    int m_changes = 0;
+};
+
+void TestCrashSafety::initTestCase()
+{
+    // The moments of the kills; KINORA_CRASH_SEED repeats a run's choice of delays.
+    quint32 seed = QRandomGenerator::global()->generate();
+    if (qEnvironmentVariableIsSet("KINORA_CRASH_SEED"))
+        seed = qEnvironmentVariableIntValue("KINORA_CRASH_SEED");
+    qInfo("KINORA_CRASH_SEED=%u", seed);
+    m_random.seed(seed);
+}
+
+void TestCrashSafety::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->path();
+    for (int k = 0; k <= kCliFilm; ++k)
+        QVERIFY(test::makePath(ParentFolder(test::crashInfoPath(m_folder, k))));
+    QString error;
+    QVERIFY2(test::writeCrashGeneration(m_folder, 0, &error), qPrintable(error));
+    QVERIFY(WriteInfoFile(test::crashInfoPath(m_folder, kCliFilm), test::crashFilm(kCliFilm, 0)));
+    m_generations = QList<int>(kCliFilm + 2, 0);
+    m_changes = 0;
+}
+
+void TestCrashSafety::scanSkipsSaveFileTemporaries()
+{
+    // The names QSaveFile gives its temporary file when the file system cannot create an
+    // unnamed one, and the backup names editors leave.
+    const QString film = m_folder + QStringLiteral("/Data/Film0/");
+    for (const char* name : {"Film0.knr.AbC123", "Film0.knr.tmp", "Film0.knr~", "Film0.knrx"})
+        QVERIFY(test::writeAll(film + QLatin1String(name), test::crashSlot(0, 1)));
+    const QStringList found = FindFiles(film, QStringLiteral("*.knr"), 0, true, {});
+    QCOMPARE(found, QStringList{test::crashInfoPath(m_folder, 0)});
+}
+
+void TestCrashSafety::checkFiles(int kill)
+{
+    const auto check = [&](int slot, int g, const QString& path) {
+        QVERIFY2(g >= 0, qPrintable(QStringLiteral("kill %1: %2 is torn").arg(kill).arg(path)));
+        QVERIFY2(g >= m_generations[slot],
+                 qPrintable(QStringLiteral("kill %1: %2 went back from generation %3 to %4")
+                                .arg(kill)
+                                .arg(path)
+                                .arg(m_generations[slot])
+                                .arg(g)));
+        m_changes += g != m_generations[slot];
+        m_generations[slot] = g;
+    };
+    for (int k = 0; k <= kCliFilm; ++k) {
+        const QString path = test::crashInfoPath(m_folder, k);
+        check(k, infoGeneration(path, k), path);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    const QString cache = m_folder + QStringLiteral("/Collection.db");
+    check(kCliFilm + 1, cacheGeneration(cache), cache);
+    if (QTest::currentTestFailed())
+        return;
+
+    QStringList expected;
+    for (int k = 0; k <= kCliFilm; ++k)
+        expected.append(test::crashInfoPath(m_folder, k));
+    QCOMPARE(FindFiles(m_folder, QStringLiteral("*.knr"), 0, true, {}), expected);
+}
+
+QStringList TestCrashSafety::leftovers() const
+{
+    QStringList names;
+    QDirIterator it(m_folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString name = QFileInfo(it.next()).fileName();
+        if (!name.endsWith(QLatin1String(".knr")) && name != u"Collection.db")
+            names.append(name);
+    }
+    return names;
+}
+
+void TestCrashSafety::killedWriterLeavesOldOrNewContent()
+{
+    const QString writer = test::buildDir() + QStringLiteral("/tests/kinora-crash-writer");
+    for (int kill = 0; kill < kWriterKills; ++kill) {
+        QProcess process;
+        const int next = *std::max_element(m_generations.begin(), m_generations.end()) + 1;
+        process.start(writer, {m_folder, QString::number(next)});
+        QVERIFY2(process.waitForReadyRead(30000), qPrintable(process.errorString()));
+        // One generation (five files, 1 MB of cache) takes some tens of milliseconds.
+        QThread::usleep(m_random.bounded(60000));
+        QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
+        process.kill();
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        checkFiles(kill);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    QVERIFY2(m_changes >= kWriterKills / 2, "the writer was killed before it wrote anything");
+    qInfo("%d kills of kinora-crash-writer: %d files moved to a newer generation, 0 torn; "
+          "%lld temporary files left, none of them found by the scan",
+          kWriterKills, m_changes, qlonglong(leftovers().size()));
+}
+
+void TestCrashSafety::killedCliLeavesOldOrNewContent()
+{
+    const QString cli = test::buildDir() + QStringLiteral("/kinora-cli");
+    const QString path = test::crashInfoPath(m_folder, kCliFilm);
+    auto start = [&](QProcess& process, int generation) {
+        process.start(cli, {QStringLiteral("write"), path});
+        QVERIFY(process.waitForStarted(30000));
+        // Hand the whole input over now: the sleep before the kill runs no event loop.
+        process.write(cliJson(generation));
+        QVERIFY(process.waitForBytesWritten(30000));
+        process.closeWriteChannel();
+    };
+
+    // How long one write takes here: the kills are spread over that time.
+    QElapsedTimer timer;
+    timer.start();
+    constexpr int kTimedRuns = 5;
+    for (int g = 1; g <= kTimedRuns; ++g) {
+        QProcess process;
+        start(process, g);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(infoGeneration(path, kCliFilm), g);
+    }
+    m_generations[kCliFilm] = kTimedRuns;
+    const qint64 runMicroseconds = timer.nsecsElapsed() / 1000 / kTimedRuns;
+
+    int g = kTimedRuns;
+    for (int kill = 0; kill < kCliKills; ++kill) {
+        QProcess process;
+        start(process, ++g);
+        if (QTest::currentTestFailed())
+            return;
+        QThread::usleep(m_random.bounded(quint32(runMicroseconds * 3 / 2)));
+        process.kill();
+        QVERIFY(process.waitForFinished(30000));
+        checkFiles(kill);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    qInfo("%d kills of kinora-cli write (one run: %lld ms): %d runs finished their file, "
+          "0 torn",
+          kCliKills, runMicroseconds / 1000, m_changes);
+}
+
+QTEST_GUILESS_MAIN(TestCrashSafety)
+#include "tst_crashsafety.moc"
