@@ -5,7 +5,7 @@
 
 using namespace kinora;
 
-class ExtractBetweenTest : public QObject
+class tst_extractbetween : public QObject
 {
     Q_OBJECT
 
@@ -66,5 +66,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ExtractBetweenTest)
-#include "ExtractBetweenTest.moc"
+QTEST_GUILESS_MAIN(tst_extractbetween)
+#include "tst_extractbetween.moc"

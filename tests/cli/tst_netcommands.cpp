@@ -23,7 +23,7 @@ struct Run
 
 } // namespace
 
-class NetCommandsTest : public QObject
+class tst_netcommands : public QObject
 {
     Q_OBJECT
 
@@ -141,5 +141,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(NetCommandsTest)
-#include "NetCommandsTest.moc"
+QTEST_GUILESS_MAIN(tst_netcommands)
+#include "tst_netcommands.moc"

@@ -144,4 +144,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmDataReloader)
-#include "test_frmDataReloader.moc"
+#include "tst_frmdatareloader.moc"

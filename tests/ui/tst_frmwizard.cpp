@@ -497,4 +497,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmWizard)
-#include "test_frmWizard.moc"
+#include "tst_frmwizard.moc"

@@ -38,7 +38,7 @@ CoverPicture cover(QColor color)
 
 } // namespace
 
-class FilmStoreTest : public QObject
+class tst_filmstore : public QObject
 {
     Q_OBJECT
 
@@ -139,5 +139,5 @@ private slots:
     void cleanupTestCase() { qunsetenv("KINORA_HOME"); }
 };
 
-QTEST_GUILESS_MAIN(FilmStoreTest)
-#include "FilmStoreTest.moc"
+QTEST_GUILESS_MAIN(tst_filmstore)
+#include "tst_filmstore.moc"

@@ -30,7 +30,7 @@ bool isJpeg(const QByteArray& bytes)
 
 } // namespace
 
-class CoverPictureTest : public QObject
+class tst_coverpicture : public QObject
 {
     Q_OBJECT
 
@@ -89,5 +89,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CoverPictureTest)
-#include "CoverPictureTest.moc"
+QTEST_GUILESS_MAIN(tst_coverpicture)
+#include "tst_coverpicture.moc"

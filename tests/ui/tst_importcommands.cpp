@@ -149,4 +149,4 @@ private slots:
 };
 
 QTEST_MAIN(TestImportCommands)
-#include "test_ImportCommands.moc"
+#include "tst_importcommands.moc"

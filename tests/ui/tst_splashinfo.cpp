@@ -63,4 +63,4 @@ private slots:
 };
 
 QTEST_MAIN(TestSplashInfo)
-#include "test_SplashInfo.moc"
+#include "tst_splashinfo.moc"

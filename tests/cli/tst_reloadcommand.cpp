@@ -10,7 +10,7 @@
 
 using namespace kinora;
 
-class ReloadCommandTest : public QObject
+class tst_reloadcommand : public QObject
 {
     Q_OBJECT
 
@@ -94,5 +94,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ReloadCommandTest)
-#include "ReloadCommandTest.moc"
+QTEST_GUILESS_MAIN(tst_reloadcommand)
+#include "tst_reloadcommand.moc"

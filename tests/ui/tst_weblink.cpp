@@ -39,4 +39,4 @@ private slots:
 };
 
 QTEST_MAIN(TestWebLink)
-#include "test_WebLink.moc"
+#include "tst_weblink.moc"

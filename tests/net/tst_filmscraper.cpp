@@ -43,7 +43,7 @@ QString genreLinks(const QStringList& names)
 
 } // namespace
 
-class FilmScraperTest : public QObject
+class tst_filmscraper : public QObject
 {
     Q_OBJECT
 
@@ -303,5 +303,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(FilmScraperTest)
-#include "FilmScraperTest.moc"
+QTEST_GUILESS_MAIN(tst_filmscraper)
+#include "tst_filmscraper.moc"

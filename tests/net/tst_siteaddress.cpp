@@ -5,7 +5,7 @@
 
 using namespace kinora;
 
-class SiteAddressTest : public QObject
+class tst_siteaddress : public QObject
 {
     Q_OBJECT
 
@@ -83,5 +83,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SiteAddressTest)
-#include "SiteAddressTest.moc"
+QTEST_GUILESS_MAIN(tst_siteaddress)
+#include "tst_siteaddress.moc"

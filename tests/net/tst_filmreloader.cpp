@@ -32,7 +32,7 @@ FilmRecord storedFilm(const QString& title, const QString& webPage)
 
 } // namespace
 
-class FilmReloaderTest : public QObject
+class tst_filmreloader : public QObject
 {
     Q_OBJECT
 
@@ -70,14 +70,14 @@ private:
     FilmCollection m_films;
 };
 
-void FilmReloaderTest::initTestCase()
+void tst_filmreloader::initTestCase()
 {
     QString error;
     QVERIFY2(m_site.start(&error), qPrintable(error));
     qputenv("KINORA_SITE_URL", m_site.baseUrl().toUtf8());
 }
 
-void FilmReloaderTest::init()
+void tst_filmreloader::init()
 {
     m_home = std::make_unique<QTemporaryDir>();
     QVERIFY(m_home->isValid());
@@ -87,12 +87,12 @@ void FilmReloaderTest::init()
     m_site.takeRequests();
 }
 
-void FilmReloaderTest::cleanup()
+void tst_filmreloader::cleanup()
 {
     qputenv("KINORA_SITE_URL", m_site.baseUrl().toUtf8());
 }
 
-QString FilmReloaderTest::addFilm(const FilmRecord& record, const QString& folder)
+QString tst_filmreloader::addFilm(const FilmRecord& record, const QString& folder)
 {
     const QString name = SafeFileName(record.Title);
     const QString dir =
@@ -104,12 +104,12 @@ QString FilmReloaderTest::addFilm(const FilmRecord& record, const QString& folde
     return info;
 }
 
-void FilmReloaderTest::load()
+void tst_filmreloader::load()
 {
     m_films.LoadCollection();
 }
 
-QStringList FilmReloaderTest::filmPagesRequested()
+QStringList tst_filmreloader::filmPagesRequested()
 {
     QStringList pages;
     for (const QString& target : m_site.takeRequests()) {
@@ -119,7 +119,7 @@ QStringList FilmReloaderTest::filmPagesRequested()
     return pages;
 }
 
-void FilmReloaderTest::caption_data()
+void tst_filmreloader::caption_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("caption");
@@ -137,14 +137,14 @@ void FilmReloaderTest::caption_data()
         << QStringLiteral("Download von \"%1... \" ...").arg(QString(49, u'a'));
 }
 
-void FilmReloaderTest::caption()
+void tst_filmreloader::caption()
 {
     QFETCH(QString, title);
     QFETCH(QString, caption);
     QCOMPARE(ReloadCaption(title), caption);
 }
 
-void FilmReloaderTest::filmId_data()
+void tst_filmreloader::filmId_data()
 {
     QTest::addColumn<QString>("webPage");
     QTest::addColumn<int>("id");
@@ -159,14 +159,14 @@ void FilmReloaderTest::filmId_data()
     QTest::newRow("negative is no id") << "fid=-5" << 0;
 }
 
-void FilmReloaderTest::filmId()
+void tst_filmreloader::filmId()
 {
     QFETCH(QString, webPage);
     QFETCH(int, id);
     QCOMPARE(FilmIdFromWebPage(webPage), id);
 }
 
-void FilmReloaderTest::refreshesEveryFilmInOrder()
+void tst_filmreloader::refreshesEveryFilmInOrder()
 {
     const QString a = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
     const QString b = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
@@ -203,7 +203,7 @@ void FilmReloaderTest::refreshesEveryFilmInOrder()
     QVERIFY(!QFile::exists(m_home->path() + QStringLiteral("/tmpPic.temp")));
 }
 
-void FilmReloaderTest::emptyCollectionVisitsNothing()
+void tst_filmreloader::emptyCollectionVisitsNothing()
 {
     load();
     FilmReloader reloader(m_films);
@@ -215,7 +215,7 @@ void FilmReloaderTest::emptyCollectionVisitsNothing()
     QVERIFY(QDir(m_home->path()).isEmpty());
 }
 
-void FilmReloaderTest::refreshedRecord_data()
+void tst_filmreloader::refreshedRecord_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("webPage");
@@ -240,7 +240,7 @@ void FilmReloaderTest::refreshedRecord_data()
                                        << "fid=1204" << 435;
 }
 
-void FilmReloaderTest::refreshedRecord()
+void tst_filmreloader::refreshedRecord()
 {
     QFETCH(QString, title);
     QFETCH(QString, webPage);
@@ -271,7 +271,7 @@ void FilmReloaderTest::refreshedRecord()
     QCOMPARE(m_films.filmCount(), 1);
 }
 
-void FilmReloaderTest::writesBackWhereTheFilmLives()
+void tst_filmreloader::writesBackWhereTheFilmLives()
 {
     // A film found outside the Data folder, in a folder not named after it, and a film
     // stored by the wizard under an older spelling of its title.
@@ -298,7 +298,7 @@ void FilmReloaderTest::writesBackWhereTheFilmLives()
     QCOMPARE(m_films.filmCount(), 2);
 }
 
-void FilmReloaderTest::skipsWithoutLosingData_data()
+void tst_filmreloader::skipsWithoutLosingData_data()
 {
     QTest::addColumn<QString>("webPage");
     QTest::addColumn<bool>("infoKept");
@@ -310,7 +310,7 @@ void FilmReloaderTest::skipsWithoutLosingData_data()
     QTest::newRow("cover not a picture") << "fid=3111" << false << false;
 }
 
-void FilmReloaderTest::skipsWithoutLosingData()
+void tst_filmreloader::skipsWithoutLosingData()
 {
     QFETCH(QString, webPage);
     QFETCH(bool, infoKept);
@@ -345,7 +345,7 @@ void FilmReloaderTest::skipsWithoutLosingData()
     QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("2010"));
 }
 
-void FilmReloaderTest::coverThatCannotBeSavedDoesNotEndTheRun()
+void tst_filmreloader::coverThatCannotBeSavedDoesNotEndTheRun()
 {
     const QString first =
         addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
@@ -368,7 +368,7 @@ void FilmReloaderTest::coverThatCannotBeSavedDoesNotEndTheRun()
     QCOMPARE(refreshed.count(), 2);
 }
 
-void FilmReloaderTest::infoFileThatCannotBeWrittenIsReported()
+void tst_filmreloader::infoFileThatCannotBeWrittenIsReported()
 {
     const QString first =
         addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
@@ -389,7 +389,7 @@ void FilmReloaderTest::infoFileThatCannotBeWrittenIsReported()
     QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("2010"));
 }
 
-void FilmReloaderTest::stopRequestEndsBeforeTheNextFilm()
+void tst_filmreloader::stopRequestEndsBeforeTheNextFilm()
 {
     const QString a = addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711")));
     const QString b = addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")));
@@ -414,5 +414,5 @@ void FilmReloaderTest::stopRequestEndsBeforeTheNextFilm()
     QCOMPARE(test::readAll(c), cBefore);
 }
 
-QTEST_GUILESS_MAIN(FilmReloaderTest)
-#include "FilmReloaderTest.moc"
+QTEST_GUILESS_MAIN(tst_filmreloader)
+#include "tst_filmreloader.moc"

@@ -17,7 +17,7 @@ QString savedPage(const QString& name)
 
 } // namespace
 
-class ResultListTest : public QObject
+class tst_resultlist : public QObject
 {
     Q_OBJECT
 
@@ -139,5 +139,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ResultListTest)
-#include "ResultListTest.moc"
+QTEST_GUILESS_MAIN(tst_resultlist)
+#include "tst_resultlist.moc"

@@ -178,4 +178,4 @@ private slots:
 };
 
 QTEST_MAIN(TestStartup)
-#include "test_Startup.moc"
+#include "tst_startup.moc"

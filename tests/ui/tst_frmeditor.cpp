@@ -216,4 +216,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmEditor)
-#include "test_frmEditor.moc"
+#include "tst_frmeditor.moc"

@@ -14,7 +14,7 @@
 
 using namespace kinora;
 
-class SiteEndToEndTest : public QObject
+class tst_siteendtoend : public QObject
 {
     Q_OBJECT
 
@@ -202,5 +202,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SiteEndToEndTest)
-#include "SiteEndToEndTest.moc"
+QTEST_GUILESS_MAIN(tst_siteendtoend)
+#include "tst_siteendtoend.moc"

@@ -137,4 +137,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFilmFiles)
-#include "test_FilmFiles.moc"
+#include "tst_filmfiles.moc"

@@ -13,7 +13,7 @@
 
 using namespace kinora;
 
-class DownloadTest : public QObject
+class tst_download : public QObject
 {
     Q_OBJECT
 
@@ -156,5 +156,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(DownloadTest)
-#include "DownloadTest.moc"
+QTEST_GUILESS_MAIN(tst_download)
+#include "tst_download.moc"

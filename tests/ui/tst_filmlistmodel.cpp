@@ -188,4 +188,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFilmListModel)
-#include "test_FilmListModel.moc"
+#include "tst_filmlistmodel.moc"

@@ -562,4 +562,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFrmMain)
-#include "test_frmMain.moc"
+#include "tst_frmmain.moc"

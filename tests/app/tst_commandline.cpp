@@ -41,4 +41,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)
-#include "test_CommandLine.moc"
+#include "tst_commandline.moc"
