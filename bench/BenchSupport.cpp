@@ -67,10 +67,9 @@ FilmRecord syntheticFilm(int i)
     return r;
 }
 
-QStringList buildLibrary(const QString& root, int n)
+qint64 buildLibrary(const QString& root, int n)
 {
-    QStringList paths;
-    paths.reserve(n);
+    qint64 textBytes = 0;
     QDir().mkpath(root + "/Data");
     for (int i = 0; i < n; ++i) {
         const FilmRecord r = syntheticFilm(i);
@@ -79,13 +78,13 @@ QStringList buildLibrary(const QString& root, int n)
         QDir().mkdir(folder);
         const QString path = folder + "/" + name + ".knr";
         QByteArray slot = EncodeRecord(r);
+        textBytes += slot.size();
         slot.append(kSlotSize - slot.size(), '\0');
         QFile f(path);
         if (f.open(QIODevice::WriteOnly))
             f.write(slot);
-        paths.append(path);
     }
-    return paths;
+    return textBytes;
 }
 
 double medianMs(int runs, const std::function<void()>& f)

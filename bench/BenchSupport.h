@@ -14,8 +14,9 @@ namespace kinora::bench {
 FilmRecord syntheticFilm(int i);
 
 // Stores n synthetic films below root as the import wizard does (Data/<Name>/<Name>.knr,
-// one 10000-byte info file each) and returns their paths in scan order.
-QStringList buildLibrary(const QString& root, int n);
+// one 10000-byte info file each) and returns the size of their encoded records in bytes.
+// It keeps nothing in memory, so that a memory figure taken afterwards is the scan's own.
+qint64 buildLibrary(const QString& root, int n);
 
 // Milliseconds for one call of f, the median of `runs` runs.
 double medianMs(int runs, const std::function<void()>& f);

@@ -30,10 +30,9 @@ FilmFiles filesOf(const FilmRecord& stored)
         const QString name = SafeFileName(stored.Title);
         if (name.isEmpty())
             return {};
-        info = FilmFolder(name) + u'/' + name + QStringLiteral(".knr");
+        info = FilmInfoPath(name);
     }
-    const QFileInfo file(info);
-    return {info, file.path() + u'/' + file.completeBaseName() + QStringLiteral(".jpg")};
+    return {info, CoverPathFor(info)};
 }
 
 } // namespace

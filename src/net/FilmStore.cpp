@@ -51,8 +51,8 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
     if (name.isEmpty())
         return result;
     const QString folder = FilmFolder(name);
-    const QString infoPath = folder + u'/' + name + QStringLiteral(".knr");
-    const QString coverPath = folder + u'/' + name + QStringLiteral(".jpg");
+    const QString infoPath = FilmInfoPath(name);
+    const QString coverPath = CoverPathFor(infoPath);
     const bool hadInfo = QFileInfo::exists(infoPath);
     const bool hadCover = QFileInfo::exists(coverPath);
     if (!overwrite && (hadInfo || hadCover)) {

@@ -26,6 +26,19 @@ QString FilmFolder(const QString& name)
     return DataDir() + name;
 }
 
+QString FilmInfoPath(const QString& name)
+{
+    return FilmFolder(name) + u'/' + name + QStringLiteral(".knr");
+}
+
+QString CoverPathFor(const QString& infoFile)
+{
+    QString base = infoFile;
+    if (base.endsWith(QStringLiteral(".knr"), Qt::CaseInsensitive))
+        base.chop(4);
+    return base + QStringLiteral(".jpg");
+}
+
 QString CachePath()
 {
     return AppDir() + QStringLiteral("/Collection.db");

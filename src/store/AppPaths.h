@@ -14,6 +14,12 @@ QString DataDir();
 // DataDir + name, the folder of a film whose SafeFileName is name (no trailing "/").
 QString FilmFolder(const QString& name);
 
+// The info file of a film stored under name: FilmFolder(name) + "/" + name + ".knr".
+QString FilmInfoPath(const QString& name);
+
+// The cover beside an info file: its path with ".jpg" in place of ".knr".
+QString CoverPathFor(const QString& infoFile);
+
 // AppDir + "/Collection.db", the collection cache.
 QString CachePath();
 

@@ -44,14 +44,6 @@ QString FirstCoverBeside(const QString& infoFile)
     return covers.isEmpty() ? QString() : covers.first();
 }
 
-QString CoverPathFor(const QString& infoFile)
-{
-    QString base = infoFile;
-    if (base.endsWith(QStringLiteral(".knr"), Qt::CaseInsensitive))
-        base.chop(4);
-    return base + QStringLiteral(".jpg");
-}
-
 bool IsOwnFilmFolder(const QString& infoFile)
 {
     const QString raw = ParentFolder(infoFile);

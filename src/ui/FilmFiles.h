@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/AppPaths.h" // CoverPathFor
+
 #include <QString>
 
 namespace kinora {
@@ -7,9 +9,6 @@ namespace kinora {
 // The cover shown for a film: the first "*.jpg" of the info file's folder in name order
 // (case ignored), or the empty text.
 QString FirstCoverBeside(const QString& infoFile);
-
-// The cover stored next to an info file: its name with ".jpg" instead of ".knr".
-QString CoverPathFor(const QString& infoFile);
 
 // Whether the info file's folder belongs to this film alone, so that deleting the film may
 // delete the folder: it is not a file-system root, not the home folder, not the program
