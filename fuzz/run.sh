@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds every fuzz target with clang and runs each for a set time.
 #   fuzz/run.sh [BUILD_FOLDER] [SECONDS_PER_TARGET]
-# New inputs go to BUILD_FOLDER/corpus/<target>; the seed corpus in fuzz/corpus/<target> is
-# only read. A crash, a failed check, a leak, a time-out or running out of memory fails the
+# New inputs go to BUILD_FOLDER/corpus/<target>; the seed corpus in fuzz/corpus/<target> (and
+# for the page parsers the saved pages in tests/fixtures/net) is only read. A crash, a failed check, a leak, a time-out or running out of memory fails the
 # run and leaves the input in BUILD_FOLDER/findings/, ready to become a regression test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,8 +25,11 @@ for seeds in fuzz/corpus/*/; do
   mkdir -p "$work"
   dict=()
   [ -f "fuzz/dict/$target.dict" ] && dict=(-dict="fuzz/dict/$target.dict")
+  # The page parsers also start from the saved pages of the tests.
+  extra=()
+  case $target in fuzz_film_page | fuzz_result_list) extra=(tests/fixtures/net) ;; esac
   echo "== $target: ${seconds} s"
-  if ! "$build/fuzz/$target" "$work" "$seeds" "${dict[@]}" \
+  if ! "$build/fuzz/$target" "$work" "$seeds" "${extra[@]}" "${dict[@]}" \
       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=12000 \
       -artifact_prefix="$build/findings/$target-" -print_final_stats=1 \
       >"$build/$target.log" 2>&1; then
