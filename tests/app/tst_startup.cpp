@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTreeView>
 #include <QtTest>
 
@@ -76,6 +77,36 @@ private slots:
         QVERIFY(!mainWindowSeen);
         QCOMPARE(ReadInfoFile(info).Title, QStringLiteral("Alien 2"));
         QVERIFY(!QFile::exists(home() + "/Collection.db"));
+        QThreadPool::globalInstance()->waitForDone();
+        QVERIFY(!QFile::exists(home() + "/xdg-data/applications/tessaro-kinora.desktop"));
+    }
+
+    // A normal start registers the file type; a home that cannot take the registration
+    // changes nothing about the start.
+    void normalStartRegistersUnlessTheHomeIsUnwritable_data()
+    {
+        QTest::addColumn<bool>("writableHome");
+        QTest::newRow("writable home") << true;
+        QTest::newRow("home below a plain file") << false;
+    }
+    void normalStartRegistersUnlessTheHomeIsUnwritable()
+    {
+        QFETCH(bool, writableHome);
+        storeFilm(home(), "Alien", film("Alien"));
+        if (!writableHome) {
+            QVERIFY(writeAll(home() + "/plain", "x"));
+            qputenv("XDG_DATA_HOME", (home() + "/plain/data").toUtf8());
+            qputenv("XDG_CONFIG_HOME", (home() + "/plain/config").toUtf8());
+        }
+        qputenv("KINORA_EXIT_AFTER_START", "1");
+        QCOMPARE(Main({"kinora"}), 0);
+        qunsetenv("KINORA_EXIT_AFTER_START");
+        QThreadPool::globalInstance()->waitForDone();
+        QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 2 * kSlotSize);
+        const QString entry = writableHome
+                                  ? home() + "/xdg-data/applications/tessaro-kinora.desktop"
+                                  : home() + "/plain/data/applications/tessaro-kinora.desktop";
+        QCOMPARE(QFile::exists(entry), writableHome);
     }
 
     void editModeCancelWritesNothing_data()
