@@ -1,9 +1,23 @@
 #include "ui/TextBoxes.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QVariant>
 
 namespace kinora {
+
+namespace {
+
+// The text a box showed right after its form was filled.
+constexpr char kFilledText[] = "kinoraFilledText";
+
+bool changedSinceFilled(const QWidget* box, const QString& shown)
+{
+    return box->property(kFilledText).toString() != shown;
+}
+
+} // namespace
 
 QString ToBoxText(const QString& text)
 {
@@ -18,23 +32,29 @@ QString FromBoxText(const QPlainTextEdit* box)
 
 void ShowUnedited(QWidget* form)
 {
+    // A combo box's own line edit is found here too.
     for (QLineEdit* edit : form->findChildren<QLineEdit*>()) {
-        edit->setModified(false);
+        edit->setProperty(kFilledText, edit->text());
         edit->setCursorPosition(0);
     }
     for (QPlainTextEdit* box : form->findChildren<QPlainTextEdit*>())
-        box->document()->setModified(false);
+        box->setProperty(kFilledText, box->toPlainText());
 }
 
-void TakeEdited(QString& field, const QLineEdit* edit)
+void TakeShown(QString& field, const QLineEdit* edit)
 {
-    if (edit->isModified())
+    if (changedSinceFilled(edit, edit->text()))
         field = edit->text();
 }
 
-void TakeEdited(QString& field, const QPlainTextEdit* box)
+void TakeShown(QString& field, const QComboBox* box)
 {
-    if (box->document()->isModified())
+    TakeShown(field, box->lineEdit());
+}
+
+void TakeShown(QString& field, const QPlainTextEdit* box)
+{
+    if (changedSinceFilled(box, box->toPlainText()))
         field = FromBoxText(box);
 }
 

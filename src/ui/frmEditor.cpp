@@ -44,19 +44,18 @@ void frmEditor::setRecord(const FilmRecord& record)
 FilmRecord frmEditor::record() const
 {
     FilmRecord r = m_record;
-    TakeEdited(r.Description, ui->txtDescript);
-    TakeEdited(r.Title, ui->txtTitle);
-    TakeEdited(r.Director, ui->txtReg);
-    TakeEdited(r.Actors, ui->txtActors);
-    TakeEdited(r.Country, ui->txtCountry);
-    TakeEdited(r.Year, ui->txtYear);
-    TakeEdited(r.DiskDesc, ui->txtDiskDesc->lineEdit());
-    TakeEdited(r.WebPage, ui->txtWebPage);
-    TakeEdited(r.Genre, ui->txtGenere->lineEdit());
-    TakeEdited(r.OrigTitle, ui->Text1);
-    // Out-of-range notes become the nearest 32-bit bound.
-    if (ui->Text2->isModified())
-        r.Rating = ToInt32(ParseLeadingNumber(ui->Text2->text()));
+    TakeShown(r.Description, ui->txtDescript);
+    TakeShown(r.Title, ui->txtTitle);
+    TakeShown(r.Director, ui->txtReg);
+    TakeShown(r.Actors, ui->txtActors);
+    TakeShown(r.Country, ui->txtCountry);
+    TakeShown(r.Year, ui->txtYear);
+    TakeShown(r.DiskDesc, ui->txtDiskDesc);
+    TakeShown(r.WebPage, ui->txtWebPage);
+    TakeShown(r.Genre, ui->txtGenere);
+    TakeShown(r.OrigTitle, ui->Text1);
+    // The note goes through its text form; out-of-range notes become the nearest 32-bit bound.
+    r.Rating = ToInt32(ParseLeadingNumber(ui->Text2->text()));
     return r;
 }
 

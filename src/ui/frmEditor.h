@@ -23,8 +23,8 @@ public:
     bool Canceled = false;
 
     void setRecord(const FilmRecord& record);
-    // The record shown, with every control the user changed copied in; controls left
-    // untouched keep their field exactly as it came.
+    // The record as the controls show it; a control that still shows what it was filled
+    // with keeps its field exactly as it came.
     FilmRecord record() const;
 
 public slots:

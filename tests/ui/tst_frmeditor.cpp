@@ -160,6 +160,30 @@ private slots:
         QCOMPARE(r.FilePath, sample().FilePath);
     }
 
+    // The three ways a person sets the storage location to one of its list entries; the box
+    // sets its text itself in each of them.
+    void okTakesAChosenStorageLocation_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("mouse: open the list, click an entry") << 0 << "DVD-RW";
+        QTest::newRow("arrow key") << 1 << "Externe HD";
+        QTest::newRow("typed, completed by the box") << 2 << "Eigene Videos";
+    }
+    void okTakesAChosenStorageLocation()
+    {
+        QFETCH(int, way);
+        QFETCH(QString, expected);
+        onModalDialog([way](QDialog* d) {
+            chooseInComboBox(d->findChild<QComboBox*>("txtDiskDesc"), way, "DVD-RW", "Eig");
+            d->findChild<QPushButton*>("Command8")->click();
+        });
+        const std::optional<FilmRecord> result = EditFilmRecord(sample());
+        QVERIFY(result);
+        QCOMPARE(result->DiskDesc, expected);
+        QCOMPARE(result->Genre, sample().Genre);
+    }
+
     void cancelReturnsNothing_data()
     {
         QTest::addColumn<int>("way");
