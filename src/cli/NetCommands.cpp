@@ -23,7 +23,7 @@ QString dashWhenBlank(const QString& value)
 bool scrapeLine(const QString& line, ScrapeResult* result, int* exitCode)
 {
     *result = ScrapeFilm(line);
-    if (!result->pageFetched) {
+    if (!result->found) {
         *exitCode = fail(QStringLiteral("Die Filmseite %1 konnte nicht geladen werden: %2")
                              .arg(result->record.WebPage, result->error));
         return false;

@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
 #include <atomic>
@@ -63,8 +64,14 @@ QString DecodePage(const QByteArray& body, const QByteArray& contentType)
         QByteArray name = type.mid(charset + 8).trimmed();
         if (name.startsWith('"') || name.startsWith('\''))
             name = name.mid(1);
-        if (name.startsWith("utf-8") || name.startsWith("utf8"))
-            return QString::fromUtf8(body);
+        if (name.startsWith("utf-8") || name.startsWith("utf8")) {
+            // A page that declares UTF-8 but whose bytes are not (a server's default header
+            // over an old Windows-1252 page) is read byte by byte, so its umlauts survive.
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            const QString text = utf8(body);
+            if (!utf8.hasError())
+                return text;
+        }
     }
     return FromCp1252(body);
 }

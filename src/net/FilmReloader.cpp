@@ -4,6 +4,7 @@
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/NumberParse.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -46,7 +47,11 @@ QString ReloadCaption(const QString& title)
 
 qint32 FilmIdFromWebPage(const QString& webPage)
 {
-    const qint32 id = FilmIdFromLine(QStringView(webPage).mid(webPage.lastIndexOf(u'=') + 1));
+    const QStringView number = QStringView(webPage).mid(webPage.lastIndexOf(u'=') + 1);
+    // A number beyond 32 bits names no film; clamped, it would name another one.
+    if (!FitsInt32(ParseLeadingNumber(number)))
+        return 0;
+    const qint32 id = FilmIdFromLine(number);
     return id > 0 ? id : 0;
 }
 
@@ -87,7 +92,7 @@ void FilmReloader::reloadFilm(int index)
 
     ScrapeResult scraped =
         ScrapeFilm(QString::number(filmId) + QStringLiteral(" - ") + stored.Title);
-    if (!scraped.pageFetched) {
+    if (!scraped.found) {
         addProblem(index, QStringLiteral("übersprungen: %1").arg(scraped.error));
         return;
     }

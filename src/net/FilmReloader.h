@@ -13,7 +13,7 @@ class FilmCollection;
 QString ReloadCaption(const QString& title);
 
 // The film site's id of a stored film: the leading number of its WebPage after the last "="
-// (the whole WebPage when it has none). 0 when there is no positive number there.
+// (the whole WebPage when it has none). 0 when there is no positive 32-bit number there.
 qint32 FilmIdFromWebPage(const QString& webPage);
 
 // Downloads the data of every film of a collection again and writes each film back where

@@ -16,7 +16,7 @@ constexpr QStringView kOrigTitleLabel = u"class=\"Normal\">Originaltitel:";
 constexpr QStringView kBoldDataCell = u"class=\"Daten\"><b>";
 constexpr QStringView kDirectorLabel = u"class=\"Normal\">Regie:";
 constexpr QStringView kActorLabel = u"class=\"Normal\">Darsteller:";
-constexpr QStringView kLabelCell = u"class=\"Normal\">";
+constexpr QStringView kRowEnd = u"</tr>";
 constexpr QStringView kDataCell = u"class=\"Daten\"";
 constexpr QStringView kLinkTextStart = u"\">";
 constexpr QStringView kLinkEnd = u"</a>";
@@ -44,14 +44,15 @@ QString trimBlanks(QStringView text)
     return text.mid(from, to - from).toString();
 }
 
-// The director is the first person link in the director's row; the row ends where the next
-// label cell begins, so a row without a link gives "#nv" instead of the first actor.
+// The director is the first person link in the director's row, up to the row's "</tr>": a
+// row without a link gives "#nv" instead of the first actor, and a link or wrapper with
+// attributes of its own (class="Normal") is still read.
 QString scrapeDirector(QStringView page)
 {
     const qsizetype label = page.indexOf(kDirectorLabel);
     if (label < 0)
         return QString();
-    qsizetype rowEnd = page.indexOf(kLabelCell, label + kDirectorLabel.size());
+    qsizetype rowEnd = page.indexOf(kRowEnd, label + kDirectorLabel.size());
     if (rowEnd < 0)
         rowEnd = page.size();
     return ExtractBetween(page.first(rowEnd), kPersonLink, kLinkTextStart, kLinkEnd,
@@ -60,7 +61,8 @@ QString scrapeDirector(QStringView page)
 
 // Every link text from `from` on, each search going on behind the link just read (so a
 // name that also stands earlier in the page is taken once, and the scan is linear).
-// Empty link texts are left out.
+// A link inside a wrapper (<span class="Normal"><a href="...">Name</a></span>) gives the
+// text behind the last `">` before its "</a>". Empty link texts are left out.
 QStringList linkTexts(QStringView text, QStringView linkMarker, qsizetype from)
 {
     QStringList names;
@@ -77,7 +79,8 @@ QStringList linkTexts(QStringView text, QStringView linkMarker, qsizetype from)
         const qsizetype nameEnd = text.indexOf(kLinkEnd, nameStart + kLinkTextStart.size());
         if (nameEnd < 0)
             break;
-        const qsizetype begin = nameStart + kLinkTextStart.size();
+        const qsizetype inner = text.first(nameEnd).lastIndexOf(kLinkTextStart);
+        const qsizetype begin = std::max(nameStart, inner) + kLinkTextStart.size();
         if (nameEnd > begin)
             names.append(text.mid(begin, nameEnd - begin).toString());
         from = nameEnd + kLinkEnd.size();
@@ -116,6 +119,12 @@ qint32 scrapeMark(QStringView page)
 }
 
 } // namespace
+
+bool IsFilmPage(QStringView page)
+{
+    return page.contains(kOrigTitleLabel) || page.contains(kDirectorLabel) ||
+           page.contains(kActorLabel);
+}
 
 qint32 FilmIdFromLine(QStringView line)
 {
@@ -199,6 +208,11 @@ CoverPicture FetchCover(QStringView page, const QString& base)
 ScrapeResult ScrapeFilm(QStringView line, const QString& base)
 {
     ScrapeResult result;
+    if (!FitsInt32(ParseLeadingNumber(line))) {
+        result.record.Title = TitleFromLine(line);
+        result.error = QStringLiteral("Die Filmnummer in „%1“ ist zu groß.").arg(line);
+        return result;
+    }
     const DownloadResult download = DownloadBytes(FilmPageUrl(FilmIdFromLine(line), base));
     const QString page = download.ok ? DecodePage(download.body, download.contentType) : QString();
     result.record = ScrapeFilmPage(page, line, base).record;
@@ -210,7 +224,12 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base)
         result.error = QStringLiteral("Die Filmseite ist leer.");
         return result;
     }
-    result.pageFetched = true;
+    if (!IsFilmPage(page)) {
+        result.error = QStringLiteral("Die Seite ist keine Filmseite (keine Angaben zu "
+                                      "Originaltitel, Regie oder Darstellern).");
+        return result;
+    }
+    result.found = true;
     result.cover = FetchCover(page, base);
     result.record.Description = CleanPlot(ScrapePlot(page, base));
     return result;

@@ -21,6 +21,11 @@
 
 namespace kinora {
 
+// Whether a page is a film page: it holds at least one of the labelled rows the scraper
+// reads (Originaltitel, Regie, Darsteller). Any other page answered by the site, such as a
+// maintenance or "not found" page, must not be taken for a film without data.
+bool IsFilmPage(QStringView page);
+
 // The film's numeric id: the leading number of a result line, rounded to a 32-bit integer
 // (a line without one gives 0).
 qint32 FilmIdFromLine(QStringView line);
@@ -62,10 +67,11 @@ struct ScrapeResult
     // The film's cover; null when the page names none, its download failed or the bytes are
     // not a picture. Never a cover of another film.
     CoverPicture cover;
-    // False when the film page could not be downloaded: record then holds only Title and
-    // WebPage (and "#nv"s); callers must not store it over existing data.
-    bool pageFetched = false;
-    // German reason when !pageFetched.
+    // False when the line's film number is outside the 32-bit range, or the film page could
+    // not be downloaded or is no film page (a maintenance, error or login page answered with
+    // 200): record then holds no data of the film; callers must not store it.
+    bool found = false;
+    // German reason when !found.
     QString error;
 };
 

@@ -5,7 +5,6 @@
 #include "store/NumberParse.h"
 
 #include <QRegularExpression>
-#include <cmath>
 
 namespace kinora {
 
@@ -39,7 +38,8 @@ private:
 };
 
 // The id text of a film link as a 32-bit number: blanks around it are allowed, a decimal
-// fraction is rounded to the nearest (halves to even); anything else is not an id.
+// fraction is rounded to the nearest (halves to even); anything else, a number outside the
+// 32-bit range included, is not an id.
 bool parseFilmId(QStringView text, qint32* id)
 {
     static const QRegularExpression number(
@@ -47,7 +47,7 @@ bool parseFilmId(QStringView text, qint32* id)
     if (text.size() > 64 || !number.match(text).hasMatch())
         return false;
     const double value = ParseLeadingNumber(text);
-    if (!(std::fabs(value) < 2147483648.5))
+    if (!FitsInt32(value))
         return false;
     *id = ToInt32(value);
     return true;

@@ -141,4 +141,11 @@ qint32 ToInt32(double value)
     return qint32(rounded);
 }
 
+bool FitsInt32(double value)
+{
+    const double rounded = std::nearbyint(value);
+    return rounded >= double(std::numeric_limits<qint32>::min()) &&
+           rounded <= double(std::numeric_limits<qint32>::max());
+}
+
 } // namespace kinora

@@ -15,4 +15,8 @@ double ParseLeadingNumber(QStringView text);
 // range give the nearest bound, NaN gives 0.
 qint32 ToInt32(double value);
 
+// Whether ToInt32 gives the value itself, rounded, rather than a bound: false outside the
+// 32-bit range and for NaN.
+bool FitsInt32(double value);
+
 } // namespace kinora

@@ -121,22 +121,28 @@ private slots:
         QCOMPARE(ReadInfoFile(infoPath).DiskDesc, QStringLiteral("Extern"));
     }
 
-    void importRefusals_data()
+    void refusals_data()
     {
-        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("title without letters or digits") << "4711 - äöü !"
-                                                         << "kein Ordnername";
-        QTest::newRow("film page missing") << "999999 - Nichts"
-                                           << "404";
+        // clang-format off
+        QTest::newRow("title without letters or digits") << QStringList{"import", "4711 - äöü !"} << "" << "kein Ordnername";
+        QTest::newRow("film page missing") << QStringList{"import", "999999 - Nichts"} << "" << "404";
+        QTest::newRow("film number beyond 32 bits") << QStringList{"import", "2147483648 - Nichts"} << "" << "zu groß";
+        QTest::newRow("import: no film page") << QStringList{"import", "4711 - Nichts"} << "maintenance" << "keine Filmseite";
+        QTest::newRow("scrape: no film page") << QStringList{"scrape", "4711 - Nichts"} << "maintenance" << "keine Filmseite";
+        // clang-format on
     }
-    void importRefusals()
+    void refusals()
     {
-        QFETCH(QString, line);
+        QFETCH(QStringList, args);
+        QFETCH(QString, fault);
         QFETCH(QString, message);
-        const Run run = cli({"import", line});
+        const Run run = cli(args, fault.isEmpty() ? QString() : m_site.faultUrl(fault));
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
         QVERIFY(!QFileInfo::exists(m_home.path() + "/Data/Nichts"));
     }
 };

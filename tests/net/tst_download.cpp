@@ -54,18 +54,22 @@ private slots:
 
     void decodeByHeader_data()
     {
+        QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<QString>("text");
-        QTest::newRow("no header: Windows-1252") << QByteArray() << QStringLiteral("Ã¤");
-        QTest::newRow("utf-8") << QByteArray("text/html; charset=utf-8") << QStringLiteral("ä");
-        QTest::newRow("UTF-8 quoted, upper case")
-            << QByteArray("text/html;Charset=\"UTF-8\"") << QStringLiteral("ä");
+        // clang-format off
+        QTest::newRow("no header: Windows-1252") << QByteArray("\xC3\xA4") << QByteArray() << QStringLiteral("Ã¤");
+        QTest::newRow("utf-8") << QByteArray("\xC3\xA4") << QByteArray("text/html; charset=utf-8") << QStringLiteral("ä");
+        QTest::newRow("UTF-8 quoted, upper case") << QByteArray("\xC3\xA4") << QByteArray("text/html;Charset=\"UTF-8\"") << QStringLiteral("ä");
+        QTest::newRow("declared UTF-8, bytes Windows-1252") << QByteArray("Br\xE4mer \x80") << QByteArray("text/html; charset=utf-8") << QStringLiteral("Brämer €");
+        // clang-format on
     }
     void decodeByHeader()
     {
+        QFETCH(QByteArray, body);
         QFETCH(QByteArray, contentType);
         QFETCH(QString, text);
-        QCOMPARE(DecodePage("\xC3\xA4", contentType), text);
+        QCOMPARE(DecodePage(body, contentType), text);
     }
 
     void failures_data()

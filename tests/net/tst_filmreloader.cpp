@@ -53,6 +53,7 @@ private slots:
     void writesBackWhereTheFilmLives();
     void skipsWithoutLosingData_data();
     void skipsWithoutLosingData();
+    void siteAnsweringNoFilmPagesKeepsEveryFilm();
     void coverThatCannotBeSavedDoesNotEndTheRun();
     void infoFileThatCannotBeWrittenIsReported();
     void stopRequestEndsBeforeTheNextFilm();
@@ -157,6 +158,7 @@ void tst_filmreloader::filmId_data()
     QTest::newRow("no number") << "fid=abc" << 0;
     QTest::newRow("nothing after =") << "fid=" << 0;
     QTest::newRow("negative is no id") << "fid=-5" << 0;
+    QTest::newRow("beyond 32 bits is no id, not the largest") << "fid=2147483648" << 0;
 }
 
 void tst_filmreloader::filmId()
@@ -343,6 +345,29 @@ void tst_filmreloader::skipsWithoutLosingData()
     QCOMPARE(reloader.refreshedCount(), infoKept ? 2 : 3);
     QCOMPARE(ReadInfoFile(first).Year, QStringLiteral("2001"));
     QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("2010"));
+}
+
+// A site in maintenance answers every film page with 200 and a page without film data: no
+// film may be overwritten with the empty fields of such a page.
+void tst_filmreloader::siteAnsweringNoFilmPagesKeepsEveryFilm()
+{
+    const QStringList files{
+        addFilm(storedFilm(QStringLiteral("Alpha Beta"), QStringLiteral("fid=4711"))),
+        addFilm(storedFilm(QStringLiteral("Eisblumen"), QStringLiteral("fid=5003")))};
+    QList<QByteArray> before;
+    for (const QString& file : files)
+        before.append(test::readAll(file));
+    load();
+    qputenv("KINORA_SITE_URL", m_site.faultUrl(QStringLiteral("maintenance")).toUtf8());
+
+    FilmReloader reloader(m_films);
+    reloader.run();
+
+    for (int i = 0; i < files.size(); ++i)
+        QCOMPARE(test::readAll(files[i]), before[i]);
+    QCOMPARE(reloader.refreshedCount(), 0);
+    QCOMPARE(reloader.problems().size(), 2);
+    QVERIFY(reloader.problemReport().contains(QStringLiteral("keine Filmseite")));
 }
 
 void tst_filmreloader::coverThatCannotBeSavedDoesNotEndTheRun()

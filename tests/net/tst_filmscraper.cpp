@@ -1,6 +1,6 @@
 // The film page scraper on saved pages of the film site and on pages that lack parts.
-#include "net/FilmScraper.h"
 #include "net/ExtractBetween.h"
+#include "net/FilmScraper.h"
 #include "store/CodePage.h"
 
 #include "TestSupport.h"
@@ -150,10 +150,8 @@ private slots:
                  kBase + "view.php?page=film&fid=" + QString::number(FilmIdFromLine(line)));
         QVERIFY(r.DiskDesc.isEmpty() && r.FilePath.isEmpty());
         const QString id = QString::number(FilmIdFromLine(line));
-        QCOMPARE(scraped.coverAddress,
-                 cover ? kBase + "images/film/" + id + ".jpg" : QString());
-        QCOMPARE(scraped.plotAddress,
-                 plot ? kBase + "view.php?page=inhalt&fid=" + id : QString());
+        QCOMPARE(scraped.coverAddress, cover ? kBase + "images/film/" + id + ".jpg" : QString());
+        QCOMPARE(scraped.plotAddress, plot ? kBase + "view.php?page=inhalt&fid=" + id : QString());
     }
 
     void emptyPage()
@@ -207,12 +205,76 @@ private slots:
                         "href=\"x\"><b>A</b></a>") +
                    font
             << "<b>A</b>";
+        QTest::newRow("links with attributes of their own")
+            << filmRows("<tr><td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><a "
+                        "href=\"x\" class=\"Normal\">A</a>, <a href=\"y\" title=\"B\">B</a>") +
+                   font
+            << "A\r\nB";
+        QTest::newRow("links inside wrappers")
+            << filmRows("<tr><td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><span "
+                        "class=\"Normal\"><a href=\"x\">A</a></span>, <span class=\"Normal\"><a "
+                        "href=\"y\">B</a></span>") +
+                   font
+            << "A\r\nB";
     }
     void actors()
     {
         QFETCH(QString, page);
         QFETCH(QString, actors);
         QCOMPARE(ScrapeFilmPage(page, u"1 - X", kBase).record.Actors, actors);
+    }
+
+    // The director is read from the director's row alone, however its link is written.
+    void director_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("director");
+        const QString label =
+            QStringLiteral("<tr><td class=\"Normal\">Regie:</td><td class=\"Daten\">");
+        // clang-format off
+        QTest::newRow("plain link") << label + "<a href=\"view.php?page=liste&Name=X+Y\">X Y</a></td></tr>" << "X Y";
+        QTest::newRow("no link in the row, actors below") << label + "unbekannt</td></tr>" << "#nv";
+        QTest::newRow("link with class=Normal") << label + "<a href=\"view.php?page=liste&Name=X+Y\" class=\"Normal\">X Y</a></td></tr>" << "X Y";
+        QTest::newRow("wrapper with class=Normal") << label + "<span class=\"Normal\"><a href=\"view.php?page=liste&Name=X+Y\">X Y</a></span></td></tr>" << "X Y";
+        QTest::newRow("no row end: up to the page end") << label + "<a href=\"view.php?page=liste&Name=X+Y\">X Y</a>" << "X Y";
+        // clang-format on
+    }
+    void director()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, director);
+        const QString page = filmRows(row + personRow("Darsteller", {"A"})) + "<font>";
+        QCOMPARE(ScrapeFilmPage(page, u"1 - X", kBase).record.Director, director);
+    }
+
+    void filmPageRecognised_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("filmPage");
+        // clang-format off
+        QTest::newRow("saved film page") << savedPage("film-4711.html") << true;
+        QTest::newRow("without director label") << savedPage("film-3106.html") << true;
+        QTest::newRow("without actor row") << savedPage("film-3109.html") << true;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("maintenance page") << "<html><h1>Wartungsarbeiten</h1><p class=\"Normal\">Gleich wieder da.</p>" << false;
+        QTest::newRow("result page") << savedPage("results-alpha.html") << false;
+        QTest::newRow("plot page") << savedPage("plot-4711.html") << false;
+        // clang-format on
+    }
+    void filmPageRecognised()
+    {
+        QFETCH(QString, page);
+        QFETCH(bool, filmPage);
+        QCOMPARE(IsFilmPage(page), filmPage);
+    }
+
+    // A film number outside 32 bits names no film: nothing is fetched in its place.
+    void filmNumberBeyond32BitsIsRefused()
+    {
+        const ScrapeResult scraped =
+            ScrapeFilm(u"2147483648 - X", QStringLiteral("http://127.0.0.1:1/"));
+        QVERIFY(!scraped.found);
+        QVERIFY2(scraped.error.contains(QStringLiteral("zu groß")), qPrintable(scraped.error));
     }
 
     void mark_data()

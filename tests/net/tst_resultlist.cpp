@@ -64,6 +64,12 @@ private slots:
         QTest::newRow("id beyond 32 bits")
             << good + "<a href=\"view.php?page=film&fid=99999999999\">X</a>"
             << QStringList{"1 - Eins"};
+        QTest::newRow("id one past the 32-bit range")
+            << good + "<a href=\"view.php?page=film&fid=2147483648\">X</a>"
+            << QStringList{"1 - Eins"};
+        QTest::newRow("id that rounds past the 32-bit range")
+            << good + "<a href=\"view.php?page=film&fid=2147483647.5\">X</a>"
+            << QStringList{"1 - Eins"};
         QTest::newRow("no quote behind the id")
             << good + "view.php?page=film&fid=5>X<" << QStringList{"1 - Eins"};
         QTest::newRow("no link text start")
@@ -91,6 +97,10 @@ private slots:
                                        << "42 - T";
         QTest::newRow("fraction rounds half to even") << "2.5"
                                                       << "2 - T";
+        QTest::newRow("largest id") << "2147483647"
+                                    << "2147483647 - T";
+        QTest::newRow("smallest id") << "-2147483648.5"
+                                     << "-2147483648 - T";
     }
     void idForms()
     {

@@ -41,7 +41,7 @@ private slots:
                  (QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)"}));
 
         ScrapeResult scraped = ScrapeFilm(list.lines.at(1));
-        QVERIFY(scraped.pageFetched);
+        QVERIFY(scraped.found);
         QCOMPARE(scraped.record.Title, QStringLiteral("Alpha - Die Rückkehr (2005)"));
         QCOMPARE(scraped.record.Description,
                  QStringLiteral("Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch "
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(all.lines.size() >= 30);
         for (const QString& line : all.lines) {
             const ScrapeResult scraped = ScrapeFilm(line);
-            QVERIFY2(scraped.pageFetched, qPrintable(line));
+            QVERIFY2(scraped.found, qPrintable(line));
             QVERIFY2(scraped.record.Country != u"#nv", qPrintable(line));
             QVERIFY2(scraped.record.Year != u"#nv", qPrintable(line));
         }
@@ -121,7 +121,7 @@ private slots:
         // A film with a cover first: nothing of it may reach the next film.
         QVERIFY(!ScrapeFilm(u"4711 - Alpha Beta").cover.isNull());
         const ScrapeResult scraped = ScrapeFilm(line);
-        QVERIFY(scraped.pageFetched);
+        QVERIFY(scraped.found);
         QCOMPARE(!scraped.cover.isNull(), hasCover);
         if (hasCover)
             QVERIFY(scraped.cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
@@ -133,7 +133,7 @@ private slots:
     {
         useBase(m_site.faultUrl("brokencover"));
         const ScrapeResult scraped = ScrapeFilm(u"4711 - Alpha Beta");
-        QVERIFY(scraped.pageFetched);
+        QVERIFY(scraped.found);
         QVERIFY(scraped.cover.isNull());
         QCOMPARE(scraped.record.Director, QStringLiteral("Henrike Wolgast"));
         QCOMPARE(scraped.record.Rating, 758);
@@ -144,16 +144,16 @@ private slots:
     void requestsOfAScrape()
     {
         m_site.takeRequests();
-        QVERIFY(ScrapeFilm(u"0815 - Nullachtfünfzehn").pageFetched);
+        QVERIFY(ScrapeFilm(u"0815 - Nullachtfünfzehn").found);
         QCOMPARE(m_site.takeRequests(),
                  (QStringList{"/view.php?page=film&fid=815", "/images/film/0815.jpg",
                               "/view.php?page=inhalt&fid=0815"}));
         const ScrapeResult scraped = ScrapeFilm(u"5007 - Die Erbsenzählerin");
-        QVERIFY(scraped.pageFetched);
+        QVERIFY(scraped.found);
         QCOMPARE(scraped.record.Description, QStringLiteral("#nv"));
         QCOMPARE(m_site.takeRequests(),
                  (QStringList{"/view.php?page=film&fid=5007", "/images/film/5007.jpg"}));
-        QVERIFY(ScrapeFilm(u"5007 - Die Erbsenzählerin").pageFetched);
+        QVERIFY(ScrapeFilm(u"5007 - Die Erbsenzählerin").found);
         QCOMPARE(m_site.takeRequests().size(), 2);
     }
 
@@ -173,7 +173,7 @@ private slots:
         if (!mode.isEmpty())
             useBase(m_site.faultUrl(mode));
         const ScrapeResult scraped = ScrapeFilm(line);
-        QVERIFY(!scraped.pageFetched);
+        QVERIFY(!scraped.found);
         QVERIFY(!scraped.error.isEmpty());
         QVERIFY(scraped.cover.isNull());
         QCOMPARE(scraped.record.Title, TitleFromLine(line));

@@ -84,6 +84,9 @@ const QList<QPair<QString, QString>>& FilmSiteServer::faultModes()
         {QStringLiteral("utf8"), QStringLiteral("pages in UTF-8 with charset=utf-8")},
         {QStringLiteral("links"), QStringLiteral("every search answers with 10000 film links")},
         {QStringLiteral("brokencover"), QStringLiteral("covers are an HTML page, not a picture")},
+        {QStringLiteral("maintenance"),
+         QStringLiteral(
+             "every answer is 200 with a maintenance page instead of the page asked for")},
     };
     return modes;
 }
@@ -196,6 +199,8 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
         return page(NotFoundPage(), fault, 500);
     if (fault == u"404")
         return page(NotFoundPage(), fault, 404);
+    if (fault == u"maintenance")
+        return page(MaintenancePage(), fault);
 
     if (path == "/" || path == "/index.html")
         return page(FrontPage(m_catalogue), fault);

@@ -210,6 +210,13 @@ QString PlotPage(const CatalogueFilm& film)
                     .arg(film.title, film.plot.value_or(QString())));
 }
 
+QString MaintenancePage()
+{
+    return page(QStringLiteral("Wartungsarbeiten"),
+                QStringLiteral("<h1>Wartungsarbeiten</h1>\r\n<p class=\"Normal\">Die Seite ist "
+                               "gleich wieder für Sie da.</p>"));
+}
+
 QString NotFoundPage()
 {
     return page(QStringLiteral("Nicht gefunden"),

@@ -24,6 +24,8 @@ QString ResultPage(const QList<const CatalogueFilm*>& films);
 QString ManyLinksPage(int count);
 QString FilmPage(const CatalogueFilm& film);
 QString PlotPage(const CatalogueFilm& film);
+// A page the site answers with 200 while it is down for maintenance: no film page markers.
+QString MaintenancePage();
 QString NotFoundPage();
 
 } // namespace kinora::filmsite
