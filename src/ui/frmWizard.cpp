@@ -53,7 +53,9 @@ frmWizard::frmWizard(FilmCollection& films, QWidget* parent)
         if (row >= 0)
             List1_Click();
     });
-    // The storage location is the user's to choose; nothing is preselected.
+    // The genre and the storage location open empty: a title-only search sends "-" for the
+    // genre, and the storage location is the user's to choose.
+    ui->srchGenere->setCurrentIndex(-1);
     ui->txtDiskDesc->setCurrentIndex(-1);
     // Enter in a combo box presses the default button instead of adding to its list.
     for (QComboBox* box : {ui->srchGenere, ui->txtDiskDesc})
@@ -193,7 +195,7 @@ void frmWizard::fetchSelectedFilm(const QString& line)
         scraped = ScrapeFilm(line);
         ui->Label19->hide();
     }
-    if (!scraped.pageFetched) {
+    if (!scraped.found) {
         showPage(1);
         ui->Text2->setText(QStringLiteral("Fehler"));
         MessageBox::warning(this, QStringLiteral("Der Film „%1“ konnte nicht geladen werden.\n%2")
@@ -231,15 +233,15 @@ void frmWizard::fillPage2(const FilmRecord& record, const CoverPicture& cover)
 FilmRecord frmWizard::recordFromPage2() const
 {
     FilmRecord record = m_scraped;
-    TakeEdited(record.Title, ui->txtTitle);
-    TakeEdited(record.OrigTitle, ui->txtOrigTitle);
-    TakeEdited(record.Country, ui->txtCountry);
-    TakeEdited(record.Year, ui->txtYear);
-    TakeEdited(record.Director, ui->txtReg);
-    TakeEdited(record.Actors, ui->txtActors);
-    TakeEdited(record.Genre, ui->txtGenere);
-    TakeEdited(record.Description, ui->txtDescript);
-    TakeEdited(record.WebPage, ui->txtWebPage);
+    TakeShown(record.Title, ui->txtTitle);
+    TakeShown(record.OrigTitle, ui->txtOrigTitle);
+    TakeShown(record.Country, ui->txtCountry);
+    TakeShown(record.Year, ui->txtYear);
+    TakeShown(record.Director, ui->txtReg);
+    TakeShown(record.Actors, ui->txtActors);
+    TakeShown(record.Genre, ui->txtGenere);
+    TakeShown(record.Description, ui->txtDescript);
+    TakeShown(record.WebPage, ui->txtWebPage);
     record.Rating = 0;
     record.DiskDesc = ui->txtDiskDesc->currentText();
     record.FilePath.clear();

@@ -226,11 +226,11 @@ private slots:
     void extendedSearch()
     {
         forward();
+        // Only the title typed: the genre box opens empty, and a blank genre and country are
+        // sent, and shown, as "-".
         child<QLineEdit>("srchTitle")->setText(QStringLiteral("Alpha"));
-        child<QComboBox>("srchGenere")->setEditText(QStringLiteral("  "));
-        child<QLineEdit>("srchCountry")->clear();
+        child<QLineEdit>("srchCountry")->setText(QStringLiteral("  "));
         QTest::mouseClick(button("Command4"), Qt::LeftButton);
-        // Blank genre and country are sent, and shown, as "-".
         QCOMPARE(child<QComboBox>("srchGenere")->currentText(), QStringLiteral("-"));
         QCOMPARE(child<QLineEdit>("srchCountry")->text(), QStringLiteral("-"));
         QCOMPARE(m_site.takeRequests(),
@@ -324,6 +324,25 @@ private slots:
         verifyIdle();
     }
 
+    void storageLocationChosenFromTheList_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("mouse") << 0 << "Intern";
+        QTest::newRow("arrow key") << 1 << "Externe HD";
+        QTest::newRow("typed, completed by the box") << 2 << "DVD-ROM";
+    }
+    void storageLocationChosenFromTheList()
+    {
+        QFETCH(int, way);
+        QFETCH(QString, expected);
+        toConfirmPage(QStringLiteral("Alpha"), QStringLiteral("4711 - Alpha Beta (2001)"));
+        chooseInComboBox(child<QComboBox>("txtDiskDesc"), way, "Intern", "DVD-RO");
+        forward();
+        QCOMPARE(ReadInfoFile(dataFile(QStringLiteral("AlphaBeta2001"), ".knr")).DiskDesc,
+                 expected);
+    }
+
     void coverOfThisFilmOrNone()
     {
         toConfirmPage(QStringLiteral("Alpha"), QStringLiteral("4711 - Alpha Beta (2001)"));
@@ -406,11 +425,18 @@ private slots:
         verifyIdle();
     }
 
+    void filmPageThatCannotBeFetched_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("server error") << "500";
+        QTest::newRow("200 with a page that is no film page") << "maintenance";
+    }
     void filmPageThatCannotBeFetched()
     {
+        QFETCH(QString, fault);
         forward();
         search(QStringLiteral("Alpha"));
-        qputenv("KINORA_SITE_URL", m_site.faultUrl(QStringLiteral("500")).toUtf8());
+        qputenv("KINORA_SITE_URL", m_site.faultUrl(fault).toUtf8());
         pick(QStringLiteral("4711 - Alpha Beta (2001)"));
         forward();
         QCOMPARE(m_wizard->wizardPage(), 1);
