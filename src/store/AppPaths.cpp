@@ -2,18 +2,59 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace kinora {
 
-QString AppDir()
+namespace {
+
+QString cleanFolder(const QString& path)
 {
-    QString dir = qEnvironmentVariable("KINORA_HOME");
-    if (dir.isEmpty())
-        dir = QCoreApplication::applicationDirPath();
-    dir = QDir::cleanPath(QDir::fromNativeSeparators(dir));
+    QString dir = QDir::cleanPath(QDir::fromNativeSeparators(path));
     if (dir.size() > 1 && dir.endsWith(u'/'))
         dir.chop(1);
     return dir;
+}
+
+// What an installation puts beside the program's bin folder; a copy that has it is installed,
+// even where its user may write into the program's folder.
+QString installedMarker(const QString& programDir)
+{
+    return programDir + QStringLiteral("/../share/metainfo/de.tessaro.kinora.metainfo.xml");
+}
+
+} // namespace
+
+bool IsPortableCopy(const QString& programDir)
+{
+    const QDir dir(programDir);
+    if (dir.exists(QStringLiteral("Collection.db")) || dir.exists(QStringLiteral("Data")))
+        return true;
+    if (QFileInfo::exists(installedMarker(programDir)))
+        return false;
+    return QFileInfo(programDir).isWritable();
+}
+
+QString UserLibraryDir()
+{
+    return cleanFolder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                       QStringLiteral("/kinora"));
+}
+
+QString AppDir()
+{
+    const QString home = qEnvironmentVariable("KINORA_HOME");
+    if (!home.isEmpty())
+        return cleanFolder(home);
+    const QString programDir = cleanFolder(QCoreApplication::applicationDirPath());
+    if (IsPortableCopy(programDir))
+        return programDir;
+    const QString library = UserLibraryDir();
+    // Made at the first start; a folder that cannot be made shows up as an unwritable cache
+    // and a film that cannot be stored, each with its reason.
+    QDir().mkpath(library);
+    return library;
 }
 
 QString DataDir()

@@ -4,9 +4,20 @@
 
 namespace kinora {
 
-// The program folder: the folder of the executable, or the folder named by the environment
-// variable KINORA_HOME (an installed program cannot write beside itself). No trailing "/".
+// The library folder, called the program folder: the folder named by the environment variable
+// KINORA_HOME when set; else the executable's folder when it is a portable copy; else the
+// user's library folder (an installed program cannot write beside itself), made when missing.
+// No trailing "/".
 QString AppDir();
+
+// Whether the executable's folder keeps the library: it holds one already (Collection.db or
+// Data), or it is not an installed copy (no AppStream file in ../share/metainfo) and the user
+// may write into it.
+bool IsPortableCopy(const QString& programDir);
+
+// The user's library folder: $XDG_DATA_HOME/kinora (~/.local/share/kinora) on Linux, the local
+// application data folder followed by /kinora on Windows.
+QString UserLibraryDir();
 
 // AppDir + "/Data/": the films the import wizard stores, one folder per film.
 QString DataDir();
