@@ -30,8 +30,8 @@ namespace {
 const QColor kFocusedBox(255, 255, 255);
 const QColor kUnfocusedBox(200, 200, 200);
 
-// Column widths of the film list in pixels; the last column takes the rest of the width.
-constexpr int kColumnWidths[] = {163, 56, 96, 96};
+// Column widths of the film list in pixels ("Name", "Jahr", "Genere", "Land", "Bewertung").
+constexpr int kColumnWidths[] = {163, 56, 96, 96, 29};
 
 } // namespace
 
@@ -48,6 +48,7 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     ui->ListView1->setIconSize(QSize(16, 16));
     QHeaderView* header = ui->ListView1->header();
     header->setSectionsMovable(false);
+    header->setStretchLastSection(false);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
     header->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
@@ -59,6 +60,9 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
                 if (current.isValid())
                     ListView1_ItemClick(current);
             });
+    // A click on the film already selected shows it afresh from its file too (it may have
+    // changed on disk since).
+    connect(ui->ListView1, &QAbstractItemView::clicked, this, &frmMain::ListView1_ItemClick);
     ui->ListView1->viewport()->installEventFilter(this);
 
     connect(ui->Text1, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
@@ -131,9 +135,13 @@ bool frmMain::writeCache()
     QString error;
     if (m_collection.WriteCache(CachePath(), &error))
         return true;
-    MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
-                                             "geschrieben werden.\n%1")
-                                  .arg(error));
+    // Told once per run: the reason does not change between start, synchronise and close.
+    if (!m_cacheFailureShown) {
+        m_cacheFailureShown = true;
+        MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
+                                                 "geschrieben werden.\n%1")
+                                      .arg(error));
+    }
     return false;
 }
 

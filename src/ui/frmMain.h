@@ -78,6 +78,7 @@ private:
     std::function<void()> m_wizardCommand;
     std::function<void()> m_reloadAllDataCommand;
     bool m_scanning = false;
+    bool m_cacheFailureShown = false;
 };
 
 } // namespace kinora

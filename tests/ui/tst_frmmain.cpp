@@ -86,6 +86,11 @@ private:
                                                       QItemSelectionModel::Rows);
     }
     int rowOf(const QString& title) const { return int(titles().indexOf(title)); }
+    void clickRow(int row)
+    {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
+                          list()->visualRect(list()->model()->index(row, 0)).center());
+    }
 
     // Starts the window the way the program does, on the films stored so far.
     void start()
@@ -274,16 +279,17 @@ private slots:
         const QColor centre = shown.pixelColor(shown.rect().center());
         QVERIFY2(centre.blue() > 200 && centre.red() < 60, qPrintable(centre.name()));
 
+        // A click on the row already selected reads the file anew.
         FilmRecord changed = film("Neuer Titel");
         QVERIFY(WriteInfoFile(info, changed));
-        m_window->ListView1_ItemClick(list()->model()->index(0, 0));
+        clickRow(0);
         QCOMPARE(label("lblTitle"), QStringLiteral("Neuer Titel"));
         QCOMPARE(titles(), QStringList({"Film"})); // the row keeps its values until a rebuild
 
         QFile::remove(info);
         QFile::remove(folder + "/A.jpg");
         QFile::remove(folder + "/b.jpg");
-        m_window->ListView1_ItemClick(list()->model()->index(0, 0));
+        clickRow(0);
         QVERIFY(label("lblTitle").isEmpty());
         QCOMPARE(child<QWidget>("Shape2")->width(), 0);
         QVERIFY(child<QLabel>("Picture1")->pixmap().isNull());
@@ -558,6 +564,19 @@ private slots:
         QFile::remove(home() + "/Collection.db");
         QVERIFY(m_window->close());
         QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 2 * kSlotSize);
+    }
+
+    // A cache that cannot be written is told once per run, not at every synchronise and close.
+    void unwritableCacheIsToldOnce()
+    {
+        QVERIFY(QDir(home()).mkdir("Collection.db"));
+        start();
+        MessageRecorder messages;
+        action("mSync")->trigger();
+        action("mSync")->trigger();
+        QVERIFY(m_window->close());
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].contains(QStringLiteral("Collection.db")));
     }
 };
 
