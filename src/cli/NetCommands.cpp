@@ -3,8 +3,9 @@
 #include "Commands.h"
 #include "RecordJson.h"
 
+#include "catalogue/CoverPicture.h"
+#include "catalogue/FilmStore.h"
 #include "net/FilmScraper.h"
-#include "net/FilmStore.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
 
@@ -101,10 +102,11 @@ int runScrape(const QStringList& args)
         return code;
     if (parser.isSet(coverOption)) {
         QString error;
-        if (result.cover.isNull())
+        const CoverPicture cover = CoverPicture::fromBytes(result.cover);
+        if (cover.isNull())
             fail(QStringLiteral("Der Film hat kein Cover; „%1“ wird nicht geschrieben.")
                      .arg(parser.value(coverOption)));
-        else if (!result.cover.save(parser.value(coverOption), &error))
+        else if (!cover.save(parser.value(coverOption), &error))
             return fail(error);
     }
     out(recordToJson(result.record) + u'\n');
@@ -139,8 +141,8 @@ int runImport(const QStringList& args)
     if (!scrapeLine(line, &result, &code))
         return code;
     result.record.DiskDesc = parser.value(diskOption);
-    const StoreFilmResult stored =
-        StoreFilm(result.record, result.cover, parser.isSet(overwriteOption));
+    const StoreFilmResult stored = StoreFilm(result.record, CoverPicture::fromBytes(result.cover),
+                                             parser.isSet(overwriteOption));
     if (!stored.ok) {
         QString message = stored.error;
         if (stored.alreadyStored)

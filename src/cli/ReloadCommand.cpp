@@ -3,7 +3,7 @@
 #include "CliSupport.h"
 #include "Commands.h"
 
-#include "net/FilmReloader.h"
+#include "catalogue/FilmReloader.h"
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 
@@ -43,12 +43,14 @@ int runReload(const QStringList& args)
     films.LoadCollection();
     FilmReloader reloader(films);
     const bool terminal = isatty(fileno(stderr));
-    QObject::connect(
-        &reloader, &FilmReloader::progress,
-        [terminal](int index, int filmCount, const QString& caption) {
-            progressLine(QStringLiteral("[%1/%2] %3").arg(index + 1).arg(filmCount).arg(caption),
-                         terminal);
-        });
+    QObject::connect(&reloader, &FilmReloader::progress,
+                     [terminal](int index, int filmCount, const QString& title) {
+                         progressLine(QStringLiteral("[%1/%2] %3")
+                                          .arg(index + 1)
+                                          .arg(filmCount)
+                                          .arg(ReloadCaption(title)),
+                                      terminal);
+                     });
     reloader.run();
     if (terminal && reloader.visitedCount() > 0)
         progressLine(QString(), true);

@@ -196,13 +196,13 @@ QString ScrapePlot(QStringView page, const QString& base)
     return PlotFromPlotPage(DownloadPage(address));
 }
 
-CoverPicture FetchCover(QStringView page, const QString& base)
+QByteArray FetchCover(QStringView page, const QString& base)
 {
     const QString address = CoverAddress(page, base);
     if (address.isEmpty())
-        return CoverPicture();
+        return {};
     const DownloadResult download = DownloadBytes(address);
-    return download.ok ? CoverPicture::fromBytes(download.body) : CoverPicture();
+    return download.ok ? download.body : QByteArray();
 }
 
 ScrapeResult ScrapeFilm(QStringView line, const QString& base)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "net/CoverPicture.h"
 #include "store/FilmRecord.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -17,7 +17,7 @@
 // Downloading part (blocking, see Download.h):
 //   ScrapeFilm(line)                   film page, cover and plot page -> ScrapeResult
 //   ScrapePlot(page)                   the raw plot of a film page, "#nv" without plot link
-//   FetchCover(page)                   the cover named by a film page, null when none
+//   FetchCover(page)                   the bytes of the cover named by a film page
 
 namespace kinora {
 
@@ -64,9 +64,10 @@ QString CleanPlot(QString plot);
 struct ScrapeResult
 {
     FilmRecord record;
-    // The film's cover; null when the page names none, its download failed or the bytes are
-    // not a picture. Never a cover of another film.
-    CoverPicture cover;
+    // The bytes of the film's cover as downloaded; empty when the page names none or its
+    // download failed. Never a cover of another film. Whether they are a picture is the
+    // business of whoever shows or stores them.
+    QByteArray cover;
     // False when the line's film number is outside the 32-bit range, or the film page could
     // not be downloaded or is no film page (a maintenance, error or login page answered with
     // 200): record then holds no data of the film; callers must not store it.
@@ -79,6 +80,7 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base);
 ScrapeResult ScrapeFilm(QStringView line);
 
 QString ScrapePlot(QStringView page, const QString& base);
-CoverPicture FetchCover(QStringView page, const QString& base);
+// The cover's bytes, empty when the page names no cover or its download failed.
+QByteArray FetchCover(QStringView page, const QString& base);
 
 } // namespace kinora

@@ -2,10 +2,11 @@
 
 #include "ui_frmDataReloader.h"
 
-#include "net/FilmReloader.h"
+#include "catalogue/FilmReloader.h"
 #include "store/FilmCollection.h"
 #include "ui/MessageBox.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
@@ -67,11 +68,13 @@ void frmDataReloader::reject()
     Command1_Click();
 }
 
-void frmDataReloader::showProgress(int index, int filmCount, const QString& caption)
+void frmDataReloader::showProgress(int index, int filmCount, const QString& title)
 {
-    ui->Label2->setText(caption);
+    ui->Label2->setText(ReloadCaption(title));
     ui->ProgressBar1->setMaximum(filmCount);
     ui->ProgressBar1->setValue(index);
+    // The dialog repaints and "A&bbrechen" is seen before the next film is fetched.
+    QCoreApplication::processEvents();
 }
 
 void frmDataReloader::showCover(const QByteArray& cover)

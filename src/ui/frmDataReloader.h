@@ -34,7 +34,7 @@ protected:
 
 private:
     void Command1_Click();
-    void showProgress(int index, int filmCount, const QString& caption);
+    void showProgress(int index, int filmCount, const QString& title);
     void showCover(const QByteArray& cover);
 
     std::unique_ptr<Ui::frmDataReloader> ui;

@@ -2,8 +2,8 @@
 
 #include "ui_frmMain.h"
 
+#include "catalogue/FilmFiles.h"
 #include "ui/EditFilmRecord.h"
-#include "ui/FilmFiles.h"
 #include "ui/FilmListModel.h"
 #include "ui/MessageBox.h"
 #include "ui/WebLink.h"

@@ -2,8 +2,8 @@
 
 #include "ui_frmWizard.h"
 
+#include "catalogue/FilmStore.h"
 #include "net/FilmScraper.h"
-#include "net/FilmStore.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
 #include "store/FilmCollection.h"
@@ -202,7 +202,7 @@ void frmWizard::fetchSelectedFilm(const QString& line)
                                       .arg(line, scraped.error));
         return;
     }
-    fillPage2(scraped.record, scraped.cover);
+    fillPage2(scraped.record, CoverPicture::fromBytes(scraped.cover));
     ui->Text2->setText(QStringLiteral("Bereit"));
     showPage(2);
 }

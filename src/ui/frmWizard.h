@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/CoverPicture.h"
+#include "catalogue/CoverPicture.h"
 #include "store/FilmRecord.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/FilmRecord.h"
+#include "FilmFixtures.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,14 +11,6 @@
 #include <functional>
 
 namespace kinora::test {
-
-// A film as the import wizard stores it: <home>/Data/<name>/<name>.knr, optionally with a
-// cover <name>.jpg of the given colour. Returns the info file's path.
-QString storeFilm(const QString& home, const QString& name, FilmRecord film,
-                  const QColor& cover = QColor());
-
-// A small JPEG of one colour.
-bool writeJpeg(const QString& path, const QColor& colour);
 
 // Runs action on the next modal dialog once it is shown (polling, so it also catches a
 // dialog opened in a nested event loop).

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "UiTestSupport.h"
 
-#include "net/FilmReloader.h"
+#include "catalogue/FilmReloader.h"
 #include "ui/MessageBox.h"
 #include "ui/frmDataReloader.h"
 

@@ -1,5 +1,5 @@
 // Storing a scraped film: names, folders, refusing to overwrite, nothing half-written.
-#include "net/FilmStore.h"
+#include "catalogue/FilmStore.h"
 #include "store/AppPaths.h"
 #include "store/InfoFile.h"
 

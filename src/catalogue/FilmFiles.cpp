@@ -1,4 +1,4 @@
-#include "ui/FilmFiles.h"
+#include "catalogue/FilmFiles.h"
 
 #include "store/AppPaths.h"
 #include "store/FileSearch.h"

@@ -1,4 +1,4 @@
-#include "net/FilmStore.h"
+#include "catalogue/FilmStore.h"
 
 #include "store/AppPaths.h"
 #include "store/AtomicWrite.h"

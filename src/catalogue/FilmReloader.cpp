@@ -1,12 +1,12 @@
-#include "net/FilmReloader.h"
+#include "catalogue/FilmReloader.h"
 
+#include "catalogue/CoverPicture.h"
 #include "net/FilmScraper.h"
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 #include "store/NumberParse.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace kinora {
@@ -66,8 +66,7 @@ void FilmReloader::run()
     m_problems.clear();
     const int filmCount = m_films.filmCount();
     for (int i = 0; i < filmCount && !m_stopRequested; ++i) {
-        emit progress(i, filmCount, ReloadCaption(m_films.at(i).Title));
-        QCoreApplication::processEvents();
+        emit progress(i, filmCount, m_films.at(i).Title);
         if (m_stopRequested)
             break;
         ++m_visited;
@@ -111,13 +110,14 @@ void FilmReloader::reloadFilm(int index)
     ++m_refreshed;
 
     // A film the site shows without a (readable) cover keeps the one it has.
-    if (!scraped.cover.isNull() && !scraped.cover.save(files.cover, &error)) {
+    const CoverPicture cover = CoverPicture::fromBytes(scraped.cover);
+    if (!cover.isNull() && !cover.save(files.cover, &error)) {
         addProblem(index,
                    QStringLiteral("Daten aktualisiert, Cover nicht gespeichert: %1").arg(error));
         emit filmRefreshed(index, {});
         return;
     }
-    emit filmRefreshed(index, scraped.cover.jpegBytes());
+    emit filmRefreshed(index, cover.jpegBytes());
 }
 
 void FilmReloader::addProblem(int index, const QString& reason)

@@ -1,5 +1,5 @@
 // Covers in memory: JPEG bytes kept as they are, other pictures converted, junk refused.
-#include "net/CoverPicture.h"
+#include "catalogue/CoverPicture.h"
 
 #include "TestSupport.h"
 

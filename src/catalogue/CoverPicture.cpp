@@ -1,4 +1,4 @@
-#include "net/CoverPicture.h"
+#include "catalogue/CoverPicture.h"
 
 #include "store/AtomicWrite.h"
 

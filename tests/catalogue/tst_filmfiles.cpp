@@ -1,8 +1,8 @@
-#include "UiTestSupport.h"
+#include "FilmFixtures.h"
 
 #include "TestSupport.h"
 
-#include "ui/FilmFiles.h"
+#include "catalogue/FilmFiles.h"
 
 #include <QDir>
 #include <QFile>

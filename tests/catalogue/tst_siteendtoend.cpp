@@ -1,7 +1,8 @@
 // Search, pick a line, scrape, store and read back, against the local film site; every
 // invented film, the films that lack parts and the fault modes.
+#include "catalogue/CoverPicture.h"
+#include "catalogue/FilmStore.h"
 #include "net/FilmScraper.h"
-#include "net/FilmStore.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
 #include "store/InfoFile.h"
@@ -47,10 +48,11 @@ private slots:
                  QStringLiteral("Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch "
                                 "niemand erkennt sie wieder."));
         QCOMPARE(scraped.record.Rating, 435);
-        QVERIFY(!scraped.cover.isNull());
+        const CoverPicture cover = CoverPicture::fromBytes(scraped.cover);
+        QVERIFY(!cover.isNull());
 
         scraped.record.DiskDesc = QStringLiteral("DVD-ROM");
-        const StoreFilmResult stored = StoreFilm(scraped.record, scraped.cover, false);
+        const StoreFilmResult stored = StoreFilm(scraped.record, cover, false);
         QVERIFY2(stored.ok, qPrintable(stored.error));
         QCOMPARE(stored.infoPath,
                  m_home.path() + "/Data/AlphaDieRckkehr2005/AlphaDieRckkehr2005.knr");
@@ -58,8 +60,8 @@ private slots:
         expected.Rating = 0;
         QCOMPARE(ReadInfoFile(stored.infoPath), expected);
         // The site's JPEG reaches the disk unchanged.
-        QCOMPARE(test::readAll(stored.coverPath), scraped.cover.jpegBytes());
-        QVERIFY(scraped.cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
+        QCOMPARE(test::readAll(stored.coverPath), scraped.cover);
+        QVERIFY(scraped.cover.startsWith("\xFF\xD8\xFF"));
     }
 
     void searchTermsReachTheSiteAsTyped_data()
@@ -119,12 +121,13 @@ private slots:
         QFETCH(QString, line);
         QFETCH(bool, hasCover);
         // A film with a cover first: nothing of it may reach the next film.
-        QVERIFY(!ScrapeFilm(u"4711 - Alpha Beta").cover.isNull());
+        QVERIFY(!CoverPicture::fromBytes(ScrapeFilm(u"4711 - Alpha Beta").cover).isNull());
         const ScrapeResult scraped = ScrapeFilm(line);
         QVERIFY(scraped.found);
-        QCOMPARE(!scraped.cover.isNull(), hasCover);
+        const CoverPicture cover = CoverPicture::fromBytes(scraped.cover);
+        QCOMPARE(!cover.isNull(), hasCover);
         if (hasCover)
-            QVERIFY(scraped.cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
+            QVERIFY(cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
         QVERIFY(scraped.record.Director != u"#nv" && !scraped.record.Director.isEmpty());
         QVERIFY(!QFileInfo::exists(m_home.path() + "/tmpPic.temp"));
     }
@@ -134,7 +137,7 @@ private slots:
         useBase(m_site.faultUrl("brokencover"));
         const ScrapeResult scraped = ScrapeFilm(u"4711 - Alpha Beta");
         QVERIFY(scraped.found);
-        QVERIFY(scraped.cover.isNull());
+        QVERIFY(CoverPicture::fromBytes(scraped.cover).isNull());
         QCOMPARE(scraped.record.Director, QStringLiteral("Henrike Wolgast"));
         QCOMPARE(scraped.record.Rating, 758);
     }
@@ -175,7 +178,7 @@ private slots:
         const ScrapeResult scraped = ScrapeFilm(line);
         QVERIFY(!scraped.found);
         QVERIFY(!scraped.error.isEmpty());
-        QVERIFY(scraped.cover.isNull());
+        QVERIFY(scraped.cover.isEmpty());
         QCOMPARE(scraped.record.Title, TitleFromLine(line));
         QCOMPARE(scraped.record.Country, QStringLiteral("#nv"));
     }

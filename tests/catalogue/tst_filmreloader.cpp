@@ -1,6 +1,6 @@
 // The bulk reload against the local film site: what it refreshes, what it keeps, and that
 // no failure of one film costs another film or any stored data.
-#include "net/FilmReloader.h"
+#include "catalogue/FilmReloader.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
@@ -185,7 +185,7 @@ void tst_filmreloader::refreshesEveryFilmInOrder()
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(progress.at(i).at(0).toInt(), i);
         QCOMPARE(progress.at(i).at(1).toInt(), 3);
-        QCOMPARE(progress.at(i).at(2).toString(), ReloadCaption(m_films.at(i).Title));
+        QCOMPARE(progress.at(i).at(2).toString(), m_films.at(i).Title);
     }
     QCOMPARE(reloader.refreshedCount(), 3);
     QVERIFY(reloader.problems().isEmpty());
@@ -255,7 +255,7 @@ void tst_filmreloader::refreshedRecord()
     QSignalSpy progress(&reloader, &FilmReloader::progress);
     reloader.run();
     QCOMPARE(progress.count(), 1);
-    QCOMPARE(progress.at(0).at(2).toString(), ReloadCaption(title));
+    QCOMPARE(progress.at(0).at(2).toString(), title);
     QCOMPARE(filmPagesRequested(), QStringList({pageEnd}));
 
     const FilmRecord written = ReadInfoFile(info);
@@ -424,12 +424,11 @@ void tst_filmreloader::stopRequestEndsBeforeTheNextFilm()
     const QByteArray cBefore = test::readAll(c);
     load();
     FilmReloader reloader(m_films);
-    // The stop arrives while the events run between the caption of the second film and
-    // its downloads, as a click on "A&bbrechen" would.
+    // The stop arrives while the progress of the second film is shown, before its downloads,
+    // as a click on "A&bbrechen" does while the dialog lets events run there.
     connect(&reloader, &FilmReloader::progress, this, [&](int index) {
         if (index == 1)
-            QMetaObject::invokeMethod(
-                &reloader, [&] { reloader.requestStop(); }, Qt::QueuedConnection);
+            reloader.requestStop();
     });
     reloader.run();
     QCOMPARE(reloader.visitedCount(), 1);

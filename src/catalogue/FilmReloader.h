@@ -36,8 +36,9 @@ public:
 
     explicit FilmReloader(FilmCollection& films, QObject* parent = nullptr);
 
-    // Refreshes the films in collection order. Before each film it reports progress and lets
-    // pending events run once, so a window repaints and a stop request is seen in time.
+    // Refreshes the films in collection order, reporting progress before each film. It runs
+    // no events of its own: a window that shows the progress lets pending events run from its
+    // progress slot, so it repaints and a stop request is seen before the next film.
     void run();
     // Ends the run before the next film; the film being fetched is finished first.
     void requestStop() { m_stopRequested = true; }
@@ -52,8 +53,8 @@ public:
     QString problemReport() const;
 
 signals:
-    // Sent before film index (0-based) of filmCount is fetched.
-    void progress(int index, int filmCount, const QString& caption);
+    // Sent before film index (0-based) of filmCount, with that title, is fetched.
+    void progress(int index, int filmCount, const QString& title);
     // Sent after a film was written back, with the cover bytes stored for it (empty when the
     // film kept its old cover).
     void filmRefreshed(int index, const QByteArray& cover);
