@@ -17,14 +17,13 @@ void checkPage(const QString& page)
 {
     static const QRegularExpression line(QStringLiteral("^-?[0-9]{1,10} - "));
     const ResultList list = FillResultList(page);
-    KINORA_FUZZ_CHECK(list.fetched);
     KINORA_FUZZ_CHECK(list.lines.size() <= page.count(QStringLiteral("view.php?page=film&fid=")));
     for (const QString& text : list.lines) {
         const QRegularExpressionMatch match = line.match(text);
         KINORA_FUZZ_CHECK(match.hasMatch());
         KINORA_FUZZ_CHECK(text.size() - match.capturedLength() <= kMaxResultTitle);
     }
-    KINORA_FUZZ_CHECK(list.complete == list.error.isEmpty());
+    KINORA_FUZZ_CHECK(list.status.ok() == list.status.error().isEmpty());
 }
 
 } // namespace

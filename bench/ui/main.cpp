@@ -81,7 +81,8 @@ KeystrokeTimes timeKeystrokes(int films, const QString& folder)
         if (window.filmList()->rowCount() > 0) {
             const int tag = window.filmList()->tag(0);
             QDir().mkpath(QFileInfo(records[tag].FilePath).path());
-            WriteInfoFile(records[tag].FilePath, records[tag]);
+            if (!WriteInfoFile(records[tag].FilePath, records[tag]))
+                qFatal("kinora-bench-ui: cannot write %s", qPrintable(records[tag].FilePath));
         }
     }
     std::vector<double> search, rebuild, repaint;
@@ -124,7 +125,8 @@ StartupTimes timeStartup(const QString& kinora, const QString& home, int films)
     for (int i = 0; i < films; ++i) {
         const FilmRecord f = syntheticFilm(i, home);
         QDir().mkpath(QFileInfo(f.FilePath).path());
-        WriteInfoFile(f.FilePath, f);
+        if (!WriteInfoFile(f.FilePath, f))
+            qFatal("kinora-bench-ui: cannot write %s", qPrintable(f.FilePath));
     }
     std::vector<double> runs, cpu;
     for (int run = 0; run < 3; ++run) {

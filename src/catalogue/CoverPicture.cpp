@@ -53,14 +53,11 @@ CoverPicture CoverPicture::fromImage(const QImage& image)
     return cover;
 }
 
-bool CoverPicture::save(const QString& path, QString* error) const
+Status CoverPicture::save(const QString& path) const
 {
-    if (isNull()) {
-        if (error)
-            *error = QStringLiteral("Es gibt kein Cover zum Speichern.");
-        return false;
-    }
-    return WriteFileAtomically(path, m_jpeg, error);
+    if (isNull())
+        return Status::failure(QStringLiteral("Es gibt kein Cover zum Speichern."));
+    return WriteFileAtomically(path, m_jpeg);
 }
 
 } // namespace kinora

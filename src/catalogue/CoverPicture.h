@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Status.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -23,8 +25,8 @@ public:
     const QByteArray& jpegBytes() const { return m_jpeg; }
 
     // Writes the JPEG bytes atomically (the old file stays untouched on failure). A null
-    // cover is not saved: false with a German reason.
-    bool save(const QString& path, QString* error = nullptr) const;
+    // cover is not saved.
+    Status save(const QString& path) const;
 
 private:
     QImage m_image;

@@ -61,26 +61,27 @@ bool IsOwnFilmFolder(const QString& infoFile)
     return true;
 }
 
-bool DeleteFilmFiles(const QString& infoFile, QString* problem)
+DeleteFilmResult DeleteFilmFiles(const QString& infoFile)
 {
-    problem->clear();
+    DeleteFilmResult result;
     const bool ownFolder = IsOwnFilmFolder(infoFile);
     QFile info(infoFile);
     if (info.exists() && !info.remove()) {
-        *problem = removalFailure(infoFile) + u'\n' + info.errorString();
-        return false;
+        result.status = Status::failure(removalFailure(infoFile) + u'\n' + info.errorString());
+        return result;
     }
     if (ownFolder) {
         QDir folder(ParentFolder(infoFile));
         if (folder.exists() && !folder.removeRecursively())
-            *problem = QStringLiteral("Der Ordner „%1“ konnte nicht vollständig gelöscht werden.")
-                           .arg(QDir::toNativeSeparators(folder.path()));
+            result.leftBehind =
+                QStringLiteral("Der Ordner „%1“ konnte nicht vollständig gelöscht werden.")
+                    .arg(QDir::toNativeSeparators(folder.path()));
     } else {
         QFile cover(CoverPathFor(infoFile));
         if (cover.exists() && !cover.remove())
-            *problem = removalFailure(cover.fileName());
+            result.leftBehind = removalFailure(cover.fileName());
     }
-    return true;
+    return result;
 }
 
 } // namespace kinora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/AppPaths.h" // CoverPathFor
+#include "store/Status.h"
 
 #include <QString>
 
@@ -16,10 +17,18 @@ QString FirstCoverBeside(const QString& infoFile);
 // below it.
 bool IsOwnFilmFolder(const QString& infoFile);
 
+struct DeleteFilmResult
+{
+    // A failure when the info file could not be deleted: the film is still there, and
+    // nothing else was touched.
+    Status status;
+    // The film is gone, but this was left behind (its cover, part of its folder); empty
+    // when everything went.
+    QString leftBehind;
+};
+
 // Deletes a film from disk: its whole folder when the folder is its own, otherwise only the
-// info file and the cover beside it. The info file goes first; when it cannot be deleted
-// nothing else is touched and false is returned. True means the film is gone; *problem then
-// still tells when something around it (cover, folder) was left behind. Texts are German.
-bool DeleteFilmFiles(const QString& infoFile, QString* problem);
+// info file and the cover beside it. The info file goes first. Texts are German.
+DeleteFilmResult DeleteFilmFiles(const QString& infoFile);
 
 } // namespace kinora

@@ -91,16 +91,15 @@ void FilmReloader::reloadFilm(int index)
 
     ScrapeResult scraped =
         ScrapeFilm(QString::number(filmId) + QStringLiteral(" - ") + stored.Title);
-    if (!scraped.found) {
-        addProblem(index, QStringLiteral("übersprungen: %1").arg(scraped.error));
+    if (!scraped.status) {
+        addProblem(index, QStringLiteral("übersprungen: %1").arg(scraped.status.error()));
         return;
     }
     FilmRecord refreshed = scraped.record;
     refreshed.DiskDesc = stored.DiskDesc;
 
-    QString error;
-    if (!WriteInfoFile(files.info, refreshed, &error)) {
-        addProblem(index, QStringLiteral("nicht aktualisiert: %1").arg(error));
+    if (const Status written = WriteInfoFile(files.info, refreshed); !written) {
+        addProblem(index, QStringLiteral("nicht aktualisiert: %1").arg(written.error()));
         return;
     }
     // The entry keeps its FilePath, so the main list's keys stay valid; the file itself, like
@@ -111,9 +110,10 @@ void FilmReloader::reloadFilm(int index)
 
     // A film the site shows without a (readable) cover keeps the one it has.
     const CoverPicture cover = CoverPicture::fromBytes(scraped.cover);
-    if (!cover.isNull() && !cover.save(files.cover, &error)) {
-        addProblem(index,
-                   QStringLiteral("Daten aktualisiert, Cover nicht gespeichert: %1").arg(error));
+    if (const Status saved = cover.isNull() ? Status() : cover.save(files.cover); !saved) {
+        addProblem(
+            index,
+            QStringLiteral("Daten aktualisiert, Cover nicht gespeichert: %1").arg(saved.error()));
         emit filmRefreshed(index, {});
         return;
     }

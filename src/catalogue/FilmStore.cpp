@@ -26,44 +26,47 @@ std::optional<QByteArray> readIfExists(const QString& path)
 // Puts a file back the way it was before this call: its old bytes, or no file.
 void restore(const QString& path, const std::optional<QByteArray>& old)
 {
+    // Best effort: the call that needs this has failed already and says why.
     if (old)
-        WriteFileAtomically(path, *old);
+        static_cast<void>(WriteFileAtomically(path, *old));
     else
         QFile::remove(path);
 }
 
 } // namespace
 
-QString StorageName(const QString& title, QString* error)
+Status CheckStorableTitle(const QString& title)
 {
-    const QString name = SafeFileName(title);
-    if (name.isEmpty() && error)
-        *error = QStringLiteral("Der Titel „%1“ enthält keinen Buchstaben und keine Ziffer; "
-                                "daraus lässt sich kein Ordnername bilden.")
-                     .arg(title);
-    return name;
+    if (!SafeFileName(title).isEmpty())
+        return {};
+    return Status::failure(QStringLiteral("Der Titel „%1“ enthält keinen Buchstaben und keine "
+                                          "Ziffer; daraus lässt sich kein Ordnername bilden.")
+                               .arg(title));
 }
 
 StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, bool overwrite)
 {
     StoreFilmResult result;
-    const QString name = StorageName(record.Title, &result.error);
-    if (name.isEmpty())
+    result.status = CheckStorableTitle(record.Title);
+    if (!result.status)
         return result;
+    const QString name = SafeFileName(record.Title);
     const QString folder = FilmFolder(name);
     const QString infoPath = FilmInfoPath(name);
     const QString coverPath = CoverPathFor(infoPath);
     const bool hadInfo = QFileInfo::exists(infoPath);
     const bool hadCover = QFileInfo::exists(coverPath);
     if (!overwrite && (hadInfo || hadCover)) {
-        result.error = QStringLiteral("Im Ordner „%1“ ist schon ein Film gespeichert.").arg(folder);
+        result.status = Status::failure(
+            QStringLiteral("Im Ordner „%1“ ist schon ein Film gespeichert.").arg(folder));
         result.alreadyStored = true;
         return result;
     }
 
     const bool madeFolder = !QFileInfo::exists(folder);
     if (!QDir().mkpath(folder)) {
-        result.error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.").arg(folder);
+        result.status = Status::failure(
+            QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.").arg(folder));
         return result;
     }
     auto undoFolder = [&] {
@@ -75,26 +78,23 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
     stored.Rating = 0;
     stored.FilePath.clear();
     const std::optional<QByteArray> oldInfo = hadInfo ? readIfExists(infoPath) : std::nullopt;
-    if (!WriteInfoFile(infoPath, stored, &result.error)) {
+    result.status = WriteInfoFile(infoPath, stored);
+    if (!result.status) {
         undoFolder();
         return result;
     }
 
-    bool coverDone = true;
-    if (!cover.isNull()) {
-        coverDone = cover.save(coverPath, &result.error);
-    } else if (hadCover && !QFile::remove(coverPath)) {
-        coverDone = false;
-        result.error =
-            QStringLiteral("Das alte Cover „%1“ kann nicht entfernt werden.").arg(coverPath);
-    }
-    if (!coverDone) {
+    if (!cover.isNull())
+        result.status = cover.save(coverPath);
+    else if (hadCover && !QFile::remove(coverPath))
+        result.status = Status::failure(
+            QStringLiteral("Das alte Cover „%1“ kann nicht entfernt werden.").arg(coverPath));
+    if (!result.status) {
         restore(infoPath, oldInfo);
         undoFolder();
         return result;
     }
 
-    result.ok = true;
     result.infoPath = infoPath;
     if (!cover.isNull())
         result.coverPath = coverPath;

@@ -2,31 +2,31 @@
 
 #include "catalogue/CoverPicture.h"
 #include "store/FilmRecord.h"
+#include "store/Status.h"
 
 #include <QString>
 
 // Stores a scraped film the way the import wizard finishes:
-//   StorageName(title, &error)            the film's folder and file name
+//   CheckStorableTitle(title)             whether a title gives a folder and file name
 //   StoreFilm(record, cover, overwrite)   -> StoreFilmResult
 
 namespace kinora {
 
 struct StoreFilmResult
 {
-    bool ok = false;
+    Status status;
     QString infoPath;  // FilmFolder(name)/name.knr
     QString coverPath; // FilmFolder(name)/name.jpg, empty when the film has no cover
-    QString error;     // German reason when !ok
     // The film folder holds a film already and overwrite was false: a caller may ask the user
     // and call again with overwrite.
     bool alreadyStored = false;
 };
 
-// SafeFileName(title); empty, with a German reason in *error, when the title holds no ASCII
-// letter or digit (such a film cannot be stored).
-QString StorageName(const QString& title, QString* error = nullptr);
+// A film is stored under SafeFileName(title); a title without any ASCII letter or digit gives
+// no name, and the film cannot be stored.
+Status CheckStorableTitle(const QString& title);
 
-// name = StorageName(record.Title). Creates DataDir() and FilmFolder(name), writes the info
+// name = SafeFileName(record.Title). Creates DataDir() and FilmFolder(name), writes the info
 // file name.knr with Rating 0 and an empty FilePath (all other fields as given) and the cover
 // as name.jpg (a null cover: no .jpg; on overwrite an old .jpg is removed so no other film's
 // cover stays behind).

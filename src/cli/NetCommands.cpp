@@ -24,9 +24,9 @@ QString dashWhenBlank(const QString& value)
 bool scrapeLine(const QString& line, ScrapeResult* result, int* exitCode)
 {
     *result = ScrapeFilm(line);
-    if (!result->found) {
+    if (!result->status) {
         *exitCode = fail(QStringLiteral("Die Filmseite %1 konnte nicht geladen werden: %2")
-                             .arg(result->record.WebPage, result->error));
+                             .arg(result->record.WebPage, result->status.error()));
         return false;
     }
     return true;
@@ -75,8 +75,8 @@ int runSiteSearch(const QStringList& args)
     }
     for (const QString& line : list.lines)
         out(line + u'\n');
-    if (!list.ok())
-        return fail(list.error);
+    if (!list.status)
+        return fail(list.status.error());
     return 0;
 }
 
@@ -101,13 +101,12 @@ int runScrape(const QStringList& args)
     if (!scrapeLine(parser.positionalArguments().at(0), &result, &code))
         return code;
     if (parser.isSet(coverOption)) {
-        QString error;
         const CoverPicture cover = CoverPicture::fromBytes(result.cover);
         if (cover.isNull())
             fail(QStringLiteral("Der Film hat kein Cover; „%1“ wird nicht geschrieben.")
                      .arg(parser.value(coverOption)));
-        else if (!cover.save(parser.value(coverOption), &error))
-            return fail(error);
+        else if (const Status saved = cover.save(parser.value(coverOption)); !saved)
+            return fail(saved.error());
     }
     out(recordToJson(result.record) + u'\n');
     return 0;
@@ -134,17 +133,16 @@ int runImport(const QStringList& args)
         return code;
 
     const QString line = parser.positionalArguments().at(0);
-    QString error;
-    if (StorageName(TitleFromLine(line), &error).isEmpty())
-        return fail(error);
+    if (const Status storable = CheckStorableTitle(TitleFromLine(line)); !storable)
+        return fail(storable.error());
     ScrapeResult result;
     if (!scrapeLine(line, &result, &code))
         return code;
     result.record.DiskDesc = parser.value(diskOption);
     const StoreFilmResult stored = StoreFilm(result.record, CoverPicture::fromBytes(result.cover),
                                              parser.isSet(overwriteOption));
-    if (!stored.ok) {
-        QString message = stored.error;
+    if (!stored.status) {
+        QString message = stored.status.error();
         if (stored.alreadyStored)
             message += QStringLiteral(" Mit --overwrite wird er ersetzt.");
         return fail(message);

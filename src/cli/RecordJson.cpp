@@ -38,7 +38,7 @@ QString recordToJson(const FilmRecord& record, const QJsonObject& extra)
     return json + u'}';
 }
 
-bool recordFromJson(const QJsonObject& object, FilmRecord* record, QString* error)
+Status recordFromJson(const QJsonObject& object, FilmRecord* record)
 {
     *record = FilmRecord{};
     const QStringList& names = FilmRecord::fieldNames();
@@ -52,17 +52,15 @@ bool recordFromJson(const QJsonObject& object, FilmRecord* record, QString* erro
             } else if (value.isString()) {
                 record->Rating = ToInt32(ParseLeadingNumber(value.toString()));
             } else {
-                *error = QStringLiteral("„Rating“ muss eine Zahl sein.");
-                return false;
+                return Status::failure(QStringLiteral("„Rating“ muss eine Zahl sein."));
             }
         } else if (value.isString()) {
             record->setFieldText(i, value.toString());
         } else {
-            *error = QStringLiteral("„%1“ muss ein Text sein.").arg(names[i]);
-            return false;
+            return Status::failure(QStringLiteral("„%1“ muss ein Text sein.").arg(names[i]));
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace kinora::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FilmRecord.h"
+#include "store/Status.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -11,8 +12,8 @@ namespace kinora::cli {
 // Rating as a number; extra members (such as "index") go first.
 QString recordToJson(const FilmRecord& record, const QJsonObject& extra = {});
 
-// The record from a JSON object: missing keys give empty texts and Rating 0. Returns false
-// with a reason when a member has the wrong type.
-bool recordFromJson(const QJsonObject& object, FilmRecord* record, QString* error);
+// The record from a JSON object: missing keys give empty texts and Rating 0. A failure when a
+// member has the wrong type.
+Status recordFromJson(const QJsonObject& object, FilmRecord* record);
 
 } // namespace kinora::cli

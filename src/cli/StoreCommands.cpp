@@ -129,11 +129,10 @@ int runWrite(const QStringList& args)
     if (!doc.isObject())
         return fail(QStringLiteral("Erwartet wird ein JSON-Objekt."));
     FilmRecord record;
-    QString error;
-    if (!recordFromJson(doc.object(), &record, &error))
-        return fail(error);
-    if (!WriteInfoFile(path, record, &error))
-        return fail(QStringLiteral("Nicht gespeichert: %1").arg(error));
+    if (const Status read = recordFromJson(doc.object(), &record); !read)
+        return fail(read.error());
+    if (const Status saved = WriteInfoFile(path, record); !saved)
+        return fail(QStringLiteral("Nicht gespeichert: %1").arg(saved.error()));
     return 0;
 }
 
@@ -162,8 +161,9 @@ int runSearch(const QStringList& args)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Gibt die Indexliste der Filme aus, die zum Suchtext passen (0|3|7|)."));
-    parser.addPositionalArgument(QStringLiteral("TEXT"),
-                                 QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen)"));
+    parser.addPositionalArgument(
+        QStringLiteral("TEXT"),
+        QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen)"));
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("search"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))
@@ -200,9 +200,8 @@ int runExport(const QStringList& args)
         return missingAppDir();
     const QByteArray data = kind == u"csv" ? exportCsv(films) : exportJson(films);
     if (parser.isSet(output)) {
-        QString error;
-        if (!WriteFileAtomically(parser.value(output), data, &error))
-            return fail(QStringLiteral("Export nicht gespeichert: %1").arg(error));
+        if (const Status saved = WriteFileAtomically(parser.value(output), data); !saved)
+            return fail(QStringLiteral("Export nicht gespeichert: %1").arg(saved.error()));
     } else {
         std::fwrite(data.constData(), 1, size_t(data.size()), stdout);
     }

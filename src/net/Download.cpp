@@ -81,11 +81,12 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
     DownloadResult result;
     const QUrl url = QUrl::fromEncoded(AddressBytes(address));
     if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https")) {
-        result.error = QStringLiteral("Ungültige Adresse: %1").arg(address);
+        result.status = Status::failure(QStringLiteral("Ungültige Adresse: %1").arg(address));
         return result;
     }
     if (!QCoreApplication::instance()) {
-        result.error = QStringLiteral("Herunterladen ist ohne laufendes Programm nicht möglich.");
+        result.status = Status::failure(
+            QStringLiteral("Herunterladen ist ohne laufendes Programm nicht möglich."));
         return result;
     }
 
@@ -154,10 +155,10 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
     delete reply;
 
     if (!failure.isEmpty()) {
-        result.error = failure;
+        result.status = Status::failure(failure);
         return result;
     }
-    result.ok = true;
+    result.status = {};
     result.body = std::move(body);
     return result;
 }
@@ -165,7 +166,7 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
 QString DownloadPage(const QString& address)
 {
     const DownloadResult download = DownloadBytes(address);
-    return download.ok ? DecodePage(download.body, download.contentType) : QString();
+    return download.status ? DecodePage(download.body, download.contentType) : QString();
 }
 
 } // namespace kinora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Status.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -27,16 +29,15 @@ struct DownloadOptions
 
 struct DownloadResult
 {
-    bool ok = false;
-    QByteArray body;        // empty unless ok
+    // Success is a 2xx answer whose body arrived whole within the time-out and the size cap.
+    Status status = Status::failure(QString());
+    QByteArray body;        // empty unless status is ok
     QByteArray contentType; // the Content-Type header of the answer
     int httpStatus = 0;     // 0 when no answer came
-    QString error;          // German reason when !ok
 };
 
 // Any address text: built by the SiteAddress functions or taken from a page. Only http and
-// https addresses are fetched. ok means a 2xx answer whose body arrived whole within the
-// time-out and the size cap.
+// https addresses are fetched.
 DownloadResult DownloadBytes(const QString& address, const DownloadOptions& options = {});
 
 // The page text: the body decoded as Windows-1252, or as UTF-8 when the Content-Type header

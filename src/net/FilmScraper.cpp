@@ -202,7 +202,7 @@ QByteArray FetchCover(QStringView page, const QString& base)
     if (address.isEmpty())
         return {};
     const DownloadResult download = DownloadBytes(address);
-    return download.ok ? download.body : QByteArray();
+    return download.status ? download.body : QByteArray();
 }
 
 ScrapeResult ScrapeFilm(QStringView line, const QString& base)
@@ -210,26 +210,28 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base)
     ScrapeResult result;
     if (!FitsInt32(ParseLeadingNumber(line))) {
         result.record.Title = TitleFromLine(line);
-        result.error = QStringLiteral("Die Filmnummer in „%1“ ist zu groß.").arg(line);
+        result.status =
+            Status::failure(QStringLiteral("Die Filmnummer in „%1“ ist zu groß.").arg(line));
         return result;
     }
     const DownloadResult download = DownloadBytes(FilmPageUrl(FilmIdFromLine(line), base));
-    const QString page = download.ok ? DecodePage(download.body, download.contentType) : QString();
+    const QString page =
+        download.status ? DecodePage(download.body, download.contentType) : QString();
     result.record = ScrapeFilmPage(page, line, base).record;
-    if (!download.ok) {
-        result.error = download.error;
+    if (!download.status) {
+        result.status = download.status;
         return result;
     }
     if (page.isEmpty()) {
-        result.error = QStringLiteral("Die Filmseite ist leer.");
+        result.status = Status::failure(QStringLiteral("Die Filmseite ist leer."));
         return result;
     }
     if (!IsFilmPage(page)) {
-        result.error = QStringLiteral("Die Seite ist keine Filmseite (keine Angaben zu "
-                                      "Originaltitel, Regie oder Darstellern).");
+        result.status =
+            Status::failure(QStringLiteral("Die Seite ist keine Filmseite (keine Angaben zu "
+                                           "Originaltitel, Regie oder Darstellern)."));
         return result;
     }
-    result.found = true;
     result.cover = FetchCover(page, base);
     result.record.Description = CleanPlot(ScrapePlot(page, base));
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FilmRecord.h"
+#include "store/Status.h"
 
 #include <QByteArray>
 #include <QString>
@@ -68,12 +69,10 @@ struct ScrapeResult
     // download failed. Never a cover of another film. Whether they are a picture is the
     // business of whoever shows or stores them.
     QByteArray cover;
-    // False when the line's film number is outside the 32-bit range, or the film page could
-    // not be downloaded or is no film page (a maintenance, error or login page answered with
-    // 200): record then holds no data of the film; callers must not store it.
-    bool found = false;
-    // German reason when !found.
-    QString error;
+    // A failure when the line's film number is outside the 32-bit range, or the film page
+    // could not be downloaded or is no film page (a maintenance, error or login page answered
+    // with 200): record then holds no data of the film; callers must not store it.
+    Status status;
 };
 
 ScrapeResult ScrapeFilm(QStringView line, const QString& base);

@@ -68,22 +68,19 @@ ResultList FillResultList(QStringView page)
         const qsizetype idStart = pos + marker.size();
         const qsizetype idEnd = quote.find(idStart);
         if (idEnd < 0) {
-            result.complete = false;
-            result.error = brokenLink;
+            result.status = Status::failure(brokenLink);
             break;
         }
         qint32 id = 0;
         if (!parseFilmId(page.mid(idStart, idEnd - idStart), &id)) {
-            result.complete = false;
-            result.error =
-                QStringLiteral("Die Ergebnisseite enthält einen Film-Link ohne gültige Nummer.");
+            result.status = Status::failure(
+                QStringLiteral("Die Ergebnisseite enthält einen Film-Link ohne gültige Nummer."));
             break;
         }
         const qsizetype gt = open.find(pos);
         const qsizetype lt = gt < 0 ? -1 : close.find(gt);
         if (lt < 0) {
-            result.complete = false;
-            result.error = brokenLink;
+            result.status = Status::failure(brokenLink);
             break;
         }
         const QStringView title = page.mid(gt + 1, std::min(lt - gt - 1, kMaxResultTitle));
@@ -95,10 +92,9 @@ ResultList FillResultList(QStringView page)
 ResultList SearchSite(const QString& address)
 {
     const DownloadResult download = DownloadBytes(address);
-    if (!download.ok) {
+    if (!download.status) {
         ResultList result;
-        result.fetched = false;
-        result.error = download.error;
+        result.status = download.status;
         return result;
     }
     return FillResultList(DecodePage(download.body, download.contentType));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Status.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -19,16 +21,11 @@ struct ResultList
 {
     // One line per film link, in page order, duplicates kept.
     QStringList lines;
-    // False when the site could not be reached or answered with an error (lines is empty).
-    bool fetched = true;
-    // False when the page broke off inside a film link (an id that is not a number, no
-    // quote behind the id, no link text): lines holds the links before it. The wizard then
-    // shows "Fehler" and keeps the lines.
-    bool complete = true;
-    // A German reason when fetched or complete is false.
-    QString error;
-
-    bool ok() const { return fetched && complete; }
+    // A failure when the site could not be reached or answered with an error (lines is then
+    // empty), or when the page broke off inside a film link (an id that is not a number, no
+    // quote behind the id, no link text): lines then holds the links before it, and the
+    // wizard shows "Fehler" and keeps them.
+    Status status;
 };
 
 // Every occurrence of "view.php?page=film&fid=" gives one line (in a link, a script or a

@@ -50,21 +50,16 @@ QString syncError(QFileDevice& file)
 
 } // namespace
 
-bool WriteFileAtomically(const QString& path, QByteArrayView data, QString* error)
+Status WriteFileAtomically(const QString& path, QByteArrayView data)
 {
-    return WriteFileAtomically(
-        path, [data](QIODevice& out) { return out.write(data.data(), data.size()) == data.size(); },
-        error);
+    return WriteFileAtomically(path, [data](QIODevice& out) {
+        return out.write(data.data(), data.size()) == data.size();
+    });
 }
 
-bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce,
-                         QString* error)
+Status WriteFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce)
 {
-    auto fail = [&](const QString& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
+    auto fail = &Status::failure;
     if (path.isEmpty())
         return fail(QStringLiteral("Kein Dateiname angegeben."));
     const QFileInfo info(path);
@@ -83,8 +78,8 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("„%1“ kann nicht geschrieben werden: %2")
-                        .arg(path, file.errorString()));
+        return fail(
+            QStringLiteral("„%1“ kann nicht geschrieben werden: %2").arg(path, file.errorString()));
     // QSaveFile::commit() ignores an error of its final flush: a disk that fills up there
     // would leave a cut-off file in place of the old one. Flush and sync here and check.
     errno = 0;
@@ -97,7 +92,7 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
     if (!file.commit())
         return fail(QStringLiteral("„%1“ konnte nicht gespeichert werden: %2")
                         .arg(path, file.errorString()));
-    return true;
+    return {};
 }
 
 } // namespace kinora

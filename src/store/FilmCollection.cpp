@@ -181,7 +181,7 @@ QList<FilmRecord> FilmCollection::records() const
     return list;
 }
 
-bool FilmCollection::WriteCache(const QString& path, QString* error) const
+Status FilmCollection::WriteCache(const QString& path) const
 {
     // Slots are written in batches so that a large collection never needs its whole cache
     // in memory at once.
@@ -204,14 +204,15 @@ bool FilmCollection::WriteCache(const QString& path, QString* error) const
                 // should one get in through replace(), it is cached as the empty record
                 // rather than spilling into the next slot.
                 if (slot.size() <= kSlotSize)
-                    std::memcpy(batch.data() + i * kSlotSize, slot.constData(), size_t(slot.size()));
+                    std::memcpy(batch.data() + i * kSlotSize, slot.constData(),
+                                size_t(slot.size()));
             }
             if (out.write(batch) != batch.size())
                 return false;
         }
         return true;
     };
-    return WriteFileAtomically(path, produce, error);
+    return WriteFileAtomically(path, produce);
 }
 
 QString FilmCollection::SearchCollection(const QString& text) const

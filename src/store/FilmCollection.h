@@ -2,6 +2,7 @@
 
 #include "store/FileSearch.h"
 #include "store/FilmRecord.h"
+#include "store/Status.h"
 
 #include <QByteArray>
 #include <QList>
@@ -40,9 +41,8 @@ public:
     void LoadCollection();
 
     // Writes every element, end marker included, as one 10000-byte slot each, atomically.
-    // Returns false (and a German reason in *error) when the cache could not be stored;
-    // the old cache is then left as it was.
-    bool WriteCache(const QString& path, QString* error = nullptr) const;
+    // When the cache cannot be stored the old one is left as it was.
+    Status WriteCache(const QString& path) const;
 
     // The indexes of the elements matching the search text, each followed by "|".
     QString SearchCollection(const QString& text) const;

@@ -17,9 +17,9 @@ namespace kinora {
 namespace {
 
 QString FilmRecord::*const kTextOrder[] = {
-    &FilmRecord::Title,    &FilmRecord::OrigTitle, &FilmRecord::Country, &FilmRecord::Year,
-    &FilmRecord::Director, &FilmRecord::Actors,    &FilmRecord::Genre,   &FilmRecord::Description,
-    &FilmRecord::WebPage,
+    &FilmRecord::Title, &FilmRecord::OrigTitle,   &FilmRecord::Country,
+    &FilmRecord::Year,  &FilmRecord::Director,    &FilmRecord::Actors,
+    &FilmRecord::Genre, &FilmRecord::Description, &FilmRecord::WebPage,
 };
 QString FilmRecord::*const kTextsAfterRating[] = {&FilmRecord::DiskDesc, &FilmRecord::FilePath};
 
@@ -155,19 +155,16 @@ FilmRecord ReadInfoFile(const QString& path)
     return DecodeRecord(QByteArrayView(slot, size)).value_or(FilmRecord{});
 }
 
-bool WriteInfoFile(const QString& path, const FilmRecord& record, QString* error)
+Status WriteInfoFile(const QString& path, const FilmRecord& record)
 {
     QByteArray slot = EncodeRecord(record);
-    if (slot.size() > kSlotSize) {
-        if (error) {
-            *error = QStringLiteral("Der Datensatz ist zu lang (%1 Bytes Text, höchstens %2).")
-                         .arg(slot.size() - 26)
-                         .arg(kMaxTextBytes);
-        }
-        return false;
-    }
+    if (slot.size() > kSlotSize)
+        return Status::failure(
+            QStringLiteral("Der Datensatz ist zu lang (%1 Bytes Text, höchstens %2).")
+                .arg(slot.size() - 26)
+                .arg(kMaxTextBytes));
     slot.append(kSlotSize - slot.size(), '\0');
-    return WriteFileAtomically(path, slot, error);
+    return WriteFileAtomically(path, slot);
 }
 
 QString SafeFileName(const QString& title)

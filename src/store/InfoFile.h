@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FilmRecord.h"
+#include "store/Status.h"
 
 #include <QByteArray>
 #include <optional>
@@ -51,8 +52,8 @@ FilmRecord ReadInfoFile(const QString& path);
 
 // Stores the record as slot 1 of the file, atomically: on any failure (empty path, record
 // too long for the slot, folder missing, read-only file, disk full) the old file is left
-// exactly as it was and false is returned, with a German reason in *error when given.
-bool WriteInfoFile(const QString& path, const FilmRecord& record, QString* error = nullptr);
+// exactly as it was.
+Status WriteInfoFile(const QString& path, const FilmRecord& record);
 
 // A film's folder and file names are cut to this length, so that the info file's name
 // (name + ".knr") stays well inside every file system's 255-byte limit.

@@ -25,14 +25,14 @@ std::optional<FilmRecord> EditInfoFile(const QString& path, QWidget* parent, boo
     const std::optional<FilmRecord> edited = EditFilmRecord(ReadInfoFile(path), parent);
     if (!edited)
         return std::nullopt;
-    QString error;
-    if (!WriteInfoFile(path, *edited, &error)) {
+    const Status saved = WriteInfoFile(path, *edited);
+    if (!saved) {
         if (saveFailed)
             *saveFailed = true;
         MessageBox::warning(parent, QStringLiteral("Die Änderungen konnten nicht in „%1“ "
                                                    "gespeichert werden.\n%2\n"
                                                    "Die Datei ist unverändert geblieben.")
-                                        .arg(QDir::toNativeSeparators(path), error));
+                                        .arg(QDir::toNativeSeparators(path), saved.error()));
         return std::nullopt;
     }
     return edited;

@@ -132,15 +132,15 @@ void frmMain::scanCollection()
 
 bool frmMain::writeCache()
 {
-    QString error;
-    if (m_collection.WriteCache(CachePath(), &error))
+    const Status written = m_collection.WriteCache(CachePath());
+    if (written)
         return true;
     // Told once per run: the reason does not change between start, synchronise and close.
     if (!m_cacheFailureShown) {
         m_cacheFailureShown = true;
         MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
                                                  "geschrieben werden.\n%1")
-                                      .arg(error));
+                                      .arg(written.error()));
     }
     return false;
 }
@@ -225,18 +225,19 @@ void frmMain::mCXKill_Click()
     if (row < 0)
         return;
     const QString key = m_model->key(row);
-    QString problem;
-    const bool gone = DeleteFilmFiles(key, &problem);
-    if (gone) {
-        for (int i = m_collection.filmCount() - 1; i >= 0; --i) {
-            if (m_collection.filePath(i) == key)
-                m_collection.removeAt(i);
-        }
-        Text1_Change();
+    const DeleteFilmResult deleted = DeleteFilmFiles(key);
+    if (!deleted.status) {
+        MessageBox::warning(this, QStringLiteral("Der Film wurde nicht gelöscht.\n") +
+                                      deleted.status.error());
+        return;
     }
-    if (!problem.isEmpty())
-        MessageBox::warning(
-            this, gone ? problem : QStringLiteral("Der Film wurde nicht gelöscht.\n") + problem);
+    for (int i = m_collection.filmCount() - 1; i >= 0; --i) {
+        if (m_collection.filePath(i) == key)
+            m_collection.removeAt(i);
+    }
+    Text1_Change();
+    if (!deleted.leftBehind.isEmpty())
+        MessageBox::warning(this, deleted.leftBehind);
 }
 
 void frmMain::mSync_Click()

@@ -160,13 +160,13 @@ void frmWizard::runSearch(const QString& runningText, const std::function<Result
     }
     ui->List1->clear();
     ui->List1->addItems(result.lines);
-    if (result.ok()) {
+    if (result.status) {
         ui->Text2->setText(QStringLiteral("Suche beendet"));
         return;
     }
     ui->Text2->setText(QStringLiteral("Fehler"));
-    MessageBox::warning(this,
-                        QStringLiteral("Die Suche ist fehlgeschlagen.\n%1").arg(result.error));
+    MessageBox::warning(
+        this, QStringLiteral("Die Suche ist fehlgeschlagen.\n%1").arg(result.status.error()));
 }
 
 void frmWizard::Command1_Click()
@@ -195,11 +195,11 @@ void frmWizard::fetchSelectedFilm(const QString& line)
         scraped = ScrapeFilm(line);
         ui->Label19->hide();
     }
-    if (!scraped.found) {
+    if (!scraped.status) {
         showPage(1);
         ui->Text2->setText(QStringLiteral("Fehler"));
         MessageBox::warning(this, QStringLiteral("Der Film „%1“ konnte nicht geladen werden.\n%2")
-                                      .arg(line, scraped.error));
+                                      .arg(line, scraped.status.error()));
         return;
     }
     fillPage2(scraped.record, CoverPicture::fromBytes(scraped.cover));
@@ -251,11 +251,11 @@ FilmRecord frmWizard::recordFromPage2() const
 void frmWizard::finish()
 {
     const FilmRecord record = recordFromPage2();
-    QString error;
-    if (StorageName(record.Title, &error).isEmpty()) {
+    if (const Status storable = CheckStorableTitle(record.Title); !storable) {
         MessageBox::warning(
-            this, error + QStringLiteral(
-                              " Bitte geben Sie einen Titel mit Buchstaben oder Ziffern ein."));
+            this,
+            storable.error() +
+                QStringLiteral(" Bitte geben Sie einen Titel mit Buchstaben oder Ziffern ein."));
         ui->txtTitle->setFocus();
         return;
     }
@@ -266,16 +266,15 @@ void frmWizard::finish()
     };
     StoreFilmResult stored = store(false);
     if (stored.alreadyStored) {
-        const QString question =
-            QStringLiteral("%1 Soll er durch „%2“ ersetzt werden?").arg(stored.error, record.Title);
+        const QString question = QStringLiteral("%1 Soll er durch „%2“ ersetzt werden?")
+                                     .arg(stored.status.error(), record.Title);
         if (MessageBox::question(this, question) != QMessageBox::Yes)
             return;
         stored = store(true);
     }
-    if (!stored.ok) {
-        MessageBox::warning(
-            this,
-            QStringLiteral("Der Film konnte nicht gespeichert werden.\n%1").arg(stored.error));
+    if (!stored.status) {
+        MessageBox::warning(this, QStringLiteral("Der Film konnte nicht gespeichert werden.\n%1")
+                                      .arg(stored.status.error()));
         return;
     }
     {

@@ -51,9 +51,8 @@ private slots:
         QVERIFY(touch(m_home.path() + "/Data/Alien/Extras/trailer.txt"));
         QVERIFY(touch(m_home.path() + "/Data/Alien/notes.txt"));
         QVERIFY(setReadOnly(m_home.path() + "/Data/Alien/notes.txt", true));
-        QString problem;
-        QVERIFY(DeleteFilmFiles(film, &problem));
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const DeleteFilmResult deleted = DeleteFilmFiles(film);
+        QVERIFY2(deleted.status && deleted.leftBehind.isEmpty(), qPrintable(deleted.leftBehind));
         QVERIFY(!QDir(m_home.path() + "/Data/Alien").exists());
         QVERIFY(QFile::exists(other));
         QVERIFY(QFile::exists(m_home.path() + "/Data/Brazil/Brazil.jpg"));
@@ -84,9 +83,8 @@ private slots:
         QVERIFY(writeJpeg(dir + "/Film.jpg", Qt::green));
         QVERIFY(writeJpeg(dir + "/Another.jpg", Qt::green));
         QVERIFY(!IsOwnFilmFolder(dir + "/Film.knr"));
-        QString problem;
-        QVERIFY(DeleteFilmFiles(dir + "/Film.knr", &problem));
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const DeleteFilmResult deleted = DeleteFilmFiles(dir + "/Film.knr");
+        QVERIFY2(deleted.status && deleted.leftBehind.isEmpty(), qPrintable(deleted.leftBehind));
         QVERIFY(!QFile::exists(dir + "/Film.knr"));
         QVERIFY(!QFile::exists(dir + "/Film.jpg"));
         QVERIFY(QFile::exists(dir + u'/' + neighbour));
@@ -104,9 +102,8 @@ private slots:
 
     void aMissingFilmCountsAsGone()
     {
-        QString problem;
-        QVERIFY(DeleteFilmFiles(m_home.path() + "/Data/Gone/Gone.knr", &problem));
-        QVERIFY(problem.isEmpty());
+        const DeleteFilmResult deleted = DeleteFilmFiles(m_home.path() + "/Data/Gone/Gone.knr");
+        QVERIFY(deleted.status && deleted.leftBehind.isEmpty());
     }
 
     void anUndeletableInfoFileKeepsTheWholeFilm()
@@ -116,9 +113,9 @@ private slots:
         makePath(folder + "/Stuck.knr");
         QVERIFY(touch(folder + "/Stuck.knr/inside"));
         QVERIFY(writeJpeg(folder + "/Stuck.jpg", Qt::red));
-        QString problem;
-        QVERIFY(!DeleteFilmFiles(folder + "/Stuck.knr", &problem));
-        QVERIFY(problem.contains("konnte nicht gelöscht werden"));
+        const DeleteFilmResult deleted = DeleteFilmFiles(folder + "/Stuck.knr");
+        QVERIFY(!deleted.status);
+        QVERIFY(deleted.status.error().contains("konnte nicht gelöscht werden"));
         QVERIFY(QFile::exists(folder + "/Stuck.jpg"));
         QVERIFY(QFile::exists(folder + "/Stuck.knr/inside"));
     }

@@ -100,7 +100,8 @@ QString tst_filmreloader::addFilm(const FilmRecord& record, const QString& folde
         m_home->path() + u'/' + (folder.isEmpty() ? QStringLiteral("Data/") + name : folder);
     test::makePath(dir);
     const QString info = dir + u'/' + name + QStringLiteral(".knr");
-    WriteInfoFile(info, record);
+    if (!WriteInfoFile(info, record))
+        return {};
     test::writeAll(dir + u'/' + name + QStringLiteral(".jpg"), kOldCover);
     return info;
 }

@@ -58,7 +58,7 @@ private slots:
     void storesAsTheWizard()
     {
         const StoreFilmResult result = StoreFilm(film("Grün & Blau!"), cover(Qt::red), false);
-        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY2(result.status.ok(), qPrintable(result.status.error()));
         QCOMPARE(result.infoPath, m_home.path() + "/Data/GrnBlau/GrnBlau.knr");
         QCOMPARE(result.coverPath, m_home.path() + "/Data/GrnBlau/GrnBlau.jpg");
         FilmRecord expected = film("Grün & Blau!");
@@ -71,7 +71,7 @@ private slots:
     void filmWithoutCover()
     {
         const StoreFilmResult result = StoreFilm(film("Ohne"), CoverPicture(), false);
-        QVERIFY(result.ok);
+        QVERIFY(result.status.ok());
         QVERIFY(result.coverPath.isEmpty());
         QCOMPARE(QDir(folder("Ohne")).entryList(QDir::Files), QStringList{"Ohne.knr"});
     }
@@ -79,27 +79,27 @@ private slots:
     void refusesEmptyName()
     {
         const StoreFilmResult result = StoreFilm(film(" äöü - !"), cover(Qt::red), true);
-        QVERIFY(!result.ok);
-        QVERIFY(result.error.contains(QStringLiteral("kein Ordnername")));
+        QVERIFY(!result.status.ok());
+        QVERIFY(result.status.error().contains(QStringLiteral("kein Ordnername")));
         QVERIFY(!QFileInfo::exists(DataDir()));
     }
 
     void refusesExistingFilmUnlessOverwrite()
     {
-        QVERIFY(StoreFilm(film("Alpha"), cover(Qt::red), false).ok);
+        QVERIFY(StoreFilm(film("Alpha"), cover(Qt::red), false).status.ok());
         const QByteArray oldInfo = test::readAll(folder("Alpha") + "/Alpha.knr");
         const QByteArray oldCover = test::readAll(folder("Alpha") + "/Alpha.jpg");
 
         FilmRecord other = film("Alpha!");
         other.Year = QStringLiteral("2001");
         StoreFilmResult result = StoreFilm(other, cover(Qt::blue), false);
-        QVERIFY(!result.ok);
+        QVERIFY(!result.status.ok());
         QVERIFY(result.alreadyStored);
         QCOMPARE(test::readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
         QCOMPARE(test::readAll(folder("Alpha") + "/Alpha.jpg"), oldCover);
 
         result = StoreFilm(other, cover(Qt::blue), true);
-        QVERIFY(result.ok);
+        QVERIFY(result.status.ok());
         QCOMPARE(ReadInfoFile(result.infoPath).Year, QStringLiteral("2001"));
         QCOMPARE(test::readAll(result.coverPath), cover(Qt::blue).jpegBytes());
     }
@@ -107,8 +107,8 @@ private slots:
     // The new film has no cover: the old film's picture must not stay as its cover.
     void overwriteWithoutCoverRemovesOldCover()
     {
-        QVERIFY(StoreFilm(film("Alpha"), cover(Qt::red), false).ok);
-        QVERIFY(StoreFilm(film("Alpha"), CoverPicture(), true).ok);
+        QVERIFY(StoreFilm(film("Alpha"), cover(Qt::red), false).status.ok());
+        QVERIFY(StoreFilm(film("Alpha"), CoverPicture(), true).status.ok());
         QVERIFY(!QFileInfo::exists(folder("Alpha") + "/Alpha.jpg"));
     }
 
@@ -116,14 +116,14 @@ private slots:
     // new film leaves no folder behind.
     void failedCoverLeavesNothingHalfWritten()
     {
-        QVERIFY(StoreFilm(film("Alpha"), CoverPicture(), false).ok);
+        QVERIFY(StoreFilm(film("Alpha"), CoverPicture(), false).status.ok());
         const QByteArray oldInfo = test::readAll(folder("Alpha") + "/Alpha.knr");
         QVERIFY(QDir().mkpath(folder("Alpha") + "/Alpha.jpg")); // a folder where the cover goes
         FilmRecord other = film("Alpha");
         other.Year = QStringLiteral("2001");
         StoreFilmResult result = StoreFilm(other, cover(Qt::red), true);
-        QVERIFY(!result.ok);
-        QVERIFY(!result.error.isEmpty());
+        QVERIFY(!result.status.ok());
+        QVERIFY(!result.status.error().isEmpty());
         QCOMPARE(test::readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
     }
 
@@ -131,8 +131,8 @@ private slots:
     {
         QVERIFY(test::writeAll(m_home.path() + "/Data", "not a folder"));
         const StoreFilmResult result = StoreFilm(film("Beta"), cover(Qt::red), false);
-        QVERIFY(!result.ok);
-        QVERIFY(!result.error.isEmpty());
+        QVERIFY(!result.status.ok());
+        QVERIFY(!result.status.error().isEmpty());
         QVERIFY(QFileInfo(m_home.path() + "/Data").isFile());
     }
 

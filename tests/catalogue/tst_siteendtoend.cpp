@@ -37,12 +37,12 @@ private slots:
     void searchPickScrapeStoreReadBack()
     {
         const ResultList list = SearchByTitle(QStringLiteral("alpha"));
-        QVERIFY(list.ok());
+        QVERIFY(list.status.ok());
         QCOMPARE(list.lines,
                  (QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)"}));
 
         ScrapeResult scraped = ScrapeFilm(list.lines.at(1));
-        QVERIFY(scraped.found);
+        QVERIFY(scraped.status.ok());
         QCOMPARE(scraped.record.Title, QStringLiteral("Alpha - Die Rückkehr (2005)"));
         QCOMPARE(scraped.record.Description,
                  QStringLiteral("Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch "
@@ -53,7 +53,7 @@ private slots:
 
         scraped.record.DiskDesc = QStringLiteral("DVD-ROM");
         const StoreFilmResult stored = StoreFilm(scraped.record, cover, false);
-        QVERIFY2(stored.ok, qPrintable(stored.error));
+        QVERIFY2(stored.status.ok(), qPrintable(stored.status.error()));
         QCOMPARE(stored.infoPath,
                  m_home.path() + "/Data/AlphaDieRckkehr2005/AlphaDieRckkehr2005.knr");
         FilmRecord expected = scraped.record;
@@ -89,7 +89,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QStringList, lines);
         const ResultList list = SearchSite(address);
-        QVERIFY(list.ok());
+        QVERIFY(list.status.ok());
         QCOMPARE(list.lines, lines);
     }
 
@@ -97,11 +97,11 @@ private slots:
     void everyFilm()
     {
         const ResultList all = SearchSite(ExtendedSearchUrl("", "-", "-", "", ""));
-        QVERIFY(all.ok());
+        QVERIFY(all.status.ok());
         QVERIFY(all.lines.size() >= 30);
         for (const QString& line : all.lines) {
             const ScrapeResult scraped = ScrapeFilm(line);
-            QVERIFY2(scraped.found, qPrintable(line));
+            QVERIFY2(scraped.status.ok(), qPrintable(line));
             QVERIFY2(scraped.record.Country != u"#nv", qPrintable(line));
             QVERIFY2(scraped.record.Year != u"#nv", qPrintable(line));
         }
@@ -123,7 +123,7 @@ private slots:
         // A film with a cover first: nothing of it may reach the next film.
         QVERIFY(!CoverPicture::fromBytes(ScrapeFilm(u"4711 - Alpha Beta").cover).isNull());
         const ScrapeResult scraped = ScrapeFilm(line);
-        QVERIFY(scraped.found);
+        QVERIFY(scraped.status.ok());
         const CoverPicture cover = CoverPicture::fromBytes(scraped.cover);
         QCOMPARE(!cover.isNull(), hasCover);
         if (hasCover)
@@ -136,7 +136,7 @@ private slots:
     {
         useBase(m_site.faultUrl("brokencover"));
         const ScrapeResult scraped = ScrapeFilm(u"4711 - Alpha Beta");
-        QVERIFY(scraped.found);
+        QVERIFY(scraped.status.ok());
         QVERIFY(CoverPicture::fromBytes(scraped.cover).isNull());
         QCOMPARE(scraped.record.Director, QStringLiteral("Henrike Wolgast"));
         QCOMPARE(scraped.record.Rating, 758);
@@ -147,16 +147,16 @@ private slots:
     void requestsOfAScrape()
     {
         m_site.takeRequests();
-        QVERIFY(ScrapeFilm(u"0815 - Nullachtfünfzehn").found);
+        QVERIFY(ScrapeFilm(u"0815 - Nullachtfünfzehn").status.ok());
         QCOMPARE(m_site.takeRequests(),
                  (QStringList{"/view.php?page=film&fid=815", "/images/film/0815.jpg",
                               "/view.php?page=inhalt&fid=0815"}));
         const ScrapeResult scraped = ScrapeFilm(u"5007 - Die Erbsenzählerin");
-        QVERIFY(scraped.found);
+        QVERIFY(scraped.status.ok());
         QCOMPARE(scraped.record.Description, QStringLiteral("#nv"));
         QCOMPARE(m_site.takeRequests(),
                  (QStringList{"/view.php?page=film&fid=5007", "/images/film/5007.jpg"}));
-        QVERIFY(ScrapeFilm(u"5007 - Die Erbsenzählerin").found);
+        QVERIFY(ScrapeFilm(u"5007 - Die Erbsenzählerin").status.ok());
         QCOMPARE(m_site.takeRequests().size(), 2);
     }
 
@@ -176,8 +176,8 @@ private slots:
         if (!mode.isEmpty())
             useBase(m_site.faultUrl(mode));
         const ScrapeResult scraped = ScrapeFilm(line);
-        QVERIFY(!scraped.found);
-        QVERIFY(!scraped.error.isEmpty());
+        QVERIFY(!scraped.status.ok());
+        QVERIFY(!scraped.status.error().isEmpty());
         QVERIFY(scraped.cover.isEmpty());
         QCOMPARE(scraped.record.Title, TitleFromLine(line));
         QCOMPARE(scraped.record.Country, QStringLiteral("#nv"));
@@ -187,13 +187,13 @@ private slots:
     {
         useBase(m_site.faultUrl("500"));
         ResultList list = SearchByTitle(QStringLiteral("alpha"));
-        QVERIFY(!list.fetched);
+        QVERIFY(!list.status.ok());
         QVERIFY(list.lines.isEmpty());
-        QVERIFY(!list.error.isEmpty());
+        QVERIFY(!list.status.error().isEmpty());
 
         useBase(m_site.faultUrl("links"));
         list = SearchByTitle(QStringLiteral("alpha"));
-        QVERIFY(list.ok());
+        QVERIFY(list.status.ok());
         QCOMPARE(list.lines.size(), 10000);
         QCOMPARE(list.lines.last(), QStringLiteral("110000 - Film Nummer 110000"));
     }

@@ -48,8 +48,7 @@ private:
         film.WebPage = webPage;
         film.Year = "alt";
         const QString path = folder + '/' + name + ".knr";
-        WriteInfoFile(path, film);
-        return path;
+        return WriteInfoFile(path, film) ? path : QString();
     }
 
 private slots:

@@ -31,7 +31,7 @@ private slots:
     void bodyIsByteExact()
     {
         const DownloadResult result = DownloadBytes(filmPage(m_site.baseUrl()));
-        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY2(result.status.ok(), qPrintable(result.status.error()));
         QCOMPARE(result.httpStatus, 200);
         QCOMPARE(result.body, test::readAll(test::fixture("net/film-4711.html")));
         QVERIFY(result.body.contains("J\xF6rg Br\xE4mer"));
@@ -95,9 +95,9 @@ private slots:
         DownloadOptions options;
         options.timeoutMs = timeoutMs > 0 ? timeoutMs : 20000;
         const DownloadResult result = DownloadBytes(m_site.baseUrl() + address, options);
-        QVERIFY(!result.ok);
+        QVERIFY(!result.status.ok());
         QVERIFY(result.body.isEmpty());
-        QVERIFY(!result.error.isEmpty());
+        QVERIFY(!result.status.error().isEmpty());
 
         SetDefaultDownloadTimeout(options.timeoutMs);
         QCOMPARE(DownloadPage(m_site.baseUrl() + address), QString());
@@ -119,8 +119,8 @@ private slots:
     {
         QFETCH(QString, address);
         const DownloadResult result = DownloadBytes(address);
-        QVERIFY(!result.ok);
-        QVERIFY(!result.error.isEmpty());
+        QVERIFY(!result.status.ok());
+        QVERIFY(!result.status.error().isEmpty());
         QCOMPARE(DownloadPage(address), QString());
     }
 
@@ -129,17 +129,17 @@ private slots:
         const QByteArray expected = test::readAll(test::fixture("net/film-4711.html"));
         DownloadOptions options;
         options.maxBytes = expected.size();
-        QVERIFY(DownloadBytes(filmPage(m_site.baseUrl()), options).ok);
+        QVERIFY(DownloadBytes(filmPage(m_site.baseUrl()), options).status.ok());
         options.maxBytes = expected.size() - 1;
         const DownloadResult result = DownloadBytes(filmPage(m_site.baseUrl()), options);
-        QVERIFY(!result.ok);
+        QVERIFY(!result.status.ok());
         QVERIFY(result.body.isEmpty());
     }
 
     void followsRedirect()
     {
         const DownloadResult result = DownloadBytes(filmPage(m_site.faultUrl("redirect")));
-        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY2(result.status.ok(), qPrintable(result.status.error()));
         QCOMPARE(result.body, test::readAll(test::fixture("net/film-4711.html")));
     }
 

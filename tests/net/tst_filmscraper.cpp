@@ -273,8 +273,9 @@ private slots:
     {
         const ScrapeResult scraped =
             ScrapeFilm(u"2147483648 - X", QStringLiteral("http://127.0.0.1:1/"));
-        QVERIFY(!scraped.found);
-        QVERIFY2(scraped.error.contains(QStringLiteral("zu groß")), qPrintable(scraped.error));
+        QVERIFY(!scraped.status.ok());
+        QVERIFY2(scraped.status.error().contains(QStringLiteral("zu groß")),
+                 qPrintable(scraped.status.error()));
     }
 
     void mark_data()

@@ -48,7 +48,7 @@ private slots:
         const QString text = savedPage(page);
         QVERIFY(!text.isEmpty());
         const ResultList list = FillResultList(text);
-        QVERIFY(list.ok());
+        QVERIFY(list.status.ok());
         QCOMPARE(list.lines, lines);
     }
 
@@ -82,8 +82,8 @@ private slots:
         QFETCH(QString, page);
         QFETCH(QStringList, linesBefore);
         const ResultList list = FillResultList(page);
-        QVERIFY(!list.complete);
-        QVERIFY(!list.error.isEmpty());
+        QVERIFY(!list.status.ok());
+        QVERIFY(!list.status.error().isEmpty());
         QCOMPARE(list.lines, linesBefore);
     }
 
@@ -108,14 +108,14 @@ private slots:
         QFETCH(QString, line);
         const ResultList list =
             FillResultList(QStringLiteral("<a href=\"view.php?page=film&fid=%1\">T</a>").arg(id));
-        QVERIFY(list.ok());
+        QVERIFY(list.status.ok());
         QCOMPARE(list.lines, QStringList{line});
     }
 
     void pageWithoutLinks()
     {
         const ResultList list = FillResultList(QStringLiteral("<html>Keine Treffer</html>"));
-        QVERIFY(list.ok());
+        QVERIFY(list.status.ok());
         QVERIFY(list.lines.isEmpty());
         QVERIFY(FillResultList(QString()).lines.isEmpty());
     }

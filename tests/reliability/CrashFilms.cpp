@@ -30,18 +30,19 @@ QByteArray crashSlot(int k, int generation)
     return slot;
 }
 
-bool writeCrashGeneration(const QString& folder, int generation, QString* error)
+Status writeCrashGeneration(const QString& folder, int generation)
 {
     for (int k = 0; k < kCrashInfoFiles; ++k) {
-        if (!WriteInfoFile(crashInfoPath(folder, k), crashFilm(k, generation), error))
-            return false;
+        if (Status written = WriteInfoFile(crashInfoPath(folder, k), crashFilm(k, generation));
+            !written)
+            return written;
     }
     QList<FilmRecord> records;
     for (int k = 0; k < kCrashCachedFilms; ++k)
         records.append(crashFilm(k, generation));
     FilmCollection films;
     films.setFilms(records);
-    return films.WriteCache(folder + QStringLiteral("/Collection.db"), error);
+    return films.WriteCache(folder + QStringLiteral("/Collection.db"));
 }
 
 } // namespace kinora::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Status.h"
+
 #include "store/FilmRecord.h"
 
 #include <QString>
@@ -21,6 +23,6 @@ QString crashInfoPath(const QString& folder, int k);
 QByteArray crashSlot(int k, int generation);
 // Writes generation g of every info file, then the cache FOLDER/Collection.db holding
 // generation g of all kCrashCachedFilms films.
-bool writeCrashGeneration(const QString& folder, int generation, QString* error);
+Status writeCrashGeneration(const QString& folder, int generation);
 
 } // namespace kinora::test

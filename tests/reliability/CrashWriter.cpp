@@ -19,9 +19,9 @@ int main(int argc, char* argv[])
     std::puts("ready");
     std::fflush(stdout);
     for (int g = std::atoi(argv[2]);; ++g) {
-        QString error;
-        if (!kinora::test::writeCrashGeneration(folder, g, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (const kinora::Status written = kinora::test::writeCrashGeneration(folder, g);
+            !written) {
+            std::fprintf(stderr, "%s\n", qPrintable(written.error()));
             return 1;
         }
     }

@@ -110,8 +110,8 @@ void TestCrashSafety::init()
     m_folder = m_dir->path();
     for (int k = 0; k <= kCliFilm; ++k)
         QVERIFY(test::makePath(ParentFolder(test::crashInfoPath(m_folder, k))));
-    QString error;
-    QVERIFY2(test::writeCrashGeneration(m_folder, 0, &error), qPrintable(error));
+    const Status written = test::writeCrashGeneration(m_folder, 0);
+    QVERIFY2(written, qPrintable(written.error()));
     QVERIFY(WriteInfoFile(test::crashInfoPath(m_folder, kCliFilm), test::crashFilm(kCliFilm, 0)));
     m_generations = QList<int>(kCliFilm + 2, 0);
     m_changes = 0;

@@ -33,13 +33,13 @@ FilmRecord film(const QString& title, int descriptionLength = 200)
     return record;
 }
 
-bool write(Writer writer, const QString& path, QString* error)
+Status write(Writer writer, const QString& path)
 {
     if (writer == Writer::InfoFile)
-        return WriteInfoFile(path, film(QStringLiteral("Neu"), 5000), error);
+        return WriteInfoFile(path, film(QStringLiteral("Neu"), 5000));
     FilmCollection films;
     films.setFilms(QList<FilmRecord>(10, film(QStringLiteral("Neu"), 5000)));
-    return films.WriteCache(path, error);
+    return films.WriteCache(path);
 }
 
 // Every entry below folder, hidden ones included, with its size: what a failed write must
@@ -92,8 +92,8 @@ void TestDiskFaults::expectRefused(Writer writer, const QString& path, const QSt
     const QStringList before = listing(folder);
     const QByteArray old = test::readAll(path);
     QString& error = m_reason;
-    error.clear();
-    QVERIFY(!write(writer, path, &error));
+    error = write(writer, path).error();
+    QVERIFY(!error.isEmpty());
     qInfo().noquote() << error; // the reliability table quotes these
     // The reason names the file (or its folder), so the user knows what was not stored.
     QVERIFY2(error.contains(QFileInfo(path).fileName()) ||
@@ -117,7 +117,7 @@ void TestDiskFaults::readOnlyInfoFile()
     QFETCH(QString, name);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
-    QVERIFY(write(writer, path, nullptr));
+    QVERIFY(write(writer, path));
     QVERIFY(test::setReadOnly(path, true));
     expectRefused(writer, path, dir.path());
     QVERIFY(test::setReadOnly(path, false));
@@ -148,8 +148,8 @@ void TestDiskFaults::readOnlyFolder()
         folder = mount->path();
     }
     QVERIFY(test::makePath(folder + QStringLiteral("/Data/Alt")));
-    QVERIFY(write(Writer::InfoFile, folder + QStringLiteral("/Data/Alt/Alt.knr"), nullptr));
-    QVERIFY(write(Writer::Cache, folder + QStringLiteral("/Collection.db"), nullptr));
+    QVERIFY(write(Writer::InfoFile, folder + QStringLiteral("/Data/Alt/Alt.knr")));
+    QVERIFY(write(Writer::Cache, folder + QStringLiteral("/Collection.db")));
     if (mount) {
         QVERIFY(mount->setReadOnly(true));
     } else {
@@ -170,15 +170,18 @@ void TestDiskFaults::missingAppDir()
     const QString missing = dir.filePath(QStringLiteral("fehlt"));
     qputenv("KINORA_HOME", QFile::encodeName(missing));
     QString error;
-    QVERIFY(!WriteInfoFile(FilmFolder(QStringLiteral("Alien")) + QStringLiteral("/Alien.knr"),
-                           film(QStringLiteral("Alien")), &error));
+    error = WriteInfoFile(FilmFolder(QStringLiteral("Alien")) + QStringLiteral("/Alien.knr"),
+                          film(QStringLiteral("Alien")))
+                .error();
+    QVERIFY(!error.isEmpty());
     QVERIFY2(error.contains(QStringLiteral("existiert nicht")), qPrintable(error));
     FilmCollection films;
     films.setSyncPaths(AppDir());
     films.LoadCollection();
     QCOMPARE(films.count(), 1);
     error.clear();
-    QVERIFY(!films.WriteCache(CachePath(), &error));
+    error = films.WriteCache(CachePath()).error();
+    QVERIFY(!error.isEmpty());
     QVERIFY2(error.contains(QStringLiteral("existiert nicht")), qPrintable(error));
     QVERIFY(ReadInfoFile(CachePath()) == FilmRecord{});
     QVERIFY(!QFileInfo::exists(missing));
@@ -257,16 +260,13 @@ void TestDiskFaults::producerFailsMidWrite()
     QVERIFY(WriteInfoFile(path, film(QStringLiteral("Alt"))));
     const QStringList before = listing(dir.path());
     const QByteArray old = test::readAll(path);
-    QString error;
-    const bool written = WriteFileAtomically(
-        path,
-        [](QIODevice& out) {
-            out.write(QByteArray(5000, 'n'));
-            return false;
-        },
-        &error);
+    const Status written = WriteFileAtomically(path, [](QIODevice& out) {
+        out.write(QByteArray(5000, 'n'));
+        return false;
+    });
     QVERIFY(!written);
-    QVERIFY2(error.startsWith(QStringLiteral("Schreibfehler")), qPrintable(error));
+    QVERIFY2(written.error().startsWith(QStringLiteral("Schreibfehler")),
+             qPrintable(written.error()));
     QCOMPARE(test::readAll(path), old);
     QCOMPARE(listing(dir.path()), before);
 }
@@ -292,8 +292,8 @@ void TestDiskFaults::nameLengthLimit()
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
     if (fits) {
-        QString error;
-        QVERIFY2(WriteInfoFile(path, film(QStringLiteral("Lang"))), qPrintable(error));
+        const Status written = WriteInfoFile(path, film(QStringLiteral("Lang")));
+        QVERIFY2(written, qPrintable(written.error()));
         QCOMPARE(ReadInfoFile(path), film(QStringLiteral("Lang")));
         QCOMPARE(FindFiles(dir.path(), QStringLiteral("*.knr"), 0, true, {}), QStringList{path});
     } else {
@@ -330,7 +330,8 @@ void TestDiskFaults::nonRegularFileIsKept()
     }
     const QStringList before = listing(dir.path());
     QString error;
-    QVERIFY(!WriteInfoFile(path, film(QStringLiteral("Neu")), &error));
+    error = WriteInfoFile(path, film(QStringLiteral("Neu"))).error();
+    QVERIFY(!error.isEmpty());
     QVERIFY2(error.contains(QStringLiteral("keine gewöhnliche Datei")), qPrintable(error));
     QVERIFY(!QFileInfo(node).isFile());
     QCOMPARE(listing(dir.path()), before);

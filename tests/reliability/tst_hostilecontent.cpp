@@ -146,12 +146,12 @@ void TestHostileContent::textsAtTheSlotLimit()
     const QString path = dir.filePath(QStringLiteral("Film.knr"));
     const FilmRecord old = everyText(QStringLiteral("alt"));
     QVERIFY(WriteInfoFile(path, old));
-    QString error;
-    QCOMPARE(WriteInfoFile(path, film, &error), stored);
+    const Status written = WriteInfoFile(path, film);
+    QCOMPARE(written.ok(), stored);
     QCOMPARE(ReadInfoFile(path), stored ? film : old);
     QCOMPARE(QFileInfo(path).size(), kSlotSize);
     if (!stored)
-        QVERIFY2(error.contains(QStringLiteral("zu lang")), qPrintable(error));
+        QVERIFY2(written.error().contains(QStringLiteral("zu lang")), qPrintable(written.error()));
 }
 
 void TestHostileContent::corruptInfoFiles_data()

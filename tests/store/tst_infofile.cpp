@@ -138,7 +138,8 @@ void TestInfoFile::slotLimit()
     FilmRecord tooLong = fits;
     tooLong.Title = QStringLiteral("b");
     QString error;
-    QVERIFY(!WriteInfoFile(path, tooLong, &error));
+    error = WriteInfoFile(path, tooLong).error();
+    QVERIFY(!error.isEmpty());
     QVERIFY(error.contains(QStringLiteral("zu lang")));
     QCOMPARE(ReadInfoFile(path), fits);
 
@@ -201,8 +202,10 @@ void TestInfoFile::failedWritesLeaveOldFile()
     fresh.Title = QStringLiteral("Neu");
     QString error;
 
-    QVERIFY(!WriteInfoFile(QString(), fresh, &error));
-    QVERIFY(!WriteInfoFile(m_dir.filePath("nofolder/x.knr"), fresh, &error));
+    error = WriteInfoFile(QString(), fresh).error();
+    QVERIFY(!error.isEmpty());
+    error = WriteInfoFile(m_dir.filePath("nofolder/x.knr"), fresh).error();
+    QVERIFY(!error.isEmpty());
     QVERIFY(error.contains(QStringLiteral("existiert nicht")));
     QVERIFY(!QFileInfo::exists(m_dir.filePath("nofolder")));
 
@@ -210,7 +213,8 @@ void TestInfoFile::failedWritesLeaveOldFile()
     QVERIFY(WriteInfoFile(path, old));
     const QByteArray before = readAll(path);
     QVERIFY(setReadOnly(path, true));
-    QVERIFY(!WriteInfoFile(path, fresh, &error));
+    error = WriteInfoFile(path, fresh).error();
+    QVERIFY(!error.isEmpty());
     QVERIFY(error.contains(QStringLiteral("schreibgeschützt")));
     QCOMPARE(readAll(path), before);
     QVERIFY(setReadOnly(path, false));
@@ -225,13 +229,20 @@ void TestInfoFile::safeFileName_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("name");
-    QTest::newRow("blanks and brackets") << "Das Boot (1981)" << "DasBoot1981";
-    QTest::newRow("accent dropped") << "Amélie" << "Amlie";
-    QTest::newRow("leading umlaut") << "Ödipus" << "dipus";
-    QTest::newRow("nothing left") << "!!!" << "";
-    QTest::newRow("punctuation differs") << "Alien?" << "Alien";
-    QTest::newRow("path parts") << "../..\\etc/passwd" << "etcpasswd";
-    QTest::newRow("non-Latin letters") << "Ｆｉｌｍ Кино" << "";
+    QTest::newRow("blanks and brackets") << "Das Boot (1981)"
+                                         << "DasBoot1981";
+    QTest::newRow("accent dropped") << "Amélie"
+                                    << "Amlie";
+    QTest::newRow("leading umlaut") << "Ödipus"
+                                    << "dipus";
+    QTest::newRow("nothing left") << "!!!"
+                                  << "";
+    QTest::newRow("punctuation differs") << "Alien?"
+                                         << "Alien";
+    QTest::newRow("path parts") << "../..\\etc/passwd"
+                                << "etcpasswd";
+    QTest::newRow("non-Latin letters") << "Ｆｉｌｍ Кино"
+                                       << "";
     QTest::newRow("cut to 200") << QString(300, u'a') << QString(200, u'a');
 }
 

@@ -82,7 +82,12 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error)
     if (current.size() == data.size() && current.open(QIODevice::ReadOnly) &&
         current.readAll() == data)
         return true;
-    return makeFolder(QFileInfo(path).path(), error) && WriteFileAtomically(path, data, error);
+    if (!makeFolder(QFileInfo(path).path(), error))
+        return false;
+    const Status written = WriteFileAtomically(path, data);
+    if (!written && error)
+        *error = written.error();
+    return written.ok();
 }
 
 QByteArray pngData(const QImage& image)
