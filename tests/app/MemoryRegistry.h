@@ -7,6 +7,14 @@
 
 namespace kinora {
 
+// The access right and the Windows error codes the registry answers with.
+inline constexpr quint32 kKeySetValue = 0x2;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr long kErrorBadPathname = 161;
+inline constexpr long kErrorKeyDeleted = 1018;
+
 // A registry held in memory with the key semantics of HKEY_CLASSES_ROOT: key names ignore
 // case but keep the case they were created with, "\" separates the levels (one trailing
 // separator is allowed), a key with sub-keys cannot be deleted, a handle of a deleted key

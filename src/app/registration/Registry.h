@@ -28,15 +28,9 @@ public:
 inline constexpr Registry::Key kClassesRoot = 0x80000000u;
 // Query and set values, create and enumerate sub-keys, notify, create links.
 inline constexpr quint32 kKeyAccess = 0x3F;
-inline constexpr quint32 kKeySetValue = 0x2;
 inline constexpr quint32 kRegSz = 1;
 inline constexpr quint32 kRegDword = 4;
 
 inline constexpr long kErrorSuccess = 0;
-inline constexpr long kErrorFileNotFound = 2;
-inline constexpr long kErrorAccessDenied = 5;
-inline constexpr long kErrorInvalidHandle = 6;
-inline constexpr long kErrorBadPathname = 161;
-inline constexpr long kErrorKeyDeleted = 1018;
 
 } // namespace kinora
