@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     KINORA_FUZZ_CHECK(films.count() == 2);
     KINORA_FUZZ_CHECK(films.at(0) == expected);
     KINORA_FUZZ_CHECK(films.at(1) == FilmRecord{});
-    for (int field = 0; field < FilmRecord::FieldCount; ++field)
+    for (FilmField field : kFilmFields)
         KINORA_FUZZ_CHECK(films.text(0, field) == expected.fieldText(field));
     KINORA_FUZZ_CHECK(films.rating(0) == expected.Rating);
     const FilmRecord summary = films.summary(0);

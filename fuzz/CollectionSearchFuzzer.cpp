@@ -5,24 +5,18 @@
 #include "FuzzCheck.h"
 
 #include "store/FilmCollection.h"
+#include "store/SearchIndex.h"
 
 using namespace kinora;
 
 namespace {
 
-// Actors, Country, Description, DiskDesc, Genre, Director, WebPage, Year, Title.
-QString FilmRecord::*const kSearched[] = {
-    &FilmRecord::Actors,   &FilmRecord::Country, &FilmRecord::Description,
-    &FilmRecord::DiskDesc, &FilmRecord::Genre,   &FilmRecord::Director,
-    &FilmRecord::WebPage,  &FilmRecord::Year,    &FilmRecord::Title,
-};
-
 bool matches(const FilmRecord& record, const QStringList& words)
 {
     for (const QString& word : words) {
         bool found = false;
-        for (auto field : kSearched) {
-            const QString& text = record.*field;
+        for (FilmField field : kSearchedFields) {
+            const QString text = record.fieldText(field);
             if (word.isEmpty() ? !text.isEmpty() : text.toUpper().contains(word.toUpper()))
                 found = true;
         }
@@ -40,8 +34,8 @@ void checkInput(const QString& input)
     for (qsizetype i = 1; i < lines.size(); ++i) {
         FilmRecord film;
         const QStringList fields = lines[i].split(u'\t');
-        for (qsizetype f = 0; f < fields.size() && f < FilmRecord::FieldCount; ++f)
-            film.setFieldText(int(f), fields[f]);
+        for (qsizetype f = 0; f < fields.size() && f < qsizetype(kFilmFields.size()); ++f)
+            film.setFieldText(kFilmFields[f], fields[f]);
         films.append(film);
     }
     FilmCollection collection;

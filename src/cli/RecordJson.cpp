@@ -29,11 +29,11 @@ QString recordToJson(const FilmRecord& record, const QJsonObject& extra)
     for (auto it = extra.begin(); it != extra.end(); ++it)
         add(it.key(), it.value());
     const QStringList& names = FilmRecord::fieldNames();
-    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
-        if (i == FilmRecord::RatingField)
-            add(names[i], record.Rating);
+    for (FilmField field : kFilmFields) {
+        if (field == FilmField::Rating)
+            add(names[int(field)], record.Rating);
         else
-            add(names[i], record.fieldText(i));
+            add(names[int(field)], record.fieldText(field));
     }
     return json + u'}';
 }
@@ -42,11 +42,12 @@ Status recordFromJson(const QJsonObject& object, FilmRecord* record)
 {
     *record = FilmRecord{};
     const QStringList& names = FilmRecord::fieldNames();
-    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
-        const QJsonValue value = object.value(names[i]);
+    for (FilmField field : kFilmFields) {
+        const QString& name = names[int(field)];
+        const QJsonValue value = object.value(name);
         if (value.isUndefined() || value.isNull())
             continue;
-        if (i == FilmRecord::RatingField) {
+        if (field == FilmField::Rating) {
             if (value.isDouble()) {
                 record->Rating = ToInt32(value.toDouble());
             } else if (value.isString()) {
@@ -55,9 +56,9 @@ Status recordFromJson(const QJsonObject& object, FilmRecord* record)
                 return Status::failure(QStringLiteral("„Rating“ muss eine Zahl sein."));
             }
         } else if (value.isString()) {
-            record->setFieldText(i, value.toString());
+            record->setFieldText(field, value.toString());
         } else {
-            return Status::failure(QStringLiteral("„%1“ muss ein Text sein.").arg(names[i]));
+            return Status::failure(QStringLiteral("„%1“ muss ein Text sein.").arg(name));
         }
     }
     return {};

@@ -53,8 +53,8 @@ QByteArray exportCsv(const FilmCollection& films)
         if (film.Title.isEmpty())
             continue;
         QStringList row;
-        for (int i = 0; i < FilmRecord::FieldCount; ++i)
-            row.append(csvField(film.fieldText(i)));
+        for (FilmField field : kFilmFields)
+            row.append(csvField(film.fieldText(field)));
         csv += row.join(u',') + QStringLiteral("\r\n");
     }
     return csv.toUtf8();

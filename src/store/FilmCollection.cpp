@@ -18,8 +18,10 @@ QByteArray packWide(const FilmRecord& r)
 {
     QByteArray data;
     QDataStream out(&data, QIODevice::WriteOnly);
-    for (int field = 0; field < FilmRecord::FieldCount - 1; ++field) {
-        if (field == FilmRecord::RatingField)
+    for (FilmField field : kFilmFields) {
+        if (field == FilmField::FilePath)
+            continue;
+        if (field == FilmField::Rating)
             out << r.Rating;
         else
             out << r.fieldText(field);
@@ -31,8 +33,10 @@ FilmRecord unpackWide(const QByteArray& data)
 {
     FilmRecord r;
     QDataStream in(data);
-    for (int field = 0; field < FilmRecord::FieldCount - 1; ++field) {
-        if (field == FilmRecord::RatingField) {
+    for (FilmField field : kFilmFields) {
+        if (field == FilmField::FilePath)
+            continue;
+        if (field == FilmField::Rating) {
             in >> r.Rating;
         } else {
             QString text;
@@ -45,8 +49,8 @@ FilmRecord unpackWide(const QByteArray& data)
 
 bool fitsCodePage(const FilmRecord& r)
 {
-    for (int field = 0; field < FilmRecord::FieldCount - 1; ++field) {
-        if (field == FilmRecord::RatingField)
+    for (FilmField field : kFilmFields) {
+        if (field == FilmField::Rating || field == FilmField::FilePath)
             continue;
         const QString text = r.fieldText(field);
         for (QChar c : text) {
@@ -107,7 +111,7 @@ void FilmCollection::LoadCollection()
             const qsizetype size = ReadSlot(files[j], slot);
             const auto layout = size < 0 ? std::nullopt : ParseRecordLayout({slot, size});
             if (layout) {
-                const qsizetype end = layout->offset[FilmRecord::FieldCount - 1] - 2;
+                const qsizetype end = layout->offset[int(FilmField::FilePath)] - 2;
                 e.data = QByteArray(slot, qMin(size, end));
                 e.data.append(end - e.data.size(), '\0'); // a file that ended early
             } else {
@@ -139,26 +143,26 @@ FilmRecord FilmCollection::summary(int index) const
     FilmRecord r;
     r.FilePath = e.filePath;
     if (const auto layout = ParseRecordLayout(e.data)) {
-        r.Title = RecordText(e.data, *layout, 0);
-        r.Country = RecordText(e.data, *layout, 2);
-        r.Year = RecordText(e.data, *layout, 3);
-        r.Genre = RecordText(e.data, *layout, 6);
+        r.Title = RecordText(e.data, *layout, FilmField::Title);
+        r.Country = RecordText(e.data, *layout, FilmField::Country);
+        r.Year = RecordText(e.data, *layout, FilmField::Year);
+        r.Genre = RecordText(e.data, *layout, FilmField::Genre);
         r.Rating = layout->rating;
     }
     return r;
 }
 
-QString FilmCollection::text(int index, int field) const
+QString FilmCollection::text(int index, FilmField field) const
 {
     const Entry& e = m_entries.at(index);
-    if (field == FilmRecord::FieldCount - 1)
+    if (field == FilmField::FilePath)
         return e.filePath;
     if (e.wide)
         return at(index).fieldText(field);
     const auto layout = ParseRecordLayout(e.data);
     if (!layout)
         return {};
-    if (field == FilmRecord::RatingField)
+    if (field == FilmField::Rating)
         return QString::number(layout->rating);
     return RecordText(e.data, *layout, field);
 }

@@ -58,9 +58,8 @@ public:
     // Element `index` with only the fields the film list shows filled in: Title, Year,
     // Genre, Country, Rating and FilePath. Cheaper than at() for a list of many films.
     FilmRecord summary(int index) const;
-    // One field of element `index` (FilmRecord field numbering, 0-11), without unpacking the
-    // others; Rating as decimal text.
-    QString text(int index, int field) const;
+    // One field of element `index`, without unpacking the others; Rating as decimal text.
+    QString text(int index, FilmField field) const;
     qint32 rating(int index) const;
     QString filePath(int index) const { return m_entries.at(index).filePath; }
     // Every element unpacked, end marker included; for export and tests.

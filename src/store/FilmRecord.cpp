@@ -5,6 +5,7 @@
 namespace kinora {
 
 namespace {
+// The member of each field, by FilmField; Rating is no text.
 QString FilmRecord::*const kTextFields[] = {
     &FilmRecord::Title,    &FilmRecord::OrigTitle,   &FilmRecord::Country, &FilmRecord::Year,
     &FilmRecord::Director, &FilmRecord::Actors,      &FilmRecord::Genre,   &FilmRecord::Description,
@@ -20,19 +21,19 @@ const QStringList& FilmRecord::fieldNames()
     return names;
 }
 
-QString FilmRecord::fieldText(int i) const
+QString FilmRecord::fieldText(FilmField field) const
 {
-    if (i == RatingField)
+    if (field == FilmField::Rating)
         return QString::number(Rating);
-    return this->*kTextFields[i];
+    return this->*kTextFields[int(field)];
 }
 
-void FilmRecord::setFieldText(int i, const QString& value)
+void FilmRecord::setFieldText(FilmField field, const QString& value)
 {
-    if (i == RatingField)
+    if (field == FilmField::Rating)
         Rating = ToInt32(ParseLeadingNumber(value));
     else
-        this->*kTextFields[i] = value;
+        this->*kTextFields[int(field)] = value;
 }
 
 } // namespace kinora

@@ -2,8 +2,40 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 
 namespace kinora {
+
+// The fields of a film record.
+enum class FilmField {
+    Title,
+    OrigTitle,
+    Country,
+    Year,
+    Director,
+    Actors,
+    Genre,
+    Description,
+    WebPage,
+    Rating,
+    DiskDesc,
+    FilePath,
+};
+
+// Every field in the byte order of the info file.
+inline constexpr std::array kFilmFields = {
+    FilmField::Title,    FilmField::OrigTitle, FilmField::Country,  FilmField::Year,
+    FilmField::Director, FilmField::Actors,    FilmField::Genre,    FilmField::Description,
+    FilmField::WebPage,  FilmField::Rating,    FilmField::DiskDesc, FilmField::FilePath,
+};
+// A field's value is its position in that order, so int(field) indexes per-field tables.
+static_assert([] {
+    for (std::size_t i = 0; i < kFilmFields.size(); ++i) {
+        if (std::size_t(kFilmFields[i]) != i)
+            return false;
+    }
+    return true;
+}());
 
 // Everything Kinora knows about one film. A plain value: copying copies every text.
 // The field order is the byte order of the info file.
@@ -26,13 +58,10 @@ struct FilmRecord
 
     // The twelve field names, in file order, as used in JSON and CSV.
     static const QStringList& fieldNames();
-    // Text of field i (0..11); Rating (9) as a decimal number.
-    QString fieldText(int i) const;
-    // Sets field i from text; Rating through the leading-number parse.
-    void setFieldText(int i, const QString& value);
-
-    static constexpr int RatingField = 9;
-    static constexpr int FieldCount = 12;
+    // Text of a field; Rating as a decimal number.
+    QString fieldText(FilmField field) const;
+    // Sets a field from text; Rating through the leading-number parse.
+    void setFieldText(FilmField field, const QString& value);
 };
 
 } // namespace kinora

@@ -14,17 +14,6 @@
 
 namespace kinora {
 
-namespace {
-
-QString FilmRecord::*const kTextOrder[] = {
-    &FilmRecord::Title, &FilmRecord::OrigTitle,   &FilmRecord::Country,
-    &FilmRecord::Year,  &FilmRecord::Director,    &FilmRecord::Actors,
-    &FilmRecord::Genre, &FilmRecord::Description, &FilmRecord::WebPage,
-};
-QString FilmRecord::*const kTextsAfterRating[] = {&FilmRecord::DiskDesc, &FilmRecord::FilePath};
-
-} // namespace
-
 void AppendEncodedText(QByteArray& out, const QString& text)
 {
     const QByteArray bytes = ToCp1252(text);
@@ -81,13 +70,15 @@ QByteArray EncodeRecord(const FilmRecord& record)
 {
     QByteArray out;
     out.reserve(512);
-    for (auto field : kTextOrder)
-        AppendEncodedText(out, record.*field);
-    char rating[4];
-    qToLittleEndian(record.Rating, rating);
-    out.append(rating, 4);
-    for (auto field : kTextsAfterRating)
-        AppendEncodedText(out, record.*field);
+    for (FilmField field : kFilmFields) {
+        if (field == FilmField::Rating) {
+            char rating[4];
+            qToLittleEndian(record.Rating, rating);
+            out.append(rating, 4);
+        } else {
+            AppendEncodedText(out, record.fieldText(field));
+        }
+    }
     return out;
 }
 
@@ -97,12 +88,13 @@ std::optional<RecordLayout> ParseRecordLayout(QByteArrayView data)
     auto byteAt = [&data](qsizetype i) { return i < data.size() ? uchar(data[i]) : uchar(0); };
     RecordLayout layout;
     qsizetype pos = 0;
-    for (int field = 0; field < FilmRecord::FieldCount; ++field) {
-        if (field == FilmRecord::RatingField) {
+    for (FilmField field : kFilmFields) {
+        const int i = int(field);
+        if (field == FilmField::Rating) {
             const uchar bytes[4] = {byteAt(pos), byteAt(pos + 1), byteAt(pos + 2), byteAt(pos + 3)};
             layout.rating = qFromLittleEndian<qint32>(bytes);
-            layout.offset[field] = pos;
-            layout.length[field] = 4;
+            layout.offset[i] = pos;
+            layout.length[i] = 4;
             pos += 4;
             continue;
         }
@@ -112,8 +104,8 @@ std::optional<RecordLayout> ParseRecordLayout(QByteArrayView data)
         // A text running past the slot or past the end of the file is a corrupt slot.
         if (n > 0 && (pos + n > kSlotSize || pos + n > data.size()))
             return std::nullopt;
-        layout.offset[field] = pos;
-        layout.length[field] = n;
+        layout.offset[i] = pos;
+        layout.length[i] = n;
         pos += n;
     }
     if (pos > kSlotSize)
@@ -122,11 +114,11 @@ std::optional<RecordLayout> ParseRecordLayout(QByteArrayView data)
     return layout;
 }
 
-QString RecordText(QByteArrayView data, const RecordLayout& layout, int field)
+QString RecordText(QByteArrayView data, const RecordLayout& layout, FilmField field)
 {
-    return layout.length[field] == 0
-               ? QString()
-               : FromCp1252(data.sliced(layout.offset[field], layout.length[field]));
+    const int i = int(field);
+    return layout.length[i] == 0 ? QString()
+                                 : FromCp1252(data.sliced(layout.offset[i], layout.length[i]));
 }
 
 std::optional<FilmRecord> DecodeRecord(QByteArrayView data)
@@ -135,8 +127,8 @@ std::optional<FilmRecord> DecodeRecord(QByteArrayView data)
     if (!layout)
         return std::nullopt;
     FilmRecord record;
-    for (int field = 0; field < FilmRecord::FieldCount; ++field) {
-        if (field == FilmRecord::RatingField)
+    for (FilmField field : kFilmFields) {
+        if (field == FilmField::Rating)
             record.Rating = layout->rating;
         else
             record.setFieldText(field, RecordText(data, *layout, field));

@@ -18,12 +18,12 @@ constexpr qsizetype kMaxTextBytes = kSlotSize - 26;
 // Windows-1252; the rating as 4 bytes little-endian. No filler.
 QByteArray EncodeRecord(const FilmRecord& record);
 
-// Where each field of an encoded record lies: offset and byte length per field index
-// (0-11; the rating's 4 bytes at index 9), and the end of the record.
+// Where each field of an encoded record lies: offset and byte length per field, indexed by
+// int(FilmField) (the rating's 4 bytes at FilmField::Rating), and the end of the record.
 struct RecordLayout
 {
-    qsizetype offset[FilmRecord::FieldCount];
-    qsizetype length[FilmRecord::FieldCount];
+    qsizetype offset[kFilmFields.size()];
+    qsizetype length[kFilmFields.size()];
     qint32 rating = 0;
     qsizetype end = 0;
 };
@@ -33,7 +33,7 @@ struct RecordLayout
 std::optional<RecordLayout> ParseRecordLayout(QByteArrayView data);
 
 // Text field `field` of an encoded record, decoded from Windows-1252.
-QString RecordText(QByteArrayView data, const RecordLayout& layout, int field);
+QString RecordText(QByteArrayView data, const RecordLayout& layout, FilmField field);
 
 // Appends one text as the encoding stores it: 16-bit count, Windows-1252 bytes.
 void AppendEncodedText(QByteArray& out, const QString& text);

@@ -14,11 +14,6 @@ namespace {
 
 constexpr char kUnmatchable = char(0x81);
 
-// The nine fields the search looks at (FilmRecord field numbers: Actors, Country,
-// Description, DiskDesc, Genre, Director, WebPage, Year, Title); OrigTitle, Rating and
-// FilePath are not searched.
-constexpr int kSearchedFields[] = {5, 2, 7, 10, 6, 4, 8, 3, 0};
-
 // The index byte of one character of an upper-cased text.
 char indexByte(QChar c)
 {
@@ -136,7 +131,7 @@ std::optional<QByteArray> wordBytes(const QString& upperWord)
 
 bool occursInAField(const FilmRecord& record, const QString& upperWord)
 {
-    for (int field : kSearchedFields) {
+    for (FilmField field : kSearchedFields) {
         if (record.fieldText(field).toUpper().contains(upperWord))
             return true;
     }
@@ -155,10 +150,11 @@ void SearchIndex::addEncoded(QByteArrayView encodedRecord)
     }
     m_starts.push_back(m_blob.size());
     bool hasText = false;
-    for (int field : kSearchedFields) {
-        bytesUpper.append(m_blob, encodedRecord.sliced(layout->offset[field], layout->length[field]));
+    for (FilmField field : kSearchedFields) {
+        const int i = int(field);
+        bytesUpper.append(m_blob, encodedRecord.sliced(layout->offset[i], layout->length[i]));
         m_blob.append('\0');
-        hasText = hasText || layout->length[field] > 0;
+        hasText = hasText || layout->length[i] > 0;
     }
     m_hasText.push_back(hasText);
 }
@@ -167,7 +163,7 @@ void SearchIndex::addRecord(const FilmRecord& record)
 {
     m_starts.push_back(m_blob.size());
     bool hasText = false;
-    for (int field : kSearchedFields) {
+    for (FilmField field : kSearchedFields) {
         const QString text = record.fieldText(field);
         upperTable().append(m_blob, text);
         m_blob.append('\0');

@@ -9,6 +9,14 @@
 
 namespace kinora {
 
+// The fields the collection search looks in, in the order the index keeps them. OrigTitle,
+// Rating and FilePath are not searched.
+inline constexpr FilmField kSearchedFields[] = {
+    FilmField::Actors,   FilmField::Country, FilmField::Description,
+    FilmField::DiskDesc, FilmField::Genre,   FilmField::Director,
+    FilmField::WebPage,  FilmField::Year,    FilmField::Title,
+};
+
 // Upper-cased copies of the nine searched fields of every record, kept between searches so
 // that a keystroke costs one pass over compact bytes instead of upper-casing every field
 // again. Results are exactly those of matching every word against every field in turn.

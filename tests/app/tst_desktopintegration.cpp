@@ -2,8 +2,6 @@
 #include "app/StartupRegistration.h"
 #include "app/registration/DesktopIntegration.h"
 #include "app/registration/KinoraFileType.h"
-#include "app/registration/MemoryRegistry.h"
-#include "app/registration/VerbCommand.h"
 
 #include <QImage>
 #include <QProcess>
@@ -20,14 +18,6 @@ namespace {
 
 const QString kDesktopFile = QStringLiteral("/applications/tessaro-kinora.desktop");
 const QString kMimeType = QStringLiteral("application/x-tessaro-kinora");
-
-// Kinora's registration for a program file, as a start makes it.
-FileType kinoraType(const QString& program)
-{
-    MemoryRegistry registry(MemoryRegistry::Encoding::Utf8);
-    WriteKinoraRegistration(registry, program);
-    return FileType::fromRegistry(registry, QStringLiteral("knr"));
-}
 
 // A program file beside the icon the build copies next to the programs.
 QString builtProgram()
@@ -157,7 +147,7 @@ private slots:
     void filesAndContents()
     {
         TempHome home;
-        const FileType type = kinoraType(builtProgram());
+        const FileTypeDescription type = KinoraFileType(builtProgram());
         QString error;
         QVERIFY2(home.integration().install(type, &error), qPrintable(error));
 
@@ -224,7 +214,7 @@ private slots:
             QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
             QSKIP("xdg-utils and shared-mime-info are not installed");
         TempHome home;
-        QVERIFY(home.integration().install(kinoraType(QStringLiteral("/opt/Kinora/kinora"))));
+        QVERIFY(home.integration().install(KinoraFileType(QStringLiteral("/opt/Kinora/kinora"))));
         home.integration().runUpdateTools(DesktopIntegration::ToolRun::Wait);
         QVERIFY(QFile::exists(home.data() + QStringLiteral("/mime/mime.cache")));
 
@@ -272,7 +262,7 @@ private slots:
         QVERIFY(
             QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QString error;
-        QVERIFY2(home.integration().install(kinoraType(program), &error), qPrintable(error));
+        QVERIFY2(home.integration().install(KinoraFileType(program), &error), qPrintable(error));
         const QString entryPath = home.data() + kDesktopFile;
         const QString entry = QString::fromUtf8(readAll(entryPath));
 
@@ -363,7 +353,7 @@ private slots:
         const DesktopIntegration integration(dataBlocked ? blocked : open,
                                              dataBlocked ? open : blocked);
         QString error;
-        QVERIFY(!integration.install(kinoraType(QStringLiteral("/opt/k")), &error));
+        QVERIFY(!integration.install(KinoraFileType(QStringLiteral("/opt/k")), &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(filesBelow(dir.path()) == QStringList{blocker});
     }
@@ -409,9 +399,8 @@ private slots:
     // The installed files are the ones the registration writes for a program on the path.
     void shippedFilesMatchTheRegistration()
     {
-        FileType type = kinoraType(builtProgram());
-        type.verbs[0].command = DesktopExecCommand(QStringLiteral("kinora"), true);
-        type.verbs[1].command = DesktopExecCommand(QStringLiteral("kinora"), false);
+        FileTypeDescription type = KinoraFileType(builtProgram());
+        type.program = QStringLiteral("kinora");
         const QString resources = test::sourceDir() + QStringLiteral("/resources/");
         QCOMPARE(readAll(resources + QStringLiteral("tessaro-kinora.desktop")),
                  DesktopIntegration::desktopEntry(type));

@@ -59,11 +59,12 @@ QByteArray cliJson(int generation)
 {
     const FilmRecord film = test::crashFilm(kCliFilm, generation);
     QJsonObject object;
-    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
-        if (i == FilmRecord::RatingField)
-            object.insert(FilmRecord::fieldNames()[i], film.Rating);
+    for (FilmField field : kFilmFields) {
+        const QString& name = FilmRecord::fieldNames()[int(field)];
+        if (field == FilmField::Rating)
+            object.insert(name, film.Rating);
         else
-            object.insert(FilmRecord::fieldNames()[i], film.fieldText(i));
+            object.insert(name, film.fieldText(field));
     }
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }

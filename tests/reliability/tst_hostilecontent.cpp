@@ -21,9 +21,9 @@ namespace {
 FilmRecord everyText(const QString& text)
 {
     FilmRecord film;
-    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
-        if (i != FilmRecord::RatingField)
-            film.setFieldText(i, text);
+    for (FilmField field : kFilmFields) {
+        if (field != FilmField::Rating)
+            film.setFieldText(field, text);
     }
     film.Rating = -1;
     return film;
@@ -122,9 +122,9 @@ void TestHostileContent::textsAtTheSlotLimit_data()
     past.Description += u'x';
     QTest::newRow("texts of 9975 bytes") << past << false;
     FilmRecord spread;
-    for (int i = 0; i < FilmRecord::FieldCount; ++i) {
-        if (i != FilmRecord::RatingField)
-            spread.setFieldText(i, QString(907, u'x')); // 11 x 907 = 9977
+    for (FilmField field : kFilmFields) {
+        if (field != FilmField::Rating)
+            spread.setFieldText(field, QString(907, u'x')); // 11 x 907 = 9977
     }
     QTest::newRow("eleven texts of 907 bytes") << spread << false;
     FilmRecord huge;

@@ -71,7 +71,7 @@ void TestFilmCollection::scanOrderOverSyncPaths()
     const FilmRecord shown = films.summary(1);
     QCOMPARE(shown.Title, full.Title);
     QCOMPARE(shown.FilePath, full.FilePath);
-    QCOMPARE(films.text(1, 0), full.Title);
+    QCOMPARE(films.text(1, FilmField::Title), full.Title);
     QCOMPARE(films.filePath(1), full.FilePath);
 
     // The stored FilePath is never trusted: the scan sets it from where it found the file.
@@ -304,7 +304,7 @@ void TestFilmCollection::recordsOutsideTheCodePageSurvive()
     films.setFilms({film("A"), film("B")});
     films.replace(1, wide);
     QCOMPARE(films.at(1), wide);
-    QCOMPARE(films.text(1, 0), wide.Title);
+    QCOMPARE(films.text(1, FilmField::Title), wide.Title);
     QCOMPARE(films.summary(1).Title, wide.Title);
     QCOMPARE(films.rating(1), 812);
     QCOMPARE(films.SearchCollection("łukasz"), "1|");

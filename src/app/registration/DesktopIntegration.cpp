@@ -1,5 +1,6 @@
 #include "app/registration/DesktopIntegration.h"
 
+#include "app/registration/VerbCommand.h"
 #include "store/AtomicWrite.h"
 
 #include <QBuffer>
@@ -114,7 +115,7 @@ DesktopIntegration DesktopIntegration::fromEnvironment()
                               xdgFolder("XDG_CONFIG_HOME", homeDir, QStringLiteral("/.config")));
 }
 
-QByteArray DesktopIntegration::mimePackage(const FileType& type)
+QByteArray DesktopIntegration::mimePackage(const FileTypeDescription& type)
 {
     const QString xml =
         QStringLiteral(
@@ -131,28 +132,22 @@ QByteArray DesktopIntegration::mimePackage(const FileType& type)
     return xml.toUtf8();
 }
 
-QByteArray DesktopIntegration::desktopEntry(const FileType& type)
+QByteArray DesktopIntegration::desktopEntry(const FileTypeDescription& type)
 {
-    // The first verb is the one a double click runs (the shell's default verb); it becomes
-    // the program's own Exec line, the other verbs become actions.
-    QList<int> verbSlots;
-    for (int slot = 1; slot <= kVerbCount; ++slot) {
-        const Verb& verb = type.verbs[slot - 1];
-        if (!verb.caption.isEmpty() && !verb.command.isEmpty())
-            verbSlots << slot;
-    }
-    if (verbSlots.isEmpty())
+    // The first action is the one a double click runs; it becomes the program's own Exec
+    // line, the other actions become desktop actions.
+    if (type.actions.isEmpty())
         return {};
 
     QString actions;
     QString actionGroups;
-    for (int slot : verbSlots.mid(1)) {
-        const Verb& verb = type.verbs[slot - 1];
-        actions += QStringLiteral("verb%1;").arg(slot);
-        actionGroups +=
-            QStringLiteral("\n[Desktop Action verb%1]\nName=%2\nExec=%3\n")
-                .arg(slot)
-                .arg(desktopValue(withoutAccelerator(verb.caption)), desktopValue(verb.command));
+    for (qsizetype i = 1; i < type.actions.size(); ++i) {
+        const FileAction& action = type.actions[i];
+        actions += QStringLiteral("verb%1;").arg(i + 1);
+        actionGroups += QStringLiteral("\n[Desktop Action verb%1]\nName=%2\nExec=%3\n")
+                            .arg(i + 1)
+                            .arg(desktopValue(withoutAccelerator(action.caption)),
+                                 desktopValue(DesktopExecCommand(type.program, action.withFile)));
     }
 
     QString entry =
@@ -166,7 +161,8 @@ QByteArray DesktopIntegration::desktopEntry(const FileType& type)
                        "MimeType=%4;\n"
                        "Categories=AudioVideo;Video;\n")
             .arg(desktopValue(type.appName()), type.id(),
-                 desktopValue(type.verbs[verbSlots.first() - 1].command), type.mimeType());
+                 desktopValue(DesktopExecCommand(type.program, type.actions.first().withFile)),
+                 type.mimeType());
     if (!actions.isEmpty())
         entry += QStringLiteral("Actions=") + actions + u'\n' + actionGroups;
     return entry.toUtf8();
@@ -200,7 +196,7 @@ QByteArray DesktopIntegration::mergeMimeApps(const QByteArray& mimeApps, const Q
     return (lines.join(u'\n') + u'\n').toUtf8();
 }
 
-bool DesktopIntegration::installIcons(const FileType& type, QString* error) const
+bool DesktopIntegration::installIcons(const FileTypeDescription& type, QString* error) const
 {
     // Every picture of the icon file by size; a PNG beside it stands in for sizes the icon
     // file lacks or the image plug-ins cannot read.
@@ -235,7 +231,7 @@ bool DesktopIntegration::installIcons(const FileType& type, QString* error) cons
     return true;
 }
 
-bool DesktopIntegration::install(const FileType& type, QString* error) const
+bool DesktopIntegration::install(const FileTypeDescription& type, QString* error) const
 {
     const QByteArray entry = desktopEntry(type);
     if (entry.isEmpty()) {

@@ -1,19 +1,20 @@
 #pragma once
 
-#include "app/registration/FileType.h"
+#include "app/registration/FileTypeDescription.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace kinora {
 
-// The freedesktop counterpart of the file-type registration, written below the user's own
-// data and configuration folders (never system folders) and renewed at every run, so a
-// damaged or deleted file comes back:
+// A file type as freedesktop desktop integration, written below the user's own data and
+// configuration folders (never system folders) and renewed at every run, so a damaged or
+// deleted file comes back:
 //   DATA/mime/packages/ID.xml           the type: its "*.ext" glob, comment and icon
 //   DATA/icons/hicolor/NxN/apps/ID.png  and .../mimetypes/MIMEICON.png from the icon file
-//   DATA/applications/ID.desktop        the program: the first verb opens a file (Exec),
-//                                       the others are desktop actions "verbN"
+//   DATA/applications/ID.desktop        the program: the first action opens a file (Exec),
+//                                       the others are desktop actions "verbN", N counted
+//                                       from 1 like the actions
 //   CONFIG/mimeapps.list                the program as the type's default application
 class DesktopIntegration
 {
@@ -26,21 +27,21 @@ public:
     static DesktopIntegration fromEnvironment();
 
     // Writes every file; false with a German reason when a folder or file cannot be written
-    // or the type has no verb. Nothing is written when the folders cannot be made.
-    bool install(const FileType& type, QString* error = nullptr) const;
+    // or the type has no action. Nothing is written when the folders cannot be made.
+    bool install(const FileTypeDescription& type, QString* error = nullptr) const;
     // update-mime-database and update-desktop-database over the written folders, each only
     // when it is installed. Detached ones run on their own and never hold up the caller.
     void runUpdateTools(ToolRun run) const;
 
-    static QByteArray mimePackage(const FileType& type);
-    // Empty when no verb is registered.
-    static QByteArray desktopEntry(const FileType& type);
+    static QByteArray mimePackage(const FileTypeDescription& type);
+    // Empty when the type has no action.
+    static QByteArray desktopEntry(const FileTypeDescription& type);
     // The user's mimeapps.list with the type's default application set, every other line kept.
     static QByteArray mergeMimeApps(const QByteArray& mimeApps, const QString& mimeType,
                                     const QString& desktopId);
 
 private:
-    bool installIcons(const FileType& type, QString* error) const;
+    bool installIcons(const FileTypeDescription& type, QString* error) const;
 
     QString m_dataHome;
     QString m_configHome;

@@ -1,6 +1,7 @@
 #include "app/registration/FileTypeRegistration.h"
 
 #include "app/registration/RegistryAccess.h"
+#include "app/registration/VerbCommand.h"
 
 namespace kinora {
 
@@ -53,6 +54,17 @@ void RegisterFileType(Registry& registry, const QString& extension, const QStrin
     const QString iconKey = className + QStringLiteral("\\DefaultIcon");
     CreateKey(registry, kClassesRoot, iconKey);
     SetValue(registry, kClassesRoot, iconKey, QString(), iconPath, kRegSz);
+}
+
+void RegisterFileType(Registry& registry, const FileTypeDescription& type)
+{
+    Verbs verbs;
+    for (qsizetype i = 0; i < qMin<qsizetype>(type.actions.size(), kVerbCount); ++i) {
+        const FileAction& action = type.actions[i];
+        verbs[i] = Verb{action.caption, WindowsVerbCommand(type.program, action.withFile)};
+    }
+    RegisterFileType(registry, type.extension, type.className, type.iconPath,
+                     type.replace ? kReplace : qint16(0), verbs, type.description);
 }
 
 } // namespace kinora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/registration/FileTypeDescription.h"
 #include "app/registration/Registry.h"
 
 #include <array>
@@ -36,6 +37,11 @@ void RegisterExtension(Registry& registry, const QString& extension, const QStri
 void RegisterFileType(Registry& registry, const QString& extension, const QString& className,
                       const QString& iconPath, qint16 replace, const Verbs& verbs,
                       const QString& description);
+
+// Registers the described type in the registry: its actions fill verb slots 1, 2, ... with
+// the Windows command lines for its program (see WindowsVerbCommand); a set replace flag
+// becomes the 16-bit true.
+void RegisterFileType(Registry& registry, const FileTypeDescription& type);
 
 // The key paths the registration uses for verb slot (1 to 8).
 QString VerbKey(const QString& className, int slot);

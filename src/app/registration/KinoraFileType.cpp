@@ -1,43 +1,31 @@
 #include "app/registration/KinoraFileType.h"
 
-#include "app/registration/FileTypeRegistration.h"
-#include "app/registration/VerbCommand.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QtDebug>
 
 #ifdef Q_OS_WIN
+#include "app/registration/FileTypeRegistration.h"
 #include "app/registration/WindowsRegistry.h"
 #include "store/CodePage.h"
-#else
-#include "app/registration/MemoryRegistry.h"
 #endif
 
 namespace kinora {
 
-namespace {
-
-const QString kExtension = QStringLiteral("knr");
-
-} // namespace
-
-void WriteKinoraRegistration(Registry& registry, const QString& programFile)
+FileTypeDescription KinoraFileType(const QString& programFile)
 {
     const QFileInfo program(programFile);
-    const QDir folder = program.absoluteDir();
-#ifdef Q_OS_WIN
-    // The shell runs "folder\name" with or without ".exe".
-    const QString programPath = folder.filePath(program.completeBaseName());
-#else
-    const QString programPath = program.absoluteFilePath();
-#endif
-    Verbs verbs;
-    verbs[0] = Verb{QStringLiteral("&Bearbeiten"), VerbCommand(programPath, true)};
-    verbs[1] = Verb{QStringLiteral("&Kinora starten"), VerbCommand(programPath, false)};
-    RegisterFileType(registry, kExtension, QStringLiteral("Tessaro\\Kinora"),
-                     QDir::toNativeSeparators(folder.filePath(QStringLiteral("KNR.ico"))), kReplace,
-                     verbs, QStringLiteral("DVD-Info-Datei"));
+    FileTypeDescription type;
+    type.extension = QStringLiteral("knr");
+    type.className = QStringLiteral("Tessaro\\Kinora");
+    type.description = QStringLiteral("DVD-Info-Datei");
+    type.iconPath =
+        QDir::toNativeSeparators(program.absoluteDir().filePath(QStringLiteral("KNR.ico")));
+    type.program = program.absoluteFilePath();
+    type.actions = {FileAction{QStringLiteral("&Bearbeiten"), true},
+                    FileAction{QStringLiteral("&Kinora starten"), false}};
+    type.replace = true;
+    return type;
 }
 
 void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::ToolRun run)
@@ -45,6 +33,7 @@ void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::Tool
     // Without the program's own path (no application object yet) there is nothing to name.
     if (programFile.isEmpty())
         return;
+    const FileTypeDescription type = KinoraFileType(programFile);
 #ifdef Q_OS_WIN
     Q_UNUSED(run);
     // The registry's ANSI functions cannot carry letters outside Windows-1252; a command
@@ -57,14 +46,11 @@ void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::Tool
         return;
     }
     WindowsRegistry registry;
-    WriteKinoraRegistration(registry, programFile);
+    RegisterFileType(registry, type);
 #else
-    // Desktop entries are UTF-8: every letter of the program folder survives.
-    MemoryRegistry registry(MemoryRegistry::Encoding::Utf8);
-    WriteKinoraRegistration(registry, programFile);
     const DesktopIntegration desktop = DesktopIntegration::fromEnvironment();
     QString error;
-    if (!desktop.install(FileType::fromRegistry(registry, kExtension), &error)) {
+    if (!desktop.install(type, &error)) {
         qWarning().noquote() << "Kinora: Dateityp nicht registriert:" << error;
         return;
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "store/CodePage.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -10,8 +8,7 @@ namespace kinora {
 
 // The five registry calls the file-type registration is built from, with the arguments and
 // result codes of advapi32 (0 on success, a Windows error code otherwise). Texts reach the
-// back end as QString; value data arrives already encoded as the bytes to store, strings by
-// encodeText.
+// back end as QString; value data arrives already encoded as the bytes to store.
 class Registry
 {
 public:
@@ -26,23 +23,14 @@ public:
     // Fails for a key that still has sub-keys.
     virtual long deleteKey(Key root, const QString& path) = 0;
     virtual long closeKey(Key key) = 0;
-
-    // The bytes a string value is stored as: the ANSI code page, Windows-1252.
-    virtual QByteArray encodeText(const QString& text) const { return ToCp1252(text); }
 };
 
 inline constexpr Registry::Key kClassesRoot = 0x80000000u;
 // Query and set values, create and enumerate sub-keys, notify, create links.
 inline constexpr quint32 kKeyAccess = 0x3F;
-inline constexpr quint32 kKeySetValue = 0x2;
 inline constexpr quint32 kRegSz = 1;
 inline constexpr quint32 kRegDword = 4;
 
 inline constexpr long kErrorSuccess = 0;
-inline constexpr long kErrorFileNotFound = 2;
-inline constexpr long kErrorAccessDenied = 5;
-inline constexpr long kErrorInvalidHandle = 6;
-inline constexpr long kErrorBadPathname = 161;
-inline constexpr long kErrorKeyDeleted = 1018;
 
 } // namespace kinora

@@ -1,5 +1,6 @@
 #include "app/registration/RegistryAccess.h"
 
+#include "store/CodePage.h"
 #include "store/NumberParse.h"
 
 #include <QtEndian>
@@ -32,7 +33,7 @@ long WriteValue(Registry& registry, Registry::Key key, const QString& name, quin
                 const QVariant& value)
 {
     if (type == kRegSz)
-        return registry.setValue(key, name, type, registry.encodeText(value.toString()) + '\0');
+        return registry.setValue(key, name, type, ToCp1252(value.toString()) + '\0');
     if (type == kRegDword) {
         const qint32 number = ToInt32(ParseLeadingNumber(value.toString()));
         QByteArray data(4, '\0');

@@ -17,7 +17,7 @@ void DeleteKey(Registry& registry, Registry::Key root, const QString& path);
 void SetValue(Registry& registry, Registry::Key root, const QString& path, const QString& name,
               const QVariant& value, quint32 type);
 // Writes one value into an open key and returns the result code. REG_SZ stores the text in
-// the registry's text encoding with its terminating zero, REG_DWORD the number read from the
+// the ANSI code page, Windows-1252, with its terminating zero, REG_DWORD the number read from the
 // value as a little-endian 32-bit integer; any other type writes nothing and returns 0.
 long WriteValue(Registry& registry, Registry::Key key, const QString& name, quint32 type,
                 const QVariant& value);

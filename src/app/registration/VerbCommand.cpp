@@ -1,10 +1,13 @@
 #include "app/registration/VerbCommand.h"
 
+#include <QFileInfo>
+
 namespace kinora {
 
-QString WindowsVerbCommand(const QString& program, bool withFile)
+QString WindowsVerbCommand(const QString& programFile, bool withFile)
 {
-    QString native = program;
+    const QFileInfo program(programFile);
+    QString native = program.path() + u'/' + program.completeBaseName();
     native.replace(u'/', u'\\');
     return u'"' + native + u'"' + (withFile ? QStringLiteral(" %1") : QString());
 }
@@ -28,15 +31,6 @@ QString DesktopExecCommand(const QString& program, bool withFile)
     // program it cannot find; env, which it does find, starts a program whose path holds "%".
     const QString launcher = program.contains(u'%') ? QStringLiteral("env ") : QString();
     return launcher + QuoteExecArgument(program) + (withFile ? QStringLiteral(" %f") : QString());
-}
-
-QString VerbCommand(const QString& program, bool withFile)
-{
-#ifdef Q_OS_WIN
-    return WindowsVerbCommand(program, withFile);
-#else
-    return DesktopExecCommand(program, withFile);
-#endif
 }
 
 } // namespace kinora

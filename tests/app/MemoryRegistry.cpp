@@ -1,4 +1,4 @@
-#include "app/registration/MemoryRegistry.h"
+#include "MemoryRegistry.h"
 
 #include "store/CodePage.h"
 
@@ -30,23 +30,16 @@ QString fold(const QString& text)
 
 } // namespace
 
-QString MemoryRegistry::valueText(quint32 type, const QByteArray& data) const
+QString MemoryRegistry::valueText(quint32 type, const QByteArray& data)
 {
-    if (type == kRegSz) {
-        const QByteArray text = data.left(data.indexOf('\0'));
-        return m_encoding == Encoding::Utf8 ? QString::fromUtf8(text) : FromCp1252(text);
-    }
+    if (type == kRegSz)
+        return FromCp1252(data.left(data.indexOf('\0')));
     if (type == kRegDword && data.size() == 4) {
         const auto* b = reinterpret_cast<const uchar*>(data.constData());
         return QString::number(quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 |
                                quint32(b[3]) << 24);
     }
     return QString::fromLatin1(data.toHex());
-}
-
-QByteArray MemoryRegistry::encodeText(const QString& text) const
-{
-    return m_encoding == Encoding::Utf8 ? text.toUtf8() : ToCp1252(text);
 }
 
 const MemoryRegistry::KeyData* MemoryRegistry::find(Key root, const QString& path) const

@@ -7,26 +7,27 @@
 
 namespace kinora {
 
+// The access right and the Windows error codes the registry answers with.
+inline constexpr quint32 kKeySetValue = 0x2;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr long kErrorBadPathname = 161;
+inline constexpr long kErrorKeyDeleted = 1018;
+
 // A registry held in memory with the key semantics of HKEY_CLASSES_ROOT: key names ignore
 // case but keep the case they were created with, "\" separates the levels (one trailing
 // separator is allowed), a key with sub-keys cannot be deleted, a handle of a deleted key
-// writes nothing. It stands in for the Windows registry in the tests and collects the
-// registration that the desktop integration translates on other systems.
+// writes nothing; string values are read back as Windows-1252. It stands in for the Windows
+// registry in the tests of the registry operations.
 class MemoryRegistry : public Registry
 {
 public:
-    // Strings are held in the Windows-1252 code page like the Windows registry's ANSI
-    // values, or in UTF-8 where every letter must survive (desktop entries are UTF-8).
-    enum class Encoding { Cp1252, Utf8 };
-
-    explicit MemoryRegistry(Encoding encoding = Encoding::Cp1252) : m_encoding(encoding) {}
-
     long createKey(Key root, const QString& path, quint32 access, Key* key) override;
     long openKey(Key root, const QString& path, quint32 access, Key* key) override;
     long setValue(Key key, const QString& name, quint32 type, const QByteArray& data) override;
     long deleteKey(Key root, const QString& path) override;
     long closeKey(Key key) override;
-    QByteArray encodeText(const QString& text) const override;
 
     // Simulates a user without write rights: nothing can be created, written or deleted.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
@@ -60,14 +61,13 @@ private:
     };
 
     const KeyData* find(Key root, const QString& path) const;
-    QString valueText(quint32 type, const QByteArray& data) const;
+    static QString valueText(quint32 type, const QByteArray& data);
     Key openHandle(Key root, const QString& folded, quint32 access);
 
     QMap<Key, Tree> m_roots;
     QMap<Key, OpenKey> m_open;
     Key m_nextHandle = 1;
     bool m_readOnly = false;
-    Encoding m_encoding;
 };
 
 } // namespace kinora
