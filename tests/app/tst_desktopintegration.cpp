@@ -148,8 +148,8 @@ private slots:
     {
         TempHome home;
         const FileTypeDescription type = KinoraFileType(builtProgram());
-        QString error;
-        QVERIFY2(home.integration().install(type, &error), qPrintable(error));
+        const Status installed = home.integration().install(type);
+        QVERIFY2(installed, qPrintable(installed.error()));
 
         QCOMPARE(readAll(home.data() + QStringLiteral("/mime/packages/tessaro-kinora.xml")),
                  QByteArray(
@@ -261,8 +261,8 @@ private slots:
         QVERIFY(writeAll(program, "#!/bin/sh\nprintf '%s\\0' \"$@\" > \"$0.args\"\n"));
         QVERIFY(
             QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QString error;
-        QVERIFY2(home.integration().install(KinoraFileType(program), &error), qPrintable(error));
+        const Status installed = home.integration().install(KinoraFileType(program));
+        QVERIFY2(installed, qPrintable(installed.error()));
         const QString entryPath = home.data() + kDesktopFile;
         const QString entry = QString::fromUtf8(readAll(entryPath));
 
@@ -352,9 +352,7 @@ private slots:
         const QString open = dir.path() + QStringLiteral("/open");
         const DesktopIntegration integration(dataBlocked ? blocked : open,
                                              dataBlocked ? open : blocked);
-        QString error;
-        QVERIFY(!integration.install(KinoraFileType(QStringLiteral("/opt/k")), &error));
-        QVERIFY(!error.isEmpty());
+        QVERIFY(!integration.install(KinoraFileType(QStringLiteral("/opt/k"))));
         QVERIFY(filesBelow(dir.path()) == QStringList{blocker});
     }
 

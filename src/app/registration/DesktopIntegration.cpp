@@ -65,30 +65,25 @@ QString withoutAccelerator(const QString& caption)
     return text;
 }
 
-bool makeFolder(const QString& folder, QString* error)
+Status makeFolder(const QString& folder)
 {
     if (QDir().mkpath(folder))
-        return true;
-    if (error)
-        *error = QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
-                     .arg(QDir::toNativeSeparators(folder));
-    return false;
+        return {};
+    return Status::failure(QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.")
+                               .arg(QDir::toNativeSeparators(folder)));
 }
 
 // Writes the file unless it holds exactly that already: every start rewrites the same
 // content, and an unchanged file is not worth the flush to disk.
-bool writeFile(const QString& path, const QByteArray& data, QString* error)
+Status writeFile(const QString& path, const QByteArray& data)
 {
     QFile current(path);
     if (current.size() == data.size() && current.open(QIODevice::ReadOnly) &&
         current.readAll() == data)
-        return true;
-    if (!makeFolder(QFileInfo(path).path(), error))
-        return false;
-    const Status written = WriteFileAtomically(path, data);
-    if (!written && error)
-        *error = written.error();
-    return written.ok();
+        return {};
+    if (Status folder = makeFolder(QFileInfo(path).path()); !folder)
+        return folder;
+    return WriteFileAtomically(path, data);
 }
 
 QByteArray pngData(const QImage& image)
@@ -196,7 +191,7 @@ QByteArray DesktopIntegration::mergeMimeApps(const QByteArray& mimeApps, const Q
     return (lines.join(u'\n') + u'\n').toUtf8();
 }
 
-bool DesktopIntegration::installIcons(const FileTypeDescription& type, QString* error) const
+Status DesktopIntegration::installIcons(const FileTypeDescription& type) const
 {
     // Every picture of the icon file by size; a PNG beside it stands in for sizes the icon
     // file lacks or the image plug-ins cannot read.
@@ -221,31 +216,29 @@ bool DesktopIntegration::installIcons(const FileTypeDescription& type, QString* 
             continue;
         const QString folder = theme + QStringLiteral("%1x%1/").arg(it.key());
         const QByteArray data = pngData(*it);
-        if (!writeFile(folder + QStringLiteral("apps/") + type.id() + QStringLiteral(".png"), data,
-                       error) ||
-            !writeFile(folder + QStringLiteral("mimetypes/") + type.mimeIconName() +
-                           QStringLiteral(".png"),
-                       data, error))
-            return false;
+        for (const QString& path :
+             {folder + QStringLiteral("apps/") + type.id() + QStringLiteral(".png"),
+              folder + QStringLiteral("mimetypes/") + type.mimeIconName() +
+                  QStringLiteral(".png")}) {
+            if (Status written = writeFile(path, data); !written)
+                return written;
+        }
     }
-    return true;
+    return {};
 }
 
-bool DesktopIntegration::install(const FileTypeDescription& type, QString* error) const
+Status DesktopIntegration::install(const FileTypeDescription& type) const
 {
     const QByteArray entry = desktopEntry(type);
-    if (entry.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("Für „.%1“ ist kein Programm eingetragen.").arg(type.extension);
-        return false;
+    if (entry.isEmpty())
+        return Status::failure(
+            QStringLiteral("Für „.%1“ ist kein Programm eingetragen.").arg(type.extension));
+    if (m_dataHome.isEmpty() || m_configHome.isEmpty())
+        return Status::failure(QStringLiteral("Es gibt keinen Benutzerordner für die Einträge."));
+    for (const QString& folder : {m_dataHome, m_configHome}) {
+        if (Status made = makeFolder(folder); !made)
+            return made;
     }
-    if (m_dataHome.isEmpty() || m_configHome.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("Es gibt keinen Benutzerordner für die Einträge.");
-        return false;
-    }
-    if (!makeFolder(m_dataHome, error) || !makeFolder(m_configHome, error))
-        return false;
 
     const QString mimeAppsPath = m_configHome + QStringLiteral("/mimeapps.list");
     QFile mimeAppsFile(mimeAppsPath);
@@ -253,15 +246,20 @@ bool DesktopIntegration::install(const FileTypeDescription& type, QString* error
     if (mimeAppsFile.open(QIODevice::ReadOnly))
         mimeApps = mimeAppsFile.readAll();
 
-    return installIcons(type, error) &&
-           writeFile(m_dataHome + QStringLiteral("/mime/packages/") + type.id() +
-                         QStringLiteral(".xml"),
-                     mimePackage(type), error) &&
-           writeFile(m_dataHome + QStringLiteral("/applications/") + type.id() +
-                         QStringLiteral(".desktop"),
-                     entry, error) &&
-           writeFile(mimeAppsPath, mergeMimeApps(mimeApps, type.mimeType(), type.id() + ".desktop"),
-                     error);
+    if (Status icons = installIcons(type); !icons)
+        return icons;
+    const std::pair<QString, QByteArray> files[] = {
+        {m_dataHome + QStringLiteral("/mime/packages/") + type.id() + QStringLiteral(".xml"),
+         mimePackage(type)},
+        {m_dataHome + QStringLiteral("/applications/") + type.id() + QStringLiteral(".desktop"),
+         entry},
+        {mimeAppsPath, mergeMimeApps(mimeApps, type.mimeType(), type.id() + ".desktop")},
+    };
+    for (const auto& [path, data] : files) {
+        if (Status written = writeFile(path, data); !written)
+            return written;
+    }
+    return {};
 }
 
 void DesktopIntegration::runUpdateTools(ToolRun run) const

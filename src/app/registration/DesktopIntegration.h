@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Status.h"
+
 #include "app/registration/FileTypeDescription.h"
 
 #include <QByteArray>
@@ -26,9 +28,9 @@ public:
     // counts as unset. Both empty when there is no home folder.
     static DesktopIntegration fromEnvironment();
 
-    // Writes every file; false with a German reason when a folder or file cannot be written
-    // or the type has no action. Nothing is written when the folders cannot be made.
-    bool install(const FileTypeDescription& type, QString* error = nullptr) const;
+    // Writes every file; a failure when a folder or file cannot be written or the type has
+    // no action. Nothing is written when the folders cannot be made.
+    Status install(const FileTypeDescription& type) const;
     // update-mime-database and update-desktop-database over the written folders, each only
     // when it is installed. Detached ones run on their own and never hold up the caller.
     void runUpdateTools(ToolRun run) const;
@@ -41,7 +43,7 @@ public:
                                     const QString& desktopId);
 
 private:
-    bool installIcons(const FileTypeDescription& type, QString* error) const;
+    Status installIcons(const FileTypeDescription& type) const;
 
     QString m_dataHome;
     QString m_configHome;

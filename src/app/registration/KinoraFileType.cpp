@@ -49,9 +49,8 @@ void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::Tool
     RegisterFileType(registry, type);
 #else
     const DesktopIntegration desktop = DesktopIntegration::fromEnvironment();
-    QString error;
-    if (!desktop.install(type, &error)) {
-        qWarning().noquote() << "Kinora: Dateityp nicht registriert:" << error;
+    if (const Status installed = desktop.install(type); !installed) {
+        qWarning().noquote() << "Kinora: Dateityp nicht registriert:" << installed.error();
         return;
     }
     desktop.runUpdateTools(run);
