@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 
-#include "app/Main.h"
+#include "app/Startup.h"
 
 #include "ui/FilmListModel.h"
 #include "ui/frmMain.h"

@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "app/Startup.h"
 
 #include "app/CommandLine.h"
 #include "app/StartupRegistration.h"
