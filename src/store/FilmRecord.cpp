@@ -5,18 +5,25 @@
 namespace kinora {
 
 namespace {
+// The fields in the order of the info file; the rating is the one number among them.
+// clang-format off
 QString FilmRecord::*const kTextFields[] = {
-    &FilmRecord::Title,    &FilmRecord::OrigTitle,   &FilmRecord::Country, &FilmRecord::Year,
-    &FilmRecord::Director, &FilmRecord::Actors,      &FilmRecord::Genre,   &FilmRecord::Description,
+    &FilmRecord::Title,    &FilmRecord::OrigTitle,   &FilmRecord::Country,  &FilmRecord::Year,
+    &FilmRecord::Director, &FilmRecord::Actors,      &FilmRecord::Genre,    &FilmRecord::Description,
     &FilmRecord::WebPage,  nullptr /* Rating */,     &FilmRecord::DiskDesc, &FilmRecord::FilePath,
 };
+// clang-format on
 } // namespace
 
 const QStringList& FilmRecord::fieldNames()
 {
-    static const QStringList names = {"Title",    "OrigTitle", "Country",     "Year",
-                                      "Director", "Actors",    "Genre",       "Description",
-                                      "WebPage",  "Rating",    "DiskDesc",    "FilePath"};
+    // clang-format off
+    static const QStringList names = {
+        QStringLiteral("Title"),    QStringLiteral("OrigTitle"), QStringLiteral("Country"),  QStringLiteral("Year"),
+        QStringLiteral("Director"), QStringLiteral("Actors"),    QStringLiteral("Genre"),    QStringLiteral("Description"),
+        QStringLiteral("WebPage"),  QStringLiteral("Rating"),    QStringLiteral("DiskDesc"), QStringLiteral("FilePath"),
+    };
+    // clang-format on
     return names;
 }
 
