@@ -5,6 +5,8 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
+#include "KinoraVersion.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>

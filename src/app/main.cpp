@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "KinoraVersion.h"
+
 #include <QApplication>
 
 int main(int argc, char* argv[])

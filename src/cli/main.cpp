@@ -3,6 +3,8 @@
 #include "CliSupport.h"
 #include "Commands.h"
 
+#include "KinoraVersion.h"
+
 #include <QCoreApplication>
 #include <functional>
 
