@@ -162,8 +162,9 @@ int runSearch(const QStringList& args)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Gibt die Indexliste der Filme aus, die zum Suchtext passen (0|3|7|)."));
-    parser.addPositionalArgument(QStringLiteral("TEXT"),
-                                 QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen)"));
+    parser.addPositionalArgument(
+        QStringLiteral("TEXT"),
+        QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen)"));
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("search"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))

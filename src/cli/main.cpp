@@ -63,7 +63,8 @@ int main(int argc, char* argv[])
 
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
-        return fail(QStringLiteral("Kein Befehl angegeben. „kinora-cli --help“ listet die Befehle."));
+        return fail(
+            QStringLiteral("Kein Befehl angegeben. „kinora-cli --help“ listet die Befehle."));
     const QString first = args.first();
     if (first == u"--help" || first == u"-h" || first == u"help") {
         out(usage());

@@ -83,8 +83,8 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("„%1“ kann nicht geschrieben werden: %2")
-                        .arg(path, file.errorString()));
+        return fail(
+            QStringLiteral("„%1“ kann nicht geschrieben werden: %2").arg(path, file.errorString()));
     // QSaveFile::commit() ignores an error of its final flush: a disk that fills up there
     // would leave a cut-off file in place of the old one. Flush and sync here and check.
     errno = 0;

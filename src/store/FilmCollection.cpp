@@ -204,7 +204,8 @@ bool FilmCollection::WriteCache(const QString& path, QString* error) const
                 // should one get in through replace(), it is cached as the empty record
                 // rather than spilling into the next slot.
                 if (slot.size() <= kSlotSize)
-                    std::memcpy(batch.data() + i * kSlotSize, slot.constData(), size_t(slot.size()));
+                    std::memcpy(batch.data() + i * kSlotSize, slot.constData(),
+                                size_t(slot.size()));
             }
             if (out.write(batch) != batch.size())
                 return false;

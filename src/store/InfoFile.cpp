@@ -16,11 +16,13 @@ namespace kinora {
 
 namespace {
 
+// clang-format off
 QString FilmRecord::*const kTextOrder[] = {
     &FilmRecord::Title,    &FilmRecord::OrigTitle, &FilmRecord::Country, &FilmRecord::Year,
     &FilmRecord::Director, &FilmRecord::Actors,    &FilmRecord::Genre,   &FilmRecord::Description,
     &FilmRecord::WebPage,
 };
+// clang-format on
 QString FilmRecord::*const kTextsAfterRating[] = {&FilmRecord::DiskDesc, &FilmRecord::FilePath};
 
 } // namespace

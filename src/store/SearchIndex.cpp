@@ -156,7 +156,8 @@ void SearchIndex::addEncoded(QByteArrayView encodedRecord)
     m_starts.push_back(m_blob.size());
     bool hasText = false;
     for (int field : kSearchedFields) {
-        bytesUpper.append(m_blob, encodedRecord.sliced(layout->offset[field], layout->length[field]));
+        bytesUpper.append(m_blob,
+                          encodedRecord.sliced(layout->offset[field], layout->length[field]));
         m_blob.append('\0');
         hasText = hasText || layout->length[field] > 0;
     }
@@ -212,7 +213,8 @@ QList<int> SearchIndex::search(const QString& text,
                 if (bytes) {
                     const char* begin = m_blob.constData() + m_starts[i];
                     const size_t len = size_t(m_starts[i + 1] - m_starts[i]);
-                    found = memmem(begin, len, bytes->constData(), size_t(bytes->size())) != nullptr;
+                    found =
+                        memmem(begin, len, bytes->constData(), size_t(bytes->size())) != nullptr;
                 } else {
                     found = occursInAField(recordAt(i), upperWord);
                 }

@@ -48,7 +48,8 @@ private slots:
         QTest::addColumn<bool>("exitAfterStart");
         QTest::addColumn<QString>("screenshotFile");
         QTest::addColumn<bool>("editMode");
-        QTest::newRow("exit after start") << QStringList{"--exit-after-start"} << true << "" << false;
+        QTest::newRow("exit after start")
+            << QStringList{"--exit-after-start"} << true << "" << false;
         QTest::newRow("exit hook with more words")
             << QStringList{"--exit-after-start", "x"} << false << "" << false;
         QTest::newRow("screenshot, path split at its blank")

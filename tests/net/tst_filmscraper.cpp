@@ -1,6 +1,6 @@
 // The film page scraper on saved pages of the film site and on pages that lack parts.
-#include "net/FilmScraper.h"
 #include "net/ExtractBetween.h"
+#include "net/FilmScraper.h"
 #include "store/CodePage.h"
 
 #include "TestSupport.h"
@@ -150,10 +150,8 @@ private slots:
                  kBase + "view.php?page=film&fid=" + QString::number(FilmIdFromLine(line)));
         QVERIFY(r.DiskDesc.isEmpty() && r.FilePath.isEmpty());
         const QString id = QString::number(FilmIdFromLine(line));
-        QCOMPARE(scraped.coverAddress,
-                 cover ? kBase + "images/film/" + id + ".jpg" : QString());
-        QCOMPARE(scraped.plotAddress,
-                 plot ? kBase + "view.php?page=inhalt&fid=" + id : QString());
+        QCOMPARE(scraped.coverAddress, cover ? kBase + "images/film/" + id + ".jpg" : QString());
+        QCOMPARE(scraped.plotAddress, plot ? kBase + "view.php?page=inhalt&fid=" + id : QString());
     }
 
     void emptyPage()

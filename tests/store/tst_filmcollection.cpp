@@ -132,8 +132,7 @@ void TestFilmCollection::cacheHasOneSlotPerElement()
     const QByteArray data = readAll(cache);
     QCOMPARE(data.size(), 5 * kSlotSize);
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(*DecodeRecord(QByteArrayView(data).sliced(i * kSlotSize, kSlotSize)),
-                 films.at(i));
+        QCOMPARE(*DecodeRecord(QByteArrayView(data).sliced(i * kSlotSize, kSlotSize)), films.at(i));
 }
 
 void TestFilmCollection::cacheFailureKeepsOldCache()
@@ -172,6 +171,7 @@ void TestFilmCollection::search_data()
     // 0 Title "Alien", Actors "Sigourney W."; 1 Title "Das Boot", OrigTitle "U-96";
     // 2 Title "Ärger im Paradies", WebPage fid=4711, Genre "Komödie|Satire";
     // 3 no texts at all (shows no row); 4 the end marker.
+    // clang-format off
     QTest::newRow("empty text matches everything") << "" << "0|1|2|3|4|";
     QTest::newRow("lower case finds capital") << "alien" << "0|";
     QTest::newRow("upper case finds it too") << "ALIEN" << "0|";
@@ -189,6 +189,7 @@ void TestFilmCollection::search_data()
     QTest::newRow("character outside the code page") << "\u4E2D" << "";
     QTest::newRow("micro sign upper-cases outside the code page") << "µ" << "1|";
     QTest::newRow("10000 characters") << QString(10000, u'a') << "";
+    // clang-format on
 }
 
 void TestFilmCollection::search()
@@ -226,8 +227,8 @@ static QString referenceSearch(const QList<FilmRecord>& records, const QString& 
     QString result;
     for (int i = 0; i < records.size(); ++i) {
         const FilmRecord& r = records[i];
-        const QStringList fields = {r.Actors, r.Country, r.Description, r.DiskDesc, r.Genre,
-                                    r.Director, r.WebPage, r.Year, r.Title};
+        const QStringList fields = {r.Actors,   r.Country, r.Description, r.DiskDesc, r.Genre,
+                                    r.Director, r.WebPage, r.Year,        r.Title};
         bool match = true;
         for (const QString& w : words) {
             bool found = false;
@@ -295,8 +296,7 @@ void TestFilmCollection::recordsOutsideTheCodePageSurvive()
     // The cache stores it as the info file would: "?" for what the code page cannot hold.
     QVERIFY(films.WriteCache(dir.path() + "/Collection.db"));
     const QByteArray cache = readAll(dir.path() + "/Collection.db");
-    QCOMPARE(DecodeRecord(QByteArrayView(cache).sliced(kSlotSize, kSlotSize))->Title,
-             "Kin? ?");
+    QCOMPARE(DecodeRecord(QByteArrayView(cache).sliced(kSlotSize, kSlotSize))->Title, "Kin? ?");
 }
 
 QTEST_GUILESS_MAIN(TestFilmCollection)

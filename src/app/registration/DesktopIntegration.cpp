@@ -259,8 +259,10 @@ bool DesktopIntegration::install(const FileType& type, QString* error) const
            writeFile(m_dataHome + QStringLiteral("/applications/") + type.id() +
                          QStringLiteral(".desktop"),
                      entry, error) &&
-           writeFile(mimeAppsPath, mergeMimeApps(mimeApps, type.mimeType(), type.id() + QStringLiteral(".desktop")),
-                     error);
+           writeFile(
+               mimeAppsPath,
+               mergeMimeApps(mimeApps, type.mimeType(), type.id() + QStringLiteral(".desktop")),
+               error);
 }
 
 void DesktopIntegration::runUpdateTools(ToolRun run) const

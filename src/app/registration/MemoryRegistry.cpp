@@ -161,7 +161,8 @@ QStringList MemoryRegistry::dump(Key root) const
         if (data.values.isEmpty())
             lines << data.path;
         for (const Value& value : data.values) {
-            const QString name = value.name.isEmpty() ? QString() : QStringLiteral(" [") + value.name + u']';
+            const QString name =
+                value.name.isEmpty() ? QString() : QStringLiteral(" [") + value.name + u']';
             lines << data.path + name + QStringLiteral(" = ") + valueText(value.type, value.data);
         }
     }
