@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
     if (args.isEmpty())
         return fail(
             QStringLiteral("Kein Befehl angegeben. „kinora-cli --help“ listet die Befehle."));
-    const QString first = args.first();
+    const QString& first = args.first();
     if (first == u"--help" || first == u"-h" || first == u"help") {
         out(usage());
         return 0;

@@ -36,7 +36,7 @@ void restore(const QString& path, const std::optional<QByteArray>& old)
 
 QString StorageName(const QString& title, QString* error)
 {
-    const QString name = SafeFileName(title);
+    QString name = SafeFileName(title);
     if (name.isEmpty() && error)
         *error = QStringLiteral("Der Titel „%1“ enthält keinen Buchstaben und keine Ziffer; "
                                 "daraus lässt sich kein Ordnername bilden.")

@@ -161,7 +161,7 @@ void SearchIndex::addEncoded(QByteArrayView encodedRecord)
         m_blob.append('\0');
         hasText = hasText || layout->length[field] > 0;
     }
-    m_hasText.push_back(hasText);
+    m_hasText.push_back(static_cast<char>(hasText));
 }
 
 void SearchIndex::addRecord(const FilmRecord& record)
@@ -174,7 +174,7 @@ void SearchIndex::addRecord(const FilmRecord& record)
         m_blob.append('\0');
         hasText = hasText || !text.isEmpty();
     }
-    m_hasText.push_back(hasText);
+    m_hasText.push_back(static_cast<char>(hasText));
 }
 
 void SearchIndex::finish()
