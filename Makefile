@@ -61,7 +61,8 @@ fuzz: deps
 # The layout of .clang-format: format-check lists every file that differs and fails,
 # format rewrites them.
 format-check: deps
-	clang-format --dry-run -Werror $(FORMAT_FILES)
+	@clang-format --dry-run -Werror $(FORMAT_FILES)
+	@echo "format-check: $(words $(FORMAT_FILES)) files as .clang-format wants them"
 
 format: deps
 	clang-format -i $(FORMAT_FILES)
