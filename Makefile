@@ -15,7 +15,11 @@ SANITIZER_ENV = \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
 
-.PHONY: all deps configure build test run bench screenshot clean test-sanitize fuzz
+# The C++ sources clang-format keeps in shape.
+FORMAT_FILES = $(shell find src tools bench fuzz tests -name '*.cpp' -o -name '*.h' | sort)
+
+.PHONY: all deps configure build test run bench screenshot clean test-sanitize fuzz \
+        format format-check tidy
 
 all: build
 
@@ -53,6 +57,21 @@ test-sanitize: deps
 # its seed corpus (the corpus in the repository only changes by hand).
 fuzz: deps
 	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The layout of .clang-format: format-check lists every file that differs and fails,
+# format rewrites them.
+format-check: deps
+	@clang-format --dry-run -Werror $(FORMAT_FILES)
+	@echo "format-check: $(words $(FORMAT_FILES)) files as .clang-format wants them"
+
+format: deps
+	clang-format -i $(FORMAT_FILES)
+
+# clang-tidy with .clang-tidy over the sources in src/, using the build's
+# compile_commands.json (the generated ui_*.h must exist, hence the build). .clang-tidy makes
+# every finding an error.
+tidy: build
+	run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet '^$(CURDIR)/src/.*\.cpp$$'
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -11,6 +11,7 @@ namespace kinora::bench {
 
 namespace {
 
+// clang-format off
 const char* const kWords[] = {
     "Nacht",  "Sturm",   "Brücke", "Schatten", "Liebe",  "König",   "Straße", "Flucht",
     "Grenze", "Traum",   "Feuer",  "Spiegel",  "Wölfe",  "Rückkehr", "Insel", "Stadt",
@@ -24,9 +25,9 @@ const char* const kGenres[] = {"Drama", "Komödie", "Krimi", "Abenteuer", "Actio
                                 "Animation", "Thriller", "Western"};
 const char* const kCountries[] = {"Deutschland", "Österreich", "Schweiz", "Frankreich",
                                    "Italien", "Dänemark"};
+// clang-format on
 
-template <typename T, size_t N>
-QString pick(const T (&list)[N], quint32 k)
+template <typename T, size_t N> QString pick(const T (&list)[N], quint32 k)
 {
     return QString::fromUtf8(list[k % N]);
 }
@@ -59,7 +60,8 @@ FilmRecord syntheticFilm(int i)
     r.Genre = pick(kGenres, h >> 11) + QStringLiteral(", ") + pick(kGenres, h >> 13);
     QString text;
     for (quint32 w = 0; text.size() < 600; ++w)
-        text += pick(kWords, mix(h + 100 + w)) + (w % 9 == 8 ? QStringLiteral(". ") : QStringLiteral(" "));
+        text += pick(kWords, mix(h + 100 + w)) +
+                (w % 9 == 8 ? QStringLiteral(". ") : QStringLiteral(" "));
     r.Description = text.trimmed();
     r.WebPage = QStringLiteral("http://127.0.0.1:8437/view.php?page=film&fid=%1").arg(10000 + i);
     r.Rating = int(h % 1001);

@@ -5,6 +5,8 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
+#include "KinoraVersion.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -120,10 +122,12 @@ void benchSize(int n, const QString& tempRoot)
     const double limit = n >= 100000 ? 50 : (n >= 10000 ? 5 : 5);
     const double build = medianMs(1, [&] { films.SearchCollection(QStringLiteral("x")); });
     print(row("first search after a scan (builds upper-case copies)", build, ""));
+    // clang-format off
     const QList<QPair<QString, QString>> texts = {
         {"one word", "brücke"}, {"two words", "liebe jörg"}, {"a word found nowhere", "xylophon"},
         {"the empty text", ""}, {"one blank", " "},
     };
+    // clang-format on
     for (const auto& [label, text] : texts) {
         int hits = 0;
         const double ms = medianMs(15, [&] { hits = films.SearchCollection(text).count(u'|'); });

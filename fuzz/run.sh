@@ -11,7 +11,7 @@ seconds=${2:-60}
 
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DKINORA_FUZZ=ON -DKINORA_BUILD_TESTS=OFF
+    -DCMAKE_CXX_COMPILER=clang++ -DKINORA_FUZZ=ON -DKINORA_BUILD_TESTS=OFF -DKINORA_WERROR=ON
 fi
 cmake --build "$build" --target fuzzers -j "$(nproc)"
 

@@ -4,8 +4,9 @@
 set -euo pipefail
 
 packages=(
-  qt6-base-dev qt6-httpserver-dev qt6-websockets-dev libcpp-httplib-dev
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  qt6-base-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev
+  clang-format clang-tidy
   xvfb xauth imagemagick
   xdg-utils shared-mime-info desktop-file-utils
 )

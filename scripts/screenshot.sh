@@ -10,7 +10,7 @@ start_filmsite "$build" "${2:-8437}"
 bash scripts/prepare-demo.sh "$build" "$demo"
 out="$PWD/$build/screenshot.png"
 rm -f "$out"
-KINORA_HOME="$demo" KINORA_SCREENSHOT="$out" QT_QPA_PLATFORM=xcb \
-  timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$build/kinora"
+KINORA_HOME="$demo" QT_QPA_PLATFORM=xcb \
+  timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$build/kinora" --screenshot="$out"
 [ -s "$out" ] || { echo "screenshot: no picture was saved" >&2; exit 1; }
 echo "Saved $out"

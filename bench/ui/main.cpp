@@ -134,12 +134,11 @@ StartupTimes timeStartup(const QString& kinora, const QString& home, int films)
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("KINORA_HOME", home);
-        env.insert("KINORA_EXIT_AFTER_START", "1");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         QElapsedTimer t;
         t.start();
-        process.start(kinora, {});
+        process.start(kinora, {QStringLiteral("--exit-after-start")});
         double ready = -1;
         while (process.waitForReadyRead(60000)) {
             if (process.readAll().startsWith("ready")) {

@@ -9,10 +9,15 @@ QString CommandLineText(const QStringList& arguments)
 
 StartOptions ParseCommandLine(const QString& commandLine)
 {
+    const QLatin1String screenshotPrefix("--screenshot=");
     StartOptions options;
     if (commandLine.endsWith(QStringLiteral(".knr"), Qt::CaseSensitive)) {
         options.editMode = true;
         options.infoFile = commandLine;
+    } else if (commandLine == QLatin1String("--exit-after-start")) {
+        options.exitAfterStart = true;
+    } else if (commandLine.startsWith(screenshotPrefix)) {
+        options.screenshotFile = commandLine.mid(screenshotPrefix.size());
     }
     return options;
 }

@@ -1,4 +1,6 @@
-#include "app/Main.h"
+#include "app/Startup.h"
+
+#include "KinoraVersion.h"
 
 #include <QApplication>
 

@@ -42,7 +42,6 @@ public:
     void run();
     // Ends the run before the next film; the film being fetched is finished first.
     void requestStop() { m_stopRequested = true; }
-    bool stopRequested() const { return m_stopRequested; }
 
     // Films whose info file was rewritten, and films the run came to (skipped ones included).
     int refreshedCount() const { return m_refreshed; }

@@ -7,12 +7,26 @@
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 
+#include <QtGlobal>
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace kinora::cli {
 
 namespace {
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
 
 void progressLine(const QString& text, bool terminal)
 {
@@ -42,7 +56,7 @@ int runReload(const QStringList& args)
     films.setSyncPaths(AppDir());
     films.LoadCollection();
     FilmReloader reloader(films);
-    const bool terminal = isatty(fileno(stderr));
+    const bool terminal = stderrIsTerminal();
     QObject::connect(&reloader, &FilmReloader::progress,
                      [terminal](int index, int filmCount, const QString& title) {
                          progressLine(QStringLiteral("[%1/%2] %3")

@@ -3,6 +3,8 @@
 #include "CliSupport.h"
 #include "Commands.h"
 
+#include "KinoraVersion.h"
+
 #include <QCoreApplication>
 #include <functional>
 
@@ -61,8 +63,9 @@ int main(int argc, char* argv[])
 
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
-        return fail(QStringLiteral("Kein Befehl angegeben. „kinora-cli --help“ listet die Befehle."));
-    const QString first = args.first();
+        return fail(
+            QStringLiteral("Kein Befehl angegeben. „kinora-cli --help“ listet die Befehle."));
+    const QString& first = args.first();
     if (first == u"--help" || first == u"-h" || first == u"help") {
         out(usage());
         return 0;

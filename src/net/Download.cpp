@@ -3,6 +3,8 @@
 #include "net/SiteAddress.h"
 #include "store/CodePage.h"
 
+#include "KinoraVersion.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLocale>

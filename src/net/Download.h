@@ -22,7 +22,7 @@ struct DownloadOptions
     // The whole transfer (connecting, waiting, reading) may take this long.
     int timeoutMs = -1; // -1: DefaultDownloadTimeout()
     // Bodies larger than this are refused (a failed download).
-    qint64 maxBytes = 16 * 1024 * 1024;
+    qint64 maxBytes = Q_INT64_C(16) * 1024 * 1024;
     // Redirects followed before the download counts as failed.
     int maxRedirects = 5;
 };

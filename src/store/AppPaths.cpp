@@ -85,9 +85,4 @@ QString CachePath()
     return AppDir() + QStringLiteral("/Collection.db");
 }
 
-QString TempPicFile()
-{
-    return AppDir() + QStringLiteral("/tmpPic.temp");
-}
-
 } // namespace kinora

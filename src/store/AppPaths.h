@@ -34,7 +34,4 @@ QString CoverPathFor(const QString& infoFile);
 // AppDir + "/Collection.db", the collection cache.
 QString CachePath();
 
-// AppDir + "/tmpPic.temp", the cover of the film scraped last.
-QString TempPicFile();
-
 } // namespace kinora

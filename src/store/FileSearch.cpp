@@ -1,8 +1,8 @@
 #include "store/FileSearch.h"
 
 #include <QDir>
-#include <QFile>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>

@@ -31,7 +31,6 @@ public:
 
     // The folders the scan searches, separated by "|"; empty entries are ignored.
     void setSyncPaths(const QString& paths) { m_syncPaths = paths; }
-    QString syncPaths() const { return m_syncPaths; }
 
     // Receives the scan's status texts ("Daten werden geladen ...", ...).
     void setStatusCallback(StatusCallback status) { m_status = std::move(status); }

@@ -6,18 +6,24 @@ namespace kinora {
 
 namespace {
 // The member of each field, by FilmField; Rating is no text.
+// clang-format off
 QString FilmRecord::*const kTextFields[] = {
-    &FilmRecord::Title,    &FilmRecord::OrigTitle,   &FilmRecord::Country, &FilmRecord::Year,
-    &FilmRecord::Director, &FilmRecord::Actors,      &FilmRecord::Genre,   &FilmRecord::Description,
+    &FilmRecord::Title,    &FilmRecord::OrigTitle,   &FilmRecord::Country,  &FilmRecord::Year,
+    &FilmRecord::Director, &FilmRecord::Actors,      &FilmRecord::Genre,    &FilmRecord::Description,
     &FilmRecord::WebPage,  nullptr /* Rating */,     &FilmRecord::DiskDesc, &FilmRecord::FilePath,
 };
+// clang-format on
 } // namespace
 
 const QStringList& FilmRecord::fieldNames()
 {
-    static const QStringList names = {"Title",    "OrigTitle", "Country",     "Year",
-                                      "Director", "Actors",    "Genre",       "Description",
-                                      "WebPage",  "Rating",    "DiskDesc",    "FilePath"};
+    // clang-format off
+    static const QStringList names = {
+        QStringLiteral("Title"),    QStringLiteral("OrigTitle"), QStringLiteral("Country"),  QStringLiteral("Year"),
+        QStringLiteral("Director"), QStringLiteral("Actors"),    QStringLiteral("Genre"),    QStringLiteral("Description"),
+        QStringLiteral("WebPage"),  QStringLiteral("Rating"),    QStringLiteral("DiskDesc"), QStringLiteral("FilePath"),
+    };
+    // clang-format on
     return names;
 }
 

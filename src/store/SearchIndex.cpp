@@ -156,7 +156,7 @@ void SearchIndex::addEncoded(QByteArrayView encodedRecord)
         m_blob.append('\0');
         hasText = hasText || layout->length[i] > 0;
     }
-    m_hasText.push_back(hasText);
+    m_hasText.push_back(static_cast<char>(hasText));
 }
 
 void SearchIndex::addRecord(const FilmRecord& record)
@@ -169,7 +169,7 @@ void SearchIndex::addRecord(const FilmRecord& record)
         m_blob.append('\0');
         hasText = hasText || !text.isEmpty();
     }
-    m_hasText.push_back(hasText);
+    m_hasText.push_back(static_cast<char>(hasText));
 }
 
 void SearchIndex::finish()
@@ -208,7 +208,8 @@ QList<int> SearchIndex::search(const QString& text,
                 if (bytes) {
                     const char* begin = m_blob.constData() + m_starts[i];
                     const size_t len = size_t(m_starts[i + 1] - m_starts[i]);
-                    found = memmem(begin, len, bytes->constData(), size_t(bytes->size())) != nullptr;
+                    found =
+                        memmem(begin, len, bytes->constData(), size_t(bytes->size())) != nullptr;
                 } else {
                     found = occursInAField(recordAt(i), upperWord);
                 }

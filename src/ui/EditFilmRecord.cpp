@@ -22,7 +22,7 @@ std::optional<FilmRecord> EditInfoFile(const QString& path, QWidget* parent, boo
 {
     if (saveFailed)
         *saveFailed = false;
-    const std::optional<FilmRecord> edited = EditFilmRecord(ReadInfoFile(path), parent);
+    std::optional<FilmRecord> edited = EditFilmRecord(ReadInfoFile(path), parent);
     if (!edited)
         return std::nullopt;
     const Status saved = WriteInfoFile(path, *edited);

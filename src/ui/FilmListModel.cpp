@@ -42,8 +42,8 @@ bool FilmListModel::refreshEntries(const FilmCollection& collection)
     m_entries.resize(size_t(count));
     for (int i = 0; i < count; ++i) {
         const FilmRecord film = collection.summary(i);
-        m_entries[size_t(i)] = {film.Title, film.Year, film.Genre, film.Country, film.FilePath,
-                                film.Rating};
+        m_entries[size_t(i)] = {film.Title,   film.Year,     film.Genre,
+                                film.Country, film.FilePath, film.Rating};
     }
     m_generation = collection.generation();
     return true;

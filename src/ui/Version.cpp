@@ -1,5 +1,7 @@
 #include "ui/Version.h"
 
+#include "KinoraVersion.h"
+
 namespace kinora {
 
 QString VersionText(int major, int minor, int patch)

@@ -125,7 +125,7 @@ void frmWizard::comCancel_Click()
 void frmWizard::comBack_Click()
 {
     if (WizardPage > 0)
-        showPage(WizardPage - 1);
+        showPage(static_cast<qint16>(WizardPage - 1));
 }
 
 void frmWizard::comForward_Click()

@@ -154,8 +154,9 @@ QStringList MemoryRegistry::dump(Key root) const
         if (data.values.isEmpty())
             lines << data.path;
         for (const Value& value : data.values) {
-            const QString name = value.name.isEmpty() ? QString() : " [" + value.name + ']';
-            lines << data.path + name + " = " + valueText(value.type, value.data);
+            const QString name =
+                value.name.isEmpty() ? QString() : QStringLiteral(" [") + value.name + u']';
+            lines << data.path + name + QStringLiteral(" = ") + valueText(value.type, value.data);
         }
     }
     return lines;

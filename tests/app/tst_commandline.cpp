@@ -37,6 +37,40 @@ private slots:
         const StartOptions options = ParseCommandLine(CommandLineText(arguments));
         QCOMPARE(options.editMode, editMode);
         QCOMPARE(options.infoFile, infoFile);
+        QVERIFY(!options.exitAfterStart);
+        QVERIFY(options.screenshotFile.isEmpty());
+    }
+
+    // The script hooks are whole command lines; an info file after one is still edited.
+    void scriptHooks_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("exitAfterStart");
+        QTest::addColumn<QString>("screenshotFile");
+        QTest::addColumn<bool>("editMode");
+        QTest::newRow("exit after start")
+            << QStringList{"--exit-after-start"} << true << "" << false;
+        QTest::newRow("exit hook with more words")
+            << QStringList{"--exit-after-start", "x"} << false << "" << false;
+        QTest::newRow("screenshot, path split at its blank")
+            << QStringList{"--screenshot=/tmp/a", "b.png"} << false << "/tmp/a b.png" << false;
+        QTest::newRow("info file after a hook")
+            << QStringList{"--exit-after-start", "/films/Alien.knr"} << false << "" << true;
+        QTest::newRow("screenshot named .knr is an info file")
+            << QStringList{"--screenshot=/tmp/a.knr"} << false << "" << true;
+    }
+    void scriptHooks()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, exitAfterStart);
+        QFETCH(QString, screenshotFile);
+        QFETCH(bool, editMode);
+        const StartOptions options = ParseCommandLine(CommandLineText(arguments));
+        QCOMPARE(options.exitAfterStart, exitAfterStart);
+        QCOMPARE(options.screenshotFile, screenshotFile);
+        QCOMPARE(options.editMode, editMode);
+        if (editMode)
+            QCOMPARE(options.infoFile, CommandLineText(arguments));
     }
 };
 

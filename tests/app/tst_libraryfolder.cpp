@@ -124,8 +124,8 @@ private slots:
         QVERIFY(
             QFileInfo::exists(library + QStringLiteral("/Data/AlphaBeta2001/AlphaBeta2001.knr")));
 
-        env.insert(QStringLiteral("KINORA_EXIT_AFTER_START"), QStringLiteral("1"));
-        run = runAsUser(prefix + QStringLiteral("/bin/kinora"), {}, env);
+        run = runAsUser(prefix + QStringLiteral("/bin/kinora"),
+                        {QStringLiteral("--exit-after-start")}, env);
         QVERIFY2(run.exitCode == 0, qPrintable(run.out));
         QVERIFY2(run.out.contains(QStringLiteral("ready 1")), qPrintable(run.out));
         QVERIFY(QFileInfo(library + QStringLiteral("/Collection.db")).size() > 0);

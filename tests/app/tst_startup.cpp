@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 
-#include "app/Main.h"
+#include "app/Startup.h"
 
 #include "ui/FilmListModel.h"
 #include "ui/frmMain.h"
@@ -14,7 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QThreadPool>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
@@ -40,6 +42,22 @@ bool anyVisibleTopLevel(const char* objectName)
     return false;
 }
 
+// Closes the main window as soon as the program's event loop runs, so that Main() returns.
+void closeMainWindowOnceRunning()
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        if (QThread::currentThread()->loopLevel() == 0)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("frmMain") && w->isVisible())
+                w->close();
+        }
+        timer->deleteLater();
+    });
+    timer->start(10);
+}
+
 } // namespace
 
 class TestStartup : public QObject
@@ -58,7 +76,6 @@ private slots:
         // A normal start registers the file type with the desktop: keep that in the test.
         qputenv("XDG_DATA_HOME", (home() + "/xdg-data").toUtf8());
         qputenv("XDG_CONFIG_HOME", (home() + "/xdg-config").toUtf8());
-        qunsetenv("KINORA_EXIT_AFTER_START");
     }
     void cleanup() { m_home.reset(); }
 
@@ -98,9 +115,7 @@ private slots:
             qputenv("XDG_DATA_HOME", (home() + "/plain/data").toUtf8());
             qputenv("XDG_CONFIG_HOME", (home() + "/plain/config").toUtf8());
         }
-        qputenv("KINORA_EXIT_AFTER_START", "1");
-        QCOMPARE(Main({"kinora"}), 0);
-        qunsetenv("KINORA_EXIT_AFTER_START");
+        QCOMPARE(Main({"kinora", "--exit-after-start"}), 0);
         QThreadPool::globalInstance()->waitForDone();
         QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 2 * kSlotSize);
         const QString entry = writableHome
@@ -197,7 +212,7 @@ private slots:
         QFETCH(QString, argument);
         const QString info = storeFilm(home(), "Alien", film("Alien"));
         const QByteArray before = readAll(info);
-        qputenv("KINORA_EXIT_AFTER_START", "1");
+        closeMainWindowOnceRunning();
         QStringList arguments{"kinora"};
         if (!argument.isEmpty())
             arguments << home() + "/Data/Alien/" + argument;

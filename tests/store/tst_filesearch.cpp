@@ -51,8 +51,8 @@ void TestFileSearch::depthFirstInNameOrder()
     QCOMPARE(found, expected);
     // One status text per sub-folder, counting what this level has collected so far: "b"
     // reports its 2 after "inner", then the top level its 4 after "b" and 5 after "S".
-    QCOMPARE(status, QStringList({"2 Filme gefunden ...", "4 Filme gefunden ...",
-                                  "5 Filme gefunden ..."}));
+    QCOMPARE(status,
+             QStringList({"2 Filme gefunden ...", "4 Filme gefunden ...", "5 Filme gefunden ..."}));
     QCOMPARE(FindFiles(root, "*.knr", 0, true), found); // the same every time
 }
 
@@ -97,10 +97,12 @@ void TestFileSearch::parentFolder_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("folder");
+    // clang-format off
     QTest::newRow("film in its folder") << "/Daten/Film/Film.knr" << "/Daten/Film";
     QTest::newRow("file at the root") << "/Film.knr" << "";
     QTest::newRow("bare name") << "Film.knr" << "";
     QTest::newRow("empty") << "" << "";
+    // clang-format on
 }
 
 void TestFileSearch::parentFolder()

@@ -173,39 +173,25 @@ void TestFilmCollection::search_data()
     // 0 Title "Alien", Actors "Sigourney W."; 1 Title "Das Boot", OrigTitle "U-96";
     // 2 Title "Ärger im Paradies", WebPage fid=4711, Genre "Komödie|Satire";
     // 3 no texts at all (shows no row); 4 the end marker.
-    QTest::newRow("empty text matches everything") << ""
-                                                   << "0|1|2|3|4|";
-    QTest::newRow("lower case finds capital") << "alien"
-                                              << "0|";
-    QTest::newRow("upper case finds it too") << "ALIEN"
-                                             << "0|";
-    QTest::newRow("words in different fields") << "alien sigourney"
-                                               << "0|";
-    QTest::newRow("one word missing") << "alien boot"
-                                      << "";
-    QTest::newRow("OrigTitle is not searched") << "U-96"
-                                               << "";
-    QTest::newRow("WebPage is searched") << "fid=4711"
-                                         << "2|";
-    QTest::newRow("umlauts across case") << "ärger"
-                                         << "2|";
-    QTest::newRow("upper-case umlaut typed") << "KOMÖDIE"
-                                             << "2|";
-    QTest::newRow("pipe is a plain character") << "e|s"
-                                               << "2|";
-    QTest::newRow("one blank: two empty words") << " "
-                                                << "0|1|2|";
-    QTest::newRow("trailing blank") << "boot "
-                                    << "1|";
-    QTest::newRow("not across fields") << "alien sigourney w.alien"
-                                       << "";
-    QTest::newRow("nothing matches") << "xyz"
-                                     << "";
-    QTest::newRow("character outside the code page") << "\u4E2D"
-                                                     << "";
-    QTest::newRow("micro sign upper-cases outside the code page") << "µ"
-                                                                  << "1|";
+    // clang-format off
+    QTest::newRow("empty text matches everything") << "" << "0|1|2|3|4|";
+    QTest::newRow("lower case finds capital") << "alien" << "0|";
+    QTest::newRow("upper case finds it too") << "ALIEN" << "0|";
+    QTest::newRow("words in different fields") << "alien sigourney" << "0|";
+    QTest::newRow("one word missing") << "alien boot" << "";
+    QTest::newRow("OrigTitle is not searched") << "U-96" << "";
+    QTest::newRow("WebPage is searched") << "fid=4711" << "2|";
+    QTest::newRow("umlauts across case") << "ärger" << "2|";
+    QTest::newRow("upper-case umlaut typed") << "KOMÖDIE" << "2|";
+    QTest::newRow("pipe is a plain character") << "e|s" << "2|";
+    QTest::newRow("one blank: two empty words") << " " << "0|1|2|";
+    QTest::newRow("trailing blank") << "boot " << "1|";
+    QTest::newRow("not across fields") << "alien sigourney w.alien" << "";
+    QTest::newRow("nothing matches") << "xyz" << "";
+    QTest::newRow("character outside the code page") << "\u4E2D" << "";
+    QTest::newRow("micro sign upper-cases outside the code page") << "µ" << "1|";
     QTest::newRow("10000 characters") << QString(10000, u'a') << "";
+    // clang-format on
 }
 
 void TestFilmCollection::search()

@@ -106,13 +106,17 @@ void TestInfoFile::roundTripThroughFile_data()
     full.Rating = 2147483647;
     full.DiskDesc = QStringLiteral("DVD-ROM");
     full.FilePath = QStringLiteral("/x/y.knr");
+    // clang-format off
     QTest::newRow("every field, umlauts, CR LF") << full;
+    // clang-format on
     FilmRecord big;
     big.Title = QStringLiteral("Lang");
     big.Description = QString(9000, u'x');
     big.Rating = -2147483647 - 1;
+    // clang-format off
     QTest::newRow("9000-byte description, lowest rating") << big;
     QTest::newRow("empty record") << FilmRecord{};
+    // clang-format on
 }
 
 void TestInfoFile::roundTripThroughFile()
@@ -157,20 +161,26 @@ void TestInfoFile::brokenFilesReadAsEmptyRecord_data()
     r.Title = QStringLiteral("Alien");
     r.Description = QStringLiteral("Ein Schiff");
     const QByteArray good = EncodeRecord(r);
+    // clang-format off
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("cut inside the title") << good.left(4);
     QTest::newRow("cut inside the description") << good.left(good.indexOf("Schiff") + 2);
+    // clang-format on
     QByteArray pastSlot(kSlotSize, '\0');
     pastSlot[0] = char(0xFF);
     pastSlot[1] = char(0x7F); // 32767 bytes of title: past the slot
+    // clang-format off
     QTest::newRow("count runs past the slot") << pastSlot;
+    // clang-format on
     QByteArray lastCount = QByteArray(kSlotSize, '\0');
     // Nine empty texts and a rating bring DiskDesc's count to bytes 22-23; a count there
     // that reaches beyond byte 10000 is corrupt.
     lastCount[22] = char(0x10);
     lastCount[23] = char(0x27); // 10000
+    // clang-format off
     QTest::newRow("late count runs past the slot") << lastCount;
     QTest::newRow("random bytes") << QByteArray::fromHex("31323334353637383930");
+    // clang-format on
 }
 
 void TestInfoFile::brokenFilesReadAsEmptyRecord()
@@ -229,21 +239,16 @@ void TestInfoFile::safeFileName_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("name");
-    QTest::newRow("blanks and brackets") << "Das Boot (1981)"
-                                         << "DasBoot1981";
-    QTest::newRow("accent dropped") << "Amélie"
-                                    << "Amlie";
-    QTest::newRow("leading umlaut") << "Ödipus"
-                                    << "dipus";
-    QTest::newRow("nothing left") << "!!!"
-                                  << "";
-    QTest::newRow("punctuation differs") << "Alien?"
-                                         << "Alien";
-    QTest::newRow("path parts") << "../..\\etc/passwd"
-                                << "etcpasswd";
-    QTest::newRow("non-Latin letters") << "Ｆｉｌｍ Кино"
-                                       << "";
+    // clang-format off
+    QTest::newRow("blanks and brackets") << "Das Boot (1981)" << "DasBoot1981";
+    QTest::newRow("accent dropped") << "Amélie" << "Amlie";
+    QTest::newRow("leading umlaut") << "Ödipus" << "dipus";
+    QTest::newRow("nothing left") << "!!!" << "";
+    QTest::newRow("punctuation differs") << "Alien?" << "Alien";
+    QTest::newRow("path parts") << "../..\\etc/passwd" << "etcpasswd";
+    QTest::newRow("non-Latin letters") << "Ｆｉｌｍ Кино" << "";
     QTest::newRow("cut to 200") << QString(300, u'a') << QString(200, u'a');
+    // clang-format on
 }
 
 void TestInfoFile::safeFileName()

@@ -2,6 +2,8 @@
 #include "ui/frmInfo.h"
 #include "ui/frmSplash.h"
 
+#include "KinoraVersion.h"
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>

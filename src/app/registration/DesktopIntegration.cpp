@@ -253,7 +253,8 @@ Status DesktopIntegration::install(const FileTypeDescription& type) const
          mimePackage(type)},
         {m_dataHome + QStringLiteral("/applications/") + type.id() + QStringLiteral(".desktop"),
          entry},
-        {mimeAppsPath, mergeMimeApps(mimeApps, type.mimeType(), type.id() + ".desktop")},
+        {mimeAppsPath,
+         mergeMimeApps(mimeApps, type.mimeType(), type.id() + QStringLiteral(".desktop"))},
     };
     for (const auto& [path, data] : files) {
         if (Status written = writeFile(path, data); !written)

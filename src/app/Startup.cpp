@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "app/Startup.h"
 
 #include "app/CommandLine.h"
 #include "app/StartupRegistration.h"
@@ -21,17 +21,16 @@ namespace kinora {
 
 namespace {
 
-// Hooks for scripts: KINORA_EXIT_AFTER_START prints "ready <rows>" once the list is filled
-// and closes the window (start-up benchmark); KINORA_SCREENSHOT=<file.png> saves a picture
-// of the main window and closes it (make screenshot).
-void runAutomation(frmMain& window)
+// The script hooks of the command line: "ready <rows>" once the list is filled, or a picture
+// of the main window; either closes the window afterwards.
+void runAutomation(frmMain& window, const StartOptions& options)
 {
-    if (qEnvironmentVariableIsSet("KINORA_EXIT_AFTER_START")) {
+    if (options.exitAfterStart) {
         std::printf("ready %d\n", window.filmList()->rowCount());
         std::fflush(stdout);
         QTimer::singleShot(0, &window, &QWidget::close);
     }
-    const QString screenshot = qEnvironmentVariable("KINORA_SCREENSHOT");
+    const QString screenshot = options.screenshotFile;
     if (!screenshot.isEmpty()) {
         QTimer::singleShot(500, &window, [&window, screenshot] {
             if (!window.grab().save(screenshot))
@@ -75,7 +74,7 @@ int Main(const QStringList& arguments)
     registerFileTypeAtStart();
     FilmCollection collection;
     const std::unique_ptr<frmMain> window = StartMainWindow(collection);
-    runAutomation(*window);
+    runAutomation(*window, options);
     return QApplication::exec();
 }
 
