@@ -6,6 +6,7 @@ PORT      ?= 8437
 DEMO      ?= $(CURDIR)/$(BUILD)/demo
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD     ?= build-fuzz
+CORE_BUILD     ?= build-core
 FUZZ_SECONDS   ?= 60
 
 # Any report of AddressSanitizer, UndefinedBehaviorSanitizer or LeakSanitizer fails the test
@@ -19,7 +20,7 @@ SANITIZER_ENV = \
 FORMAT_FILES = $(shell find src tools bench fuzz tests -name '*.cpp' -o -name '*.h' | sort)
 
 .PHONY: all deps configure build test run bench screenshot clean test-sanitize fuzz \
-        format format-check tidy
+        format format-check tidy core
 
 all: build
 
@@ -46,6 +47,18 @@ run: build
 
 screenshot: build
 	@bash scripts/screenshot.sh $(BUILD)
+
+# The layers without windows (store, net, catalogue, kinora-cli) built and tested with Qt
+# Widgets left out; the net tests link net alone, so their link proves that net needs no Qt
+# Gui, and none of them may load it.
+NET_TESTS = $(patsubst tests/net/%.cpp,$(CORE_BUILD)/tests/%,$(wildcard tests/net/tst_*.cpp))
+core: deps
+	cmake -S . -B $(CORE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINORA_BUILD_GUI=OFF $(CMAKE_ARGS)
+	cmake --build $(CORE_BUILD) -j $(JOBS)
+	cd $(CORE_BUILD) && ctest --output-on-failure -j $(JOBS)
+	@for t in $(NET_TESTS); do \
+	  if ldd $$t | grep -q libQt6Gui; then echo "core: $$t loads Qt Gui" >&2; exit 1; fi; \
+	done; echo "core: net and its tests link no Qt Gui"
 
 # The whole suite built with -fsanitize=address,undefined (the `sanitize` preset).
 test-sanitize: deps
@@ -74,4 +87,4 @@ tidy: build
 	run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet '^$(CURDIR)/src/.*\.cpp$$'
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(CORE_BUILD)

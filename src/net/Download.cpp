@@ -70,7 +70,7 @@ QString DecodePage(const QByteArray& body, const QByteArray& contentType)
             // A page that declares UTF-8 but whose bytes are not (a server's default header
             // over an old Windows-1252 page) is read byte by byte, so its umlauts survive.
             QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            const QString text = utf8(body);
+            QString text = utf8(body);
             if (!utf8.hasError())
                 return text;
         }

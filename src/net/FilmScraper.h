@@ -10,6 +10,7 @@
 // The film page scraper.
 //
 // Pure (offline) part, page text in, values out:
+//   IsFilmPage(page)                   whether the site answered with a film page at all
 //   FilmIdFromLine(line), TitleFromLine(line)
 //   ScrapeFilmPage(page, line, base)   the record (all but Description) and the cover and
 //                                      plot page addresses

@@ -47,10 +47,10 @@ QString AppDir()
     const QString home = qEnvironmentVariable("KINORA_HOME");
     if (!home.isEmpty())
         return cleanFolder(home);
-    const QString programDir = cleanFolder(QCoreApplication::applicationDirPath());
+    QString programDir = cleanFolder(QCoreApplication::applicationDirPath());
     if (IsPortableCopy(programDir))
         return programDir;
-    const QString library = UserLibraryDir();
+    QString library = UserLibraryDir();
     // Made at the first start; a folder that cannot be made shows up as an unwritable cache
     // and a film that cannot be stored, each with its reason.
     QDir().mkpath(library);

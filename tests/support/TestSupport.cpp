@@ -9,12 +9,12 @@ namespace kinora::test {
 
 QString buildDir()
 {
-    return qEnvironmentVariable("KINORA_BUILD_DIR");
+    return QStringLiteral(KINORA_TEST_BUILD_DIR);
 }
 
 QString sourceDir()
 {
-    return qEnvironmentVariable("KINORA_SOURCE_DIR");
+    return QStringLiteral(KINORA_TEST_SOURCE_DIR);
 }
 
 QString fixture(const QString& relativePath)

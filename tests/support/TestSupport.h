@@ -6,8 +6,8 @@
 
 namespace kinora::test {
 
-// The build folder (executables such as kinora-cli live there) and the source folder,
-// handed to every test by CTest.
+// The build folder (executables such as kinora-cli live there) and the source folder, fixed
+// when the tests are built, so a test program also runs on its own.
 QString buildDir();
 QString sourceDir();
 // A file below tests/fixtures.
