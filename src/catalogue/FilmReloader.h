@@ -20,8 +20,9 @@ qint32 FilmIdFromWebPage(const QString& webPage);
 // it lives: its info file (FilePath) and the cover beside it. Of the stored record only the
 // title (the search key) and DiskDesc are kept; the rest, Rating included, is the site's.
 // A film is never made worse: a film without a FilmId, whose page cannot be fetched, or for
-// which the site answers with a page that is no film page, is skipped untouched; a film without a new cover keeps its old one; a cover or info file
-// that cannot be written is reported and the run goes on with the next film.
+// which the site answers with a page that is no film page, is skipped untouched; a film without a
+// new cover keeps its old one; a cover or info file that cannot be written is reported and the run
+// goes on with the next film.
 class FilmReloader : public QObject
 {
     Q_OBJECT
