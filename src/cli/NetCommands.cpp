@@ -20,13 +20,16 @@ QString dashWhenBlank(const QString& value)
 }
 
 // Scrapes the film of a result line; false (after the message) when its page could not be
-// fetched, so that nothing is stored from an empty page.
+// fetched or is no film page, so that nothing is stored from it.
 bool scrapeLine(const QString& line, ScrapeResult* result, int* exitCode)
 {
     *result = ScrapeFilm(line);
     if (!result->status) {
-        *exitCode = fail(QStringLiteral("Die Filmseite %1 konnte nicht geladen werden: %2")
-                             .arg(result->record.WebPage, result->status.error()));
+        const QString& page = result->record.WebPage;
+        *exitCode = fail(page.isEmpty() ? result->status.error()
+                                        : QStringLiteral("Die Filmseite %1 konnte nicht geladen "
+                                                         "werden: %2")
+                                              .arg(page, result->status.error()));
         return false;
     }
     return true;

@@ -211,7 +211,9 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base)
     if (!FitsInt32(ParseLeadingNumber(line))) {
         result.record.Title = TitleFromLine(line);
         result.status =
-            Status::failure(QStringLiteral("Die Filmnummer in „%1“ ist zu groß.").arg(line));
+            Status::failure(QStringLiteral("Die Filmnummer in „%1“ liegt außerhalb des gültigen "
+                                           "Bereichs; es wird kein Film geladen.")
+                                .arg(line));
         return result;
     }
     const DownloadResult download = DownloadBytes(FilmPageUrl(FilmIdFromLine(line), base));

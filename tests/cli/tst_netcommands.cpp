@@ -129,7 +129,7 @@ private slots:
         // clang-format off
         QTest::newRow("title without letters or digits") << QStringList{"import", "4711 - äöü !"} << "" << "kein Ordnername";
         QTest::newRow("film page missing") << QStringList{"import", "999999 - Nichts"} << "" << "404";
-        QTest::newRow("film number beyond 32 bits") << QStringList{"import", "2147483648 - Nichts"} << "" << "zu groß";
+        QTest::newRow("film number beyond 32 bits") << QStringList{"import", "2147483648 - Nichts"} << "" << "außerhalb des gültigen Bereichs";
         QTest::newRow("import: no film page") << QStringList{"import", "4711 - Nichts"} << "maintenance" << "keine Filmseite";
         QTest::newRow("scrape: no film page") << QStringList{"scrape", "4711 - Nichts"} << "maintenance" << "keine Filmseite";
         // clang-format on

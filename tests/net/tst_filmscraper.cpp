@@ -274,7 +274,7 @@ private slots:
         const ScrapeResult scraped =
             ScrapeFilm(u"2147483648 - X", QStringLiteral("http://127.0.0.1:1/"));
         QVERIFY(!scraped.status.ok());
-        QVERIFY2(scraped.status.error().contains(QStringLiteral("zu groß")),
+        QVERIFY2(scraped.status.error().contains(QStringLiteral("außerhalb des gültigen Bereichs")),
                  qPrintable(scraped.status.error()));
     }
 
