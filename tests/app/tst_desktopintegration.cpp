@@ -306,22 +306,15 @@ private slots:
 
     void mimeAppsKeepsEveryOtherLine_data()
     {
+        // clang-format off
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("after");
         const QByteArray ours = "application/x-tessaro-kinora=tessaro-kinora.desktop;\n";
         QTest::newRow("no file") << QByteArray() << "[Default Applications]\n" + ours;
-        QTest::newRow("group with other types")
-            << QByteArray("[Default Applications]\ntext/plain=gedit.desktop;\n\n[Other]\nx=y\n")
-            << "[Default Applications]\n" + ours + "text/plain=gedit.desktop;\n\n[Other]\nx=y\n";
-        QTest::newRow("another program had our type")
-            << QByteArray("[Default Applications]\ntext/plain=a.desktop;\n"
-                          "application/x-tessaro-kinora = other.desktop;\n")
-            << "[Default Applications]\ntext/plain=a.desktop;\n" + ours;
-        QTest::newRow("our type in another group stays")
-            << QByteArray("[Removed Associations]\napplication/x-tessaro-kinora=x.desktop;")
-            << "[Removed Associations]\napplication/x-tessaro-kinora=x.desktop;\n\n"
-               "[Default Applications]\n" +
-                   ours;
+        QTest::newRow("group with other types") << QByteArray("[Default Applications]\ntext/plain=gedit.desktop;\n\n[Other]\nx=y\n") << "[Default Applications]\n" + ours + "text/plain=gedit.desktop;\n\n[Other]\nx=y\n";
+        QTest::newRow("another program had our type") << QByteArray("[Default Applications]\ntext/plain=a.desktop;\n" "application/x-tessaro-kinora = other.desktop;\n") << "[Default Applications]\ntext/plain=a.desktop;\n" + ours;
+        QTest::newRow("our type in another group stays") << QByteArray("[Removed Associations]\napplication/x-tessaro-kinora=x.desktop;") << "[Removed Associations]\napplication/x-tessaro-kinora=x.desktop;\n\n" "[Default Applications]\n" + ours;
+        // clang-format on
     }
 
     void mimeAppsKeepsEveryOtherLine()

@@ -141,15 +141,14 @@ private slots:
 
     void writeValueEncodesByType_data()
     {
+        // clang-format off
         QTest::addColumn<quint32>("type");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("string in Windows-1252 with its zero")
-            << kRegSz << QVariant(QStringLiteral("Bär €映")) << QByteArray("B\xE4r \x80?\0", 7);
-        QTest::newRow("dword little-endian")
-            << kRegDword << QVariant(0x01020304) << QByteArray("\x04\x03\x02\x01", 4);
-        QTest::newRow("binary type writes nothing")
-            << quint32(3) << QVariant(QStringLiteral("x")) << QByteArray();
+        QTest::newRow("string in Windows-1252 with its zero") << kRegSz << QVariant(QStringLiteral("Bär €映")) << QByteArray("B\xE4r \x80?\0", 7);
+        QTest::newRow("dword little-endian") << kRegDword << QVariant(0x01020304) << QByteArray("\x04\x03\x02\x01", 4);
+        QTest::newRow("binary type writes nothing") << quint32(3) << QVariant(QStringLiteral("x")) << QByteArray();
+        // clang-format on
     }
 
     void writeValueEncodesByType()
@@ -179,14 +178,13 @@ private slots:
 
     void windowsCommandsQuoteTheProgram_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("program");
         QTest::addColumn<bool>("withFile");
         QTest::addColumn<QString>("command");
-        QTest::newRow("edit, without .exe")
-            << QStringLiteral("C:/Program Files/Kinora/Kinora.exe") << true
-            << QStringLiteral("\"C:\\Program Files\\Kinora\\Kinora\" %1");
-        QTest::newRow("start") << QStringLiteral("D:/Filme & Serien/100%/Kinora.v2.exe") << false
-                               << QStringLiteral("\"D:\\Filme & Serien\\100%\\Kinora.v2\"");
+        QTest::newRow("edit, without .exe") << QStringLiteral("C:/Program Files/Kinora/Kinora.exe") << true << QStringLiteral("\"C:\\Program Files\\Kinora\\Kinora\" %1");
+        QTest::newRow("start") << QStringLiteral("D:/Filme & Serien/100%/Kinora.v2.exe") << false << QStringLiteral("\"D:\\Filme & Serien\\100%\\Kinora.v2\"");
+        // clang-format on
     }
 
     void windowsCommandsQuoteTheProgram()

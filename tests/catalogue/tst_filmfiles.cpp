@@ -61,16 +61,14 @@ private slots:
     // Where the folder is not the film's own, only the info file and its cover go.
     void sharedFoldersKeepEverythingElse_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("folder"); // relative to the program folder
         QTest::addColumn<QString>("neighbour");
-        QTest::newRow("program folder") << ""
-                                        << "readme.txt";
-        QTest::newRow("Data folder") << "Data"
-                                     << "readme.txt";
-        QTest::newRow("folder with another film") << "Data/Shared"
-                                                  << "Other.knr";
-        QTest::newRow("another film further down") << "Data/Series"
-                                                   << "Part2/Part2.knr";
+        QTest::newRow("program folder") << "" << "readme.txt";
+        QTest::newRow("Data folder") << "Data" << "readme.txt";
+        QTest::newRow("folder with another film") << "Data/Shared" << "Other.knr";
+        QTest::newRow("another film further down") << "Data/Series" << "Part2/Part2.knr";
+        // clang-format on
     }
     void sharedFoldersKeepEverythingElse()
     {

@@ -123,20 +123,15 @@ QStringList tst_filmreloader::filmPagesRequested()
 
 void tst_filmreloader::caption_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("short") << "Alien"
-                           << "Download von \"Alien\" ...";
-    QTest::newRow("trailing blank removed") << "Alien "
-                                            << "Download von \"Alien\" ...";
-    QTest::newRow("exactly 50 is short")
-        << QString(50, u'x') << QStringLiteral("Download von \"%1\" ...").arg(QString(50, u'x'));
-    QTest::newRow("60 is cut to 50")
-        << QString(50, u'y') + QString(10, u'z')
-        << QStringLiteral("Download von \"%1... \" ...").arg(QString(50, u'y'));
-    QTest::newRow("blank at the cut removed")
-        << QString(49, u'a') + QStringLiteral(" tail")
-        << QStringLiteral("Download von \"%1... \" ...").arg(QString(49, u'a'));
+    QTest::newRow("short") << "Alien" << "Download von \"Alien\" ...";
+    QTest::newRow("trailing blank removed") << "Alien " << "Download von \"Alien\" ...";
+    QTest::newRow("exactly 50 is short") << QString(50, u'x') << QStringLiteral("Download von \"%1\" ...").arg(QString(50, u'x'));
+    QTest::newRow("60 is cut to 50") << QString(50, u'y') + QString(10, u'z') << QStringLiteral("Download von \"%1... \" ...").arg(QString(50, u'y'));
+    QTest::newRow("blank at the cut removed") << QString(49, u'a') + QStringLiteral(" tail") << QStringLiteral("Download von \"%1... \" ...").arg(QString(49, u'a'));
+    // clang-format on
 }
 
 void tst_filmreloader::caption()
@@ -219,27 +214,17 @@ void tst_filmreloader::emptyCollectionVisitsNothing()
 
 void tst_filmreloader::refreshedRecord_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("webPage");
     QTest::addColumn<QString>("newTitle");
     QTest::addColumn<QString>("pageEnd");
     QTest::addColumn<int>("rating");
-    QTest::newRow("trailing blank") << "Alpha Beta "
-                                    << "http://old/view.php?page=film&fid=4711"
-                                    << "Alpha Beta"
-                                    << "fid=4711" << 758;
-    QTest::newRow("fid=007") << "Die Sieben Schlüssel"
-                             << "view.php?page=film&fid=007"
-                             << "Die Sieben Schlüssel"
-                             << "fid=7" << 690;
-    QTest::newRow("site without mark") << "Ohne Note"
-                                       << "fid=3108"
-                                       << "Ohne Note"
-                                       << "fid=3108" << 0;
-    QTest::newRow("title with a dash") << "Alpha - Die Rückkehr"
-                                       << "fid=1204"
-                                       << "Alpha - Die Rückkehr"
-                                       << "fid=1204" << 435;
+    QTest::newRow("trailing blank") << "Alpha Beta " << "http://old/view.php?page=film&fid=4711" << "Alpha Beta" << "fid=4711" << 758;
+    QTest::newRow("fid=007") << "Die Sieben Schlüssel" << "view.php?page=film&fid=007" << "Die Sieben Schlüssel" << "fid=7" << 690;
+    QTest::newRow("site without mark") << "Ohne Note" << "fid=3108" << "Ohne Note" << "fid=3108" << 0;
+    QTest::newRow("title with a dash") << "Alpha - Die Rückkehr" << "fid=1204" << "Alpha - Die Rückkehr" << "fid=1204" << 435;
+    // clang-format on
 }
 
 void tst_filmreloader::refreshedRecord()

@@ -67,14 +67,15 @@ void TestCliStore::writeThenShow()
 
 void TestCliStore::writeRefusesAndKeepsOldFile_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("target");
     QTest::newRow("not JSON") << QByteArray("{oops") << "f.knr";
     QTest::newRow("not an object") << QByteArray("[1,2]") << "f.knr";
     QTest::newRow("title not a text") << QByteArray(R"({"Title":5})") << "f.knr";
-    QTest::newRow("longer than the slot")
-        << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "f.knr";
+    QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "f.knr";
     QTest::newRow("folder missing") << QByteArray(R"({"Title":"x"})") << "nope/f.knr";
+    // clang-format on
 }
 
 void TestCliStore::writeRefusesAndKeepsOldFile()

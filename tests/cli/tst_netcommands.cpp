@@ -48,18 +48,14 @@ private slots:
 
     void siteSearch_data()
     {
+        // clang-format off
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("out");
-        QTest::newRow("title search")
-            << QStringList{"site-search", "alpha"}
-            << "4711 - Alpha Beta (2001)\n1204 - Alpha - Die Rückkehr (2005)\n";
-        QTest::newRow("umlaut") << QStringList{"site-search", "Überlingen"}
-                                << "5002 - Der Gärtner von Überlingen (1984)\n";
+        QTest::newRow("title search") << QStringList{"site-search", "alpha"} << "4711 - Alpha Beta (2001)\n1204 - Alpha - Die Rückkehr (2005)\n";
+        QTest::newRow("umlaut") << QStringList{"site-search", "Überlingen"} << "5002 - Der Gärtner von Überlingen (1984)\n";
         QTest::newRow("nothing found") << QStringList{"site-search", "Zzzz"} << "";
-        QTest::newRow("extended, blank genre and country")
-            << QStringList{"site-search", "--title", "Kleine Fische", "--genre", " ",
-                           "--country",   ""}
-            << "5009 - Kleine Fische (2007)\n";
+        QTest::newRow("extended, blank genre and country") << QStringList{"site-search", "--title", "Kleine Fische", "--genre", " ", "--country",   ""} << "5009 - Kleine Fische (2007)\n";
+        // clang-format on
     }
     void siteSearch()
     {

@@ -74,6 +74,7 @@ private slots:
 
     void failures_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("address");
         QTest::addColumn<int>("timeoutMs");
         QTest::newRow("server error") << "fault/500/view.php?page=film&fid=4711" << 0;
@@ -82,11 +83,10 @@ private slots:
         QTest::newRow("reset mid-body") << "fault/reset/view.php?page=film&fid=4711" << 0;
         QTest::newRow("redirect loop") << "fault/redirect-loop/view.php?page=film&fid=4711" << 0;
         QTest::newRow("never answers") << "fault/hang/view.php?page=film&fid=4711" << 300;
-        QTest::newRow("slow drip past the time-out")
-            << "fault/drip/view.php?page=film&fid=4711" << 800;
+        QTest::newRow("slow drip past the time-out") << "fault/drip/view.php?page=film&fid=4711" << 800;
         QTest::newRow("100 MB with length") << "fault/big/view.php?page=film&fid=4711" << 0;
-        QTest::newRow("100 MB without length")
-            << "fault/big-nolength/view.php?page=film&fid=4711" << 0;
+        QTest::newRow("100 MB without length") << "fault/big-nolength/view.php?page=film&fid=4711" << 0;
+        // clang-format on
     }
     void failures()
     {

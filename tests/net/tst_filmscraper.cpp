@@ -50,17 +50,18 @@ class tst_filmscraper : public QObject
 private slots:
     void resultLine_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("title");
         QTest::newRow("split at the first dash") << "4711 - Alpha - Beta" << 4711 << "Alpha - Beta";
-        QTest::newRow("no dash: the whole trimmed line")
-            << "  4711 Alpha  " << 4711 << "4711 Alpha";
+        QTest::newRow("no dash: the whole trimmed line") << "  4711 Alpha  " << 4711 << "4711 Alpha";
         QTest::newRow("no number: film 0") << "Alpha - Beta" << 0 << "Beta";
         QTest::newRow("leading zeros") << "0815 - X" << 815 << "X";
         QTest::newRow("empty title") << "815 - " << 815 << "";
         QTest::newRow("id beyond 32 bits clamps") << "99999999999 - X" << 2147483647 << "X";
         QTest::newRow("only blanks are trimmed") << "1 -\tTab " << 1 << "\tTab";
+        // clang-format on
     }
     void resultLine()
     {
@@ -73,6 +74,7 @@ private slots:
 
     void savedFilmPages_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>(
@@ -80,54 +82,14 @@ private slots:
         QTest::addColumn<int>("rating");
         QTest::addColumn<bool>("cover");
         QTest::addColumn<bool>("plot");
-        QTest::newRow("complete film, genre names also in the menu")
-            << "film-4711.html"
-            << "4711 - Alpha Beta (2001)"
-            << QStringList{"Alpha Beta",
-                           "Deutschland",
-                           "2001",
-                           "Henrike Wolgast",
-                           "Jörg Brämer\r\nSüleyman Akgün\r\nÄnnchen Lüttjohann",
-                           "Drama, Komödie"}
-            << 758 << true << true;
-        QTest::newRow("no director label")
-            << "film-3106.html"
-            << "3106 - X" << QStringList{"#nv",
-                                         "Deutschland",
-                                         "1999",
-                                         "",
-                                         "Friedhelm Saß\r\nGudrun Übelacker",
-                                         "Komödie, Drama"}
-            << 610 << true << true;
+        QTest::newRow("complete film, genre names also in the menu") << "film-4711.html" << "4711 - Alpha Beta (2001)" << QStringList{"Alpha Beta", "Deutschland", "2001", "Henrike Wolgast", "Jörg Brämer\r\nSüleyman Akgün\r\nÄnnchen Lüttjohann", "Drama, Komödie"} << 758 << true << true;
+        QTest::newRow("no director label") << "film-3106.html" << "3106 - X" << QStringList{"#nv", "Deutschland", "1999", "", "Friedhelm Saß\r\nGudrun Übelacker", "Komödie, Drama"} << 610 << true << true;
         // The actors' links further down must not be taken for the director.
-        QTest::newRow("director row without link")
-            << "film-3107.html"
-            << "3107 - X" << QStringList{"#nv",
-                                         "Italien",
-                                         "1971",
-                                         "#nv",
-                                         "Gianna Bortolotti\r\nPietro Zanardi",
-                                         "Western"}
-            << 555 << true << true;
-        QTest::newRow("no mark") << "film-3108.html"
-                                 << "3108 - X"
-                                 << QStringList{"#nv",           "Deutschland",    "2020",
-                                                "Maren Kühling", "Tobias Rückert", "Dokumentation"}
-                                 << 0 << true << true;
-        QTest::newRow("no actor row")
-            << "film-3109.html"
-            << "3109 - X"
-            << QStringList{"#nv", "Frankreich", "2003", "Sévérine Malouet", "", "Experimentalfilm"}
-            << 240 << true << true;
-        QTest::newRow("no plot link")
-            << "film-5007.html"
-            << "5007 - X" << QStringList{"#nv",
-                                         "Österreich",
-                                         "2014",
-                                         "Magdalena Pröll",
-                                         "Veronika Huemer\r\nFlorian Gruber-Eßl",
-                                         "Komödie"}
-            << 0 << true << false;
+        QTest::newRow("director row without link") << "film-3107.html" << "3107 - X" << QStringList{"#nv", "Italien", "1971", "#nv", "Gianna Bortolotti\r\nPietro Zanardi", "Western"} << 555 << true << true;
+        QTest::newRow("no mark") << "film-3108.html" << "3108 - X" << QStringList{"#nv",           "Deutschland",    "2020", "Maren Kühling", "Tobias Rückert", "Dokumentation"} << 0 << true << true;
+        QTest::newRow("no actor row") << "film-3109.html" << "3109 - X" << QStringList{"#nv", "Frankreich", "2003", "Sévérine Malouet", "", "Experimentalfilm"} << 240 << true << true;
+        QTest::newRow("no plot link") << "film-5007.html" << "5007 - X" << QStringList{"#nv", "Österreich", "2014", "Magdalena Pröll", "Veronika Huemer\r\nFlorian Gruber-Eßl", "Komödie"} << 0 << true << false;
+        // clang-format on
     }
     void savedFilmPages()
     {
@@ -166,19 +128,16 @@ private slots:
 
     void genres_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("genre");
         QTest::newRow("two links") << genreLinks({"Drama", "Komödie"}) << "Drama, Komödie";
-        QTest::newRow("name earlier in the page is taken once")
-            << "Menü: Drama Komödie " + genreLinks({"Drama", "Komödie"}) << "Drama, Komödie";
-        QTest::newRow("same genre linked twice")
-            << genreLinks({"Drama", "Drama"}) << "Drama, Drama";
+        QTest::newRow("name earlier in the page is taken once") << "Menü: Drama Komödie " + genreLinks({"Drama", "Komödie"}) << "Drama, Komödie";
+        QTest::newRow("same genre linked twice") << genreLinks({"Drama", "Drama"}) << "Drama, Drama";
         QTest::newRow("empty link text left out") << genreLinks({"", "Krimi"}) << "Krimi";
-        QTest::newRow("name that is part of the marker")
-            << genreLinks({"Genre", "page"}) << "Genre, page";
-        QTest::newRow("unclosed last link")
-            << genreLinks({"Drama"}) + "<a href=\"?page=genre&Genre=x\">Kr"
-            << "Drama";
+        QTest::newRow("name that is part of the marker") << genreLinks({"Genre", "page"}) << "Genre, page";
+        QTest::newRow("unclosed last link") << genreLinks({"Drama"}) + "<a href=\"?page=genre&Genre=x\">Kr" << "Drama";
+        // clang-format on
     }
     void genres()
     {
@@ -189,33 +148,18 @@ private slots:
 
     void actors_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("actors");
         const QString font = QStringLiteral("<font size=\"1\">");
-        QTest::newRow("three actors, no break after the last")
-            << filmRows(personRow("Darsteller", {"A", "B", "C"})) + font << "A\r\nB\r\nC";
-        QTest::newRow("no actor label: not the links of another cell")
-            << filmRows(personRow("Regie", {"R"}) + personRow("Mitwirkende", {"A"})) + font << "";
+        QTest::newRow("three actors, no break after the last") << filmRows(personRow("Darsteller", {"A", "B", "C"})) + font << "A\r\nB\r\nC";
+        QTest::newRow("no actor label: not the links of another cell") << filmRows(personRow("Regie", {"R"}) + personRow("Mitwirkende", {"A"})) + font << "";
         QTest::newRow("no <font behind the cell") << filmRows(personRow("Darsteller", {"A"})) << "";
-        QTest::newRow("actors end at <font")
-            << filmRows(personRow("Darsteller", {"A"})) + font + "<a href=\"x\">Nachher</a>"
-            << "A";
-        QTest::newRow("bold link text kept")
-            << filmRows("<td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><a "
-                        "href=\"x\"><b>A</b></a>") +
-                   font
-            << "<b>A</b>";
-        QTest::newRow("links with attributes of their own")
-            << filmRows("<tr><td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><a "
-                        "href=\"x\" class=\"Normal\">A</a>, <a href=\"y\" title=\"B\">B</a>") +
-                   font
-            << "A\r\nB";
-        QTest::newRow("links inside wrappers")
-            << filmRows("<tr><td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><span "
-                        "class=\"Normal\"><a href=\"x\">A</a></span>, <span class=\"Normal\"><a "
-                        "href=\"y\">B</a></span>") +
-                   font
-            << "A\r\nB";
+        QTest::newRow("actors end at <font") << filmRows(personRow("Darsteller", {"A"})) + font + "<a href=\"x\">Nachher</a>" << "A";
+        QTest::newRow("bold link text kept") << filmRows("<td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><a " "href=\"x\"><b>A</b></a>") + font << "<b>A</b>";
+        QTest::newRow("links with attributes of their own") << filmRows("<tr><td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><a " "href=\"x\" class=\"Normal\">A</a>, <a href=\"y\" title=\"B\">B</a>") + font << "A\r\nB";
+        QTest::newRow("links inside wrappers") << filmRows("<tr><td class=\"Normal\">Darsteller:</td><td class=\"Daten\"><span " "class=\"Normal\"><a href=\"x\">A</a></span>, <span class=\"Normal\"><a " "href=\"y\">B</a></span>") + font << "A\r\nB";
+        // clang-format on
     }
     void actors()
     {
@@ -310,26 +254,16 @@ private slots:
 
     void plotAndCoverAddresses_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("plot");
         QTest::addColumn<QString>("cover");
-        QTest::newRow("both") << "<img src=\"images/film/7.jpg\"><!-- Inhaltsangabe --><a "
-                                 "href=\"view.php?page=inhalt&fid=7\"><b>"
-                              << kBase + "view.php?page=inhalt&fid=7"
-                              << kBase + "images/film/7.jpg";
-        QTest::newRow("plot link before the comment")
-            << "<a href=\"p\"><b>x</b></a><!-- Inhaltsangabe -->"
-            << ""
-            << "";
-        QTest::newRow("plot link not bold") << "<!-- Inhaltsangabe --><a href=\"p\">x</a>"
-                                            << ""
-                                            << "";
-        QTest::newRow("cover tag unclosed") << "<img src=\"images/film/7.jpg"
-                                            << ""
-                                            << "";
-        QTest::newRow("cover tag with empty name") << "<img src=\"images/film/\">"
-                                                   << ""
-                                                   << "";
+        QTest::newRow("both") << "<img src=\"images/film/7.jpg\"><!-- Inhaltsangabe --><a " "href=\"view.php?page=inhalt&fid=7\"><b>" << kBase + "view.php?page=inhalt&fid=7" << kBase + "images/film/7.jpg";
+        QTest::newRow("plot link before the comment") << "<a href=\"p\"><b>x</b></a><!-- Inhaltsangabe -->" << "" << "";
+        QTest::newRow("plot link not bold") << "<!-- Inhaltsangabe --><a href=\"p\">x</a>" << "" << "";
+        QTest::newRow("cover tag unclosed") << "<img src=\"images/film/7.jpg" << "" << "";
+        QTest::newRow("cover tag with empty name") << "<img src=\"images/film/\">" << "" << "";
+        // clang-format on
     }
     void plotAndCoverAddresses()
     {
@@ -343,20 +277,13 @@ private slots:
     // Pages built to make a careless scan quadratic or make it run past the text.
     void hostilePages_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("page");
-        QTest::newRow("a megabyte of genre markers")
-            << QStringLiteral("?page=genre&Genre=\">").repeated(50000) + "</a>";
-        QTest::newRow("a megabyte of actor link starts")
-            << "class=\"Normal\">Darsteller:</td><td class=\"Daten\">" +
-                   QStringLiteral("\">").repeated(500000) + "</a><font";
-        QTest::newRow("every marker, unclosed")
-            << QStringLiteral(
-                   "class=\"Normal\">Originaltitel:class=\"Daten\"><b>Kat=JahrKat=Land\">"
-                   "class=\"Normal\">Regie:view.php?page=liste&Name=\"><br>Note: "
-                   "<!-- Inhaltsangabe --><a href=\"<img src=\"images/film/")
-                   .repeated(20000);
-        QTest::newRow("markers at the very end")
-            << QString(1000, u'x') + "class=\"Normal\">Darsteller:";
+        QTest::newRow("a megabyte of genre markers") << QStringLiteral("?page=genre&Genre=\">").repeated(50000) + "</a>";
+        QTest::newRow("a megabyte of actor link starts") << "class=\"Normal\">Darsteller:</td><td class=\"Daten\">" + QStringLiteral("\">").repeated(500000) + "</a><font";
+        QTest::newRow("every marker, unclosed") << QStringLiteral( "class=\"Normal\">Originaltitel:class=\"Daten\"><b>Kat=JahrKat=Land\">" "class=\"Normal\">Regie:view.php?page=liste&Name=\"><br>Note: " "<!-- Inhaltsangabe --><a href=\"<img src=\"images/film/") .repeated(20000);
+        QTest::newRow("markers at the very end") << QString(1000, u'x') + "class=\"Normal\">Darsteller:";
+        // clang-format on
     }
     void hostilePages()
     {

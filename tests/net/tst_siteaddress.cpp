@@ -12,25 +12,19 @@ class tst_siteaddress : public QObject
 private slots:
     void titleSearch_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("term");
         QTest::addColumn<QString>("query");
-        QTest::newRow("plain") << "Alien"
-                               << "Alien";
-        QTest::newRow("blanks stay blanks") << "Alpha Beta"
-                                            << "Alpha Beta";
-        QTest::newRow("umlaut as its Windows-1252 byte") << "Grün"
-                                                         << "Gr%FCn";
-        QTest::newRow("ampersand would end the value") << "Tom & Jerry"
-                                                       << "Tom %26 Jerry";
-        QTest::newRow("hash would start a fragment") << "Nr. #9"
-                                                     << "Nr. %239";
-        QTest::newRow("plus and percent") << "1+1=100%"
-                                          << "1%2B1=100%25";
-        QTest::newRow("empty term") << ""
-                                    << "";
+        QTest::newRow("plain") << "Alien" << "Alien";
+        QTest::newRow("blanks stay blanks") << "Alpha Beta" << "Alpha Beta";
+        QTest::newRow("umlaut as its Windows-1252 byte") << "Grün" << "Gr%FCn";
+        QTest::newRow("ampersand would end the value") << "Tom & Jerry" << "Tom %26 Jerry";
+        QTest::newRow("hash would start a fragment") << "Nr. #9" << "Nr. %239";
+        QTest::newRow("plus and percent") << "1+1=100%" << "1%2B1=100%25";
+        QTest::newRow("empty term") << "" << "";
         QTest::newRow("not in the code page") << QString::fromUtf8("Łódź") << "?%F3d?";
-        QTest::newRow("controls and quotes") << "a\tb\"c<d>"
-                                             << "a%09b%22c%3Cd%3E";
+        QTest::newRow("controls and quotes") << "a\tb\"c<d>" << "a%09b%22c%3Cd%3E";
+        // clang-format on
     }
     void titleSearch()
     {
@@ -59,12 +53,13 @@ private slots:
 
     void wireBytes_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("address");
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("blank becomes %20") << "http://h/a b" << QByteArray("http://h/a%20b");
         QTest::newRow("escapes stay") << "http://h/?x=%FC%26" << QByteArray("http://h/?x=%FC%26");
-        QTest::newRow("umlaut in a page link")
-            << "http://h/images/film/Grün.jpg" << QByteArray("http://h/images/film/Gr%FCn.jpg");
+        QTest::newRow("umlaut in a page link") << "http://h/images/film/Grün.jpg" << QByteArray("http://h/images/film/Gr%FCn.jpg");
+        // clang-format on
     }
     void wireBytes()
     {

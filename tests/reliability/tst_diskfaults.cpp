@@ -190,11 +190,12 @@ void TestDiskFaults::missingAppDir()
 
 void TestDiskFaults::missingAppDirInCli_data()
 {
+    // clang-format off
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("list") << QStringList{QStringLiteral("list")};
     QTest::newRow("search") << QStringList{QStringLiteral("search"), QStringLiteral("alien")};
-    QTest::newRow("export") << QStringList{QStringLiteral("export"), QStringLiteral("--format"),
-                                           QStringLiteral("csv")};
+    QTest::newRow("export") << QStringList{QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("csv")};
+    // clang-format on
 }
 
 void TestDiskFaults::missingAppDirInCli()
@@ -216,17 +217,16 @@ void TestDiskFaults::missingAppDirInCli()
 
 void TestDiskFaults::diskFullMidWrite_data()
 {
+    // clang-format off
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint64>("leaveFree");
     // A 10000-byte info file into 4 KB; a 110000-byte cache into 32 KB, so that part of it
     // is written before the disk is full.
-    QTest::newRow("info file, 4 KB free")
-        << Writer::InfoFile << QStringLiteral("Alt.knr") << qint64(4096);
-    QTest::newRow("new info file, 4 KB free")
-        << Writer::InfoFile << QStringLiteral("Neu.knr") << qint64(4096);
-    QTest::newRow("cache, 32 KB free")
-        << Writer::Cache << QStringLiteral("Collection.db") << qint64(32768);
+    QTest::newRow("info file, 4 KB free") << Writer::InfoFile << QStringLiteral("Alt.knr") << qint64(4096);
+    QTest::newRow("new info file, 4 KB free") << Writer::InfoFile << QStringLiteral("Neu.knr") << qint64(4096);
+    QTest::newRow("cache, 32 KB free") << Writer::Cache << QStringLiteral("Collection.db") << qint64(32768);
+    // clang-format on
 }
 
 void TestDiskFaults::diskFullMidWrite()
@@ -273,16 +273,15 @@ void TestDiskFaults::producerFailsMidWrite()
 
 void TestDiskFaults::nameLengthLimit_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("fits");
     QTest::newRow("255 bytes") << QString(251, u'a') + QStringLiteral(".knr") << true;
     QTest::newRow("256 bytes") << QString(252, u'a') + QStringLiteral(".knr") << false;
-    QTest::newRow("130 characters, 256 bytes in UTF-8")
-        << QString(126, u'ä') + QStringLiteral(".knr") << false;
-    QTest::newRow("SafeFileName of a 1000-letter title")
-        << SafeFileName(QString(1000, u'x')) + QStringLiteral(".knr") << true;
-    QTest::newRow("SafeFileName of 600 umlauts and letters")
-        << SafeFileName(QStringLiteral("äA").repeated(300)) + QStringLiteral(".knr") << true;
+    QTest::newRow("130 characters, 256 bytes in UTF-8") << QString(126, u'ä') + QStringLiteral(".knr") << false;
+    QTest::newRow("SafeFileName of a 1000-letter title") << SafeFileName(QString(1000, u'x')) + QStringLiteral(".knr") << true;
+    QTest::newRow("SafeFileName of 600 umlauts and letters") << SafeFileName(QStringLiteral("äA").repeated(300)) + QStringLiteral(".knr") << true;
+    // clang-format on
 }
 
 void TestDiskFaults::nameLengthLimit()

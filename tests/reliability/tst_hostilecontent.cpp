@@ -65,6 +65,7 @@ private slots:
 
 void TestHostileContent::textsRoundTrip_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("stored"); // what reads back: the text in Windows-1252
     const auto same = [](const char* name, const QString& text) {
@@ -81,11 +82,9 @@ void TestHostileContent::textsRoundTrip_data()
     for (int b = 1; b < 256; ++b)
         allBytes.append(char(b));
     same("every Windows-1252 byte", FromCp1252(allBytes));
-    QTest::newRow("outside the code page")
-        << QStringLiteral("日本 😀 ł") << QStringLiteral("?? ? ?");
-    QTest::newRow("surrogate pair and lone surrogates")
-        << QString(QChar(0xD800)) + QChar(0xDC00) + QChar(0xD800) + QChar(u'x') + QChar(0xDFFF)
-        << QStringLiteral("??x?");
+    QTest::newRow("outside the code page") << QStringLiteral("日本 😀 ł") << QStringLiteral("?? ? ?");
+    QTest::newRow("surrogate pair and lone surrogates") << QString(QChar(0xD800)) + QChar(0xDC00) + QChar(0xD800) + QChar(u'x') + QChar(0xDFFF) << QStringLiteral("??x?");
+    // clang-format on
 }
 
 void TestHostileContent::textsRoundTrip()
@@ -156,6 +155,7 @@ void TestHostileContent::textsAtTheSlotLimit()
 
 void TestHostileContent::corruptInfoFiles_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<FilmRecord>("film");
     FilmRecord alien;
@@ -164,22 +164,17 @@ void TestHostileContent::corruptInfoFiles_data()
     alien.Rating = 745;
     const QByteArray encoded = EncodeRecord(alien);
 
-    QTest::newRow("every count and the rating at their maximum")
-        << QByteArray(9 * 2, '\xff') + QByteArray(4, '\xff') + QByteArray(2 * 2, '\xff')
-        << FilmRecord{};
+    QTest::newRow("every count and the rating at their maximum") << QByteArray(9 * 2, '\xff') + QByteArray(4, '\xff') + QByteArray(2 * 2, '\xff') << FilmRecord{};
     QTest::newRow("10000 bytes 0xFF") << QByteArray(kSlotSize, '\xff') << FilmRecord{};
-    QTest::newRow("count runs past the slot")
-        << QByteArray(16, '\0') + QByteArray("\x0e\x27", 2) + QByteArray(kSlotSize, 'a')
-        << FilmRecord{};
+    QTest::newRow("count runs past the slot") << QByteArray(16, '\0') + QByteArray("\x0e\x27", 2) + QByteArray(kSlotSize, 'a') << FilmRecord{};
     QTest::newRow("cut off inside the title") << encoded.first(4) << FilmRecord{};
     // Bytes past the end of the file read as zero, as in a file without filler.
     QTest::newRow("cut off inside the rating") << encoded.first(encoded.size() - 6) << alien;
     QTest::newRow("ends right after the record") << encoded << alien;
     QTest::newRow("empty file") << QByteArray() << FilmRecord{};
-    QTest::newRow("a second slot after the first")
-        << slotOf(alien) + slotOf(everyText(QStringLiteral("zwei"))) << alien;
-    QTest::newRow("HTML instead of a record")
-        << QByteArray("<html><body>404 Not Found</body></html>") << FilmRecord{};
+    QTest::newRow("a second slot after the first") << slotOf(alien) + slotOf(everyText(QStringLiteral("zwei"))) << alien;
+    QTest::newRow("HTML instead of a record") << QByteArray("<html><body>404 Not Found</body></html>") << FilmRecord{};
+    // clang-format on
 }
 
 void TestHostileContent::corruptInfoFiles()
@@ -247,24 +242,19 @@ void TestHostileContent::oddNamesInTheScan()
 
 void TestHostileContent::hostileJsonForCliWrite_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("message"); // empty: stored
     QTest::newRow("not JSON") << QByteArray("<html>") << QStringLiteral("Ungültiges JSON");
     QTest::newRow("an array") << QByteArray("[1,2]") << QStringLiteral("JSON-Objekt");
-    QTest::newRow("title as a number")
-        << QByteArray(R"({"Title":5})") << QStringLiteral("„Title“ muss ein Text sein");
-    QTest::newRow("rating as an object")
-        << QByteArray(R"({"Rating":{}})") << QStringLiteral("„Rating“ muss eine Zahl sein");
-    QTest::newRow("text too long for the slot")
-        << QByteArray(R"({"Description":")") + QByteArray(20000, 'x') + QByteArray(R"("})")
-        << QStringLiteral("zu lang");
-    QTest::newRow("invalid UTF-8")
-        << QByteArray("{\"Title\":\"\xff\xfe\"}") << QStringLiteral("Ungültiges JSON");
-    QTest::newRow("rating far out of range")
-        << QByteArray(R"({"Rating":1e400})") << QStringLiteral("Ungültiges JSON");
-    QTest::newRow("rating text far out of range")
-        << QByteArray(R"({"Rating":"-1e400"})") << QString();
+    QTest::newRow("title as a number") << QByteArray(R"({"Title":5})") << QStringLiteral("„Title“ muss ein Text sein");
+    QTest::newRow("rating as an object") << QByteArray(R"({"Rating":{}})") << QStringLiteral("„Rating“ muss eine Zahl sein");
+    QTest::newRow("text too long for the slot") << QByteArray(R"({"Description":")") + QByteArray(20000, 'x') + QByteArray(R"("})") << QStringLiteral("zu lang");
+    QTest::newRow("invalid UTF-8") << QByteArray("{\"Title\":\"\xff\xfe\"}") << QStringLiteral("Ungültiges JSON");
+    QTest::newRow("rating far out of range") << QByteArray(R"({"Rating":1e400})") << QStringLiteral("Ungültiges JSON");
+    QTest::newRow("rating text far out of range") << QByteArray(R"({"Rating":"-1e400"})") << QString();
     QTest::newRow("NUL escaped in a text") << QByteArray(R"({"Title":"a\u0000b"})") << QString();
+    // clang-format on
 }
 
 void TestHostileContent::hostileJsonForCliWrite()
@@ -294,22 +284,21 @@ void TestHostileContent::hostileJsonForCliWrite()
 
 void TestHostileContent::longSearchText_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("found");
     // Films 0..2 below; 3 is the end marker.
     QTest::newRow("10000 letters") << QString(10000, u'a') << QString();
-    QTest::newRow("5000 times 'a '")
-        << QStringLiteral("a ").repeated(5000) << QStringLiteral("0|1|");
+    QTest::newRow("5000 times 'a '") << QStringLiteral("a ").repeated(5000) << QStringLiteral("0|1|");
     QTest::newRow("10000 blanks") << QString(10000, u' ') << QStringLiteral("0|1|2|");
     QStringList words;
     for (int i = 0; words.join(u' ').size() < 10000; ++i)
         words.append(QStringLiteral("w%1").arg(i));
     QTest::newRow("2000 different words") << words.join(u' ').left(10000) << QString();
-    QTest::newRow("10000 characters outside the code page")
-        << QString(10000, QChar(0x65E5)) << QString();
+    QTest::newRow("10000 characters outside the code page") << QString(10000, QChar(0x65E5)) << QString();
     QTest::newRow("10000 NULs") << QString(10000, QChar(0)) << QString();
-    QTest::newRow("the film's whole description")
-        << QStringLiteral("ab").repeated(4900) << QStringLiteral("1|");
+    QTest::newRow("the film's whole description") << QStringLiteral("ab").repeated(4900) << QStringLiteral("1|");
+    // clang-format on
 }
 
 void TestHostileContent::longSearchText()

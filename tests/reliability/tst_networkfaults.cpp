@@ -133,6 +133,7 @@ void TestNetworkFaults::init()
 
 void TestNetworkFaults::faults_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("mode");
     // Result lines of "site-search alpha"; -1: the search fails.
     QTest::addColumn<int>("searchLines");
@@ -147,16 +148,13 @@ void TestNetworkFaults::faults_data()
     QTest::newRow("never answers") << QStringLiteral("hang") << -1 << QString();
     QTest::newRow("slow drip past the time-out") << QStringLiteral("drip") << -1 << QString();
     QTest::newRow("100 MB body") << QStringLiteral("big") << -1 << QString();
-    QTest::newRow("100 MB body without length")
-        << QStringLiteral("big-nolength") << -1 << QString();
+    QTest::newRow("100 MB body without length") << QStringLiteral("big-nolength") << -1 << QString();
     QTest::newRow("redirect loop") << QStringLiteral("redirect-loop") << -1 << QString();
     QTest::newRow("one redirect") << QStringLiteral("redirect") << 2 << QStringLiteral("cover");
-    QTest::newRow("cover is no picture")
-        << QStringLiteral("brokencover") << 2 << QStringLiteral("no cover");
-    QTest::newRow("UTF-8 with charset header")
-        << QStringLiteral("utf8") << 2 << QStringLiteral("cover");
-    QTest::newRow("10000 result links")
-        << QStringLiteral("links") << 10000 << QStringLiteral("cover");
+    QTest::newRow("cover is no picture") << QStringLiteral("brokencover") << 2 << QStringLiteral("no cover");
+    QTest::newRow("UTF-8 with charset header") << QStringLiteral("utf8") << 2 << QStringLiteral("cover");
+    QTest::newRow("10000 result links") << QStringLiteral("links") << 10000 << QStringLiteral("cover");
+    // clang-format on
 }
 
 void TestNetworkFaults::faults()

@@ -92,18 +92,16 @@ private slots:
 
     void numericColumnsSortAsNumbers_data()
     {
+        // clang-format off
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("order");
         QTest::addColumn<QStringList>("titles");
         // a: 1999 / 1000, b: 7 / 7, c: 10 / 10, d: "" / 500
-        QTest::newRow("Jahr ascending")
-            << 1 << int(Qt::AscendingOrder) << QStringList{"d", "b", "c", "a"};
-        QTest::newRow("Jahr descending")
-            << 1 << int(Qt::DescendingOrder) << QStringList{"a", "c", "b", "d"};
-        QTest::newRow("Bewertung ascending")
-            << 4 << int(Qt::AscendingOrder) << QStringList{"b", "c", "d", "a"};
-        QTest::newRow("Bewertung descending")
-            << 4 << int(Qt::DescendingOrder) << QStringList{"a", "d", "c", "b"};
+        QTest::newRow("Jahr ascending") << 1 << int(Qt::AscendingOrder) << QStringList{"d", "b", "c", "a"};
+        QTest::newRow("Jahr descending") << 1 << int(Qt::DescendingOrder) << QStringList{"a", "c", "b", "d"};
+        QTest::newRow("Bewertung ascending") << 4 << int(Qt::AscendingOrder) << QStringList{"b", "c", "d", "a"};
+        QTest::newRow("Bewertung descending") << 4 << int(Qt::DescendingOrder) << QStringList{"a", "d", "c", "b"};
+        // clang-format on
     }
     void numericColumnsSortAsNumbers()
     {

@@ -202,25 +202,18 @@ private slots:
 
     void detailsPane_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("shownDescription");
         QTest::addColumn<QString>("actors");
         QTest::addColumn<QStringList>("actorLines");
         QTest::addColumn<int>("rating");
         QTest::addColumn<double>("fill");
-        QTest::newRow("#nv, rating 0") << "#nv"
-                                       << "(keine Beschreibung)"
-                                       << "A\r\n\r\nB\r\n"
-                                       << QStringList{"A", "B"} << 0 << 0.0;
-        QTest::newRow("#NV as it is, half bar") << "#NV"
-                                                << "#NV"
-                                                << "A\nB" << QStringList{"A\nB"} << 500 << 0.5;
-        QTest::newRow("empty, overflowing bar") << ""
-                                                << ""
-                                                << "" << QStringList{} << 1250 << 1.25;
-        QTest::newRow("markup stays text") << "<b>fett</b>"
-                                           << "<b>fett</b>"
-                                           << "<i>x</i>" << QStringList{"<i>x</i>"} << 1000 << 1.0;
+        QTest::newRow("#nv, rating 0") << "#nv" << "(keine Beschreibung)" << "A\r\n\r\nB\r\n" << QStringList{"A", "B"} << 0 << 0.0;
+        QTest::newRow("#NV as it is, half bar") << "#NV" << "#NV" << "A\nB" << QStringList{"A\nB"} << 500 << 0.5;
+        QTest::newRow("empty, overflowing bar") << "" << "" << "" << QStringList{} << 1250 << 1.25;
+        QTest::newRow("markup stays text") << "<b>fett</b>" << "<b>fett</b>" << "<i>x</i>" << QStringList{"<i>x</i>"} << 1000 << 1.0;
+        // clang-format on
     }
     void detailsPane()
     {

@@ -152,26 +152,17 @@ private slots:
 
     void standardSearch_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("term"); // empty: the search box as designed
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("fault");
-        QTest::newRow("two films and one more")
-            << "Alpha"
-            << QStringList({"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)",
-                            "2288 - Alpha ohne Cover (1958)"})
-            << "Suche beendet"
-            << "";
-        QTest::newRow("untouched search box")
-            << "" << QStringList({"9001 - Der Film (Suchbegriff) (2020)"}) << "Suche beendet"
-            << "";
-        QTest::newRow("nothing found") << "Gibt es nicht" << QStringList() << "Suche beendet"
-                                       << "";
-        QTest::newRow("broken result page keeps the lines before the fault")
-            << "Kaputt" << QStringList({"9100 - Kaputt Eins (2008)"}) << "Fehler"
-            << "";
-        QTest::newRow("site down") << "Alpha" << QStringList() << "Fehler"
-                                   << "500";
+        QTest::newRow("two films and one more") << "Alpha" << QStringList({"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)", "2288 - Alpha ohne Cover (1958)"}) << "Suche beendet" << "";
+        QTest::newRow("untouched search box") << "" << QStringList({"9001 - Der Film (Suchbegriff) (2020)"}) << "Suche beendet" << "";
+        QTest::newRow("nothing found") << "Gibt es nicht" << QStringList() << "Suche beendet" << "";
+        QTest::newRow("broken result page keeps the lines before the fault") << "Kaputt" << QStringList({"9100 - Kaputt Eins (2008)"}) << "Fehler" << "";
+        QTest::newRow("site down") << "Alpha" << QStringList() << "Fehler" << "500";
+        // clang-format on
     }
 
     void standardSearch()
