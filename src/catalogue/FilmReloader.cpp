@@ -18,13 +18,13 @@ constexpr qsizetype kCaptionTitleLength = 50;
 // Where a film lives: the info file it was loaded from, and the cover beside it named like
 // it. A record that was never loaded from a file goes to its FilmFolder, as the wizard
 // would have stored it.
-struct FilmFiles
+struct FilmPlace
 {
     QString info;
     QString cover;
 };
 
-FilmFiles filesOf(const FilmRecord& stored)
+FilmPlace filesOf(const FilmRecord& stored)
 {
     QString info = stored.FilePath;
     if (info.isEmpty()) {
@@ -83,7 +83,7 @@ void FilmReloader::reloadFilm(int index)
                               "übersprungen, die Web-Adresse des Films enthält keine Film-Nummer"));
         return;
     }
-    const FilmFiles files = filesOf(stored);
+    const FilmPlace files = filesOf(stored);
     if (files.info.isEmpty()) {
         addProblem(index, QStringLiteral("übersprungen, der Titel ergibt keinen Dateinamen"));
         return;
