@@ -1,11 +1,15 @@
 #include "catalogue/FilmFiles.h"
 
+#include "catalogue/History.h"
 #include "store/AppPaths.h"
 #include "store/FileSearch.h"
+#include "store/InfoFile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace kinora {
 
@@ -65,6 +69,19 @@ DeleteFilmResult DeleteFilmFiles(const QString& infoFile)
 {
     DeleteFilmResult result;
     const bool ownFolder = IsOwnFilmFolder(infoFile);
+    QStringList doomed{infoFile, CoverPathFor(infoFile)};
+    if (ownFolder) {
+        QDirIterator it(ParentFolder(infoFile), QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            doomed.append(it.next());
+    }
+    QString title = ReadInfoFile(infoFile).Title.trimmed();
+    if (title.isEmpty())
+        title = QFileInfo(infoFile).completeBaseName();
+    HistoryRecord history(QStringLiteral("Löschen: %1").arg(title), doomed);
+    result.history = history.status();
+    const auto finish = qScopeGuard([&history] { history.finish(); });
     QFile info(infoFile);
     if (info.exists() && !info.remove()) {
         result.status = Status::failure(removalFailure(infoFile) + u'\n' + info.errorString());

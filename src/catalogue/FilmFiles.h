@@ -25,10 +25,13 @@ struct DeleteFilmResult
     // The film is gone, but this was left behind (its cover, part of its folder); empty
     // when everything went.
     QString leftBehind;
+    // A failure: the film was deleted, but the deletion cannot be undone.
+    Status history;
 };
 
 // Deletes a film from disk: its whole folder when the folder is its own, otherwise only the
-// info file and the cover beside it. The info file goes first. Texts are German.
+// info file and the cover beside it. The info file goes first. Everything deleted is kept in
+// the history first, as "Löschen: " and the film's title. Texts are German.
 DeleteFilmResult DeleteFilmFiles(const QString& infoFile);
 
 } // namespace kinora

@@ -1,13 +1,16 @@
 #include "catalogue/FilmReloader.h"
 
 #include "catalogue/CoverPicture.h"
+#include "catalogue/History.h"
 #include "net/FilmScraper.h"
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 #include "store/NumberParse.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace kinora {
 
@@ -36,6 +39,17 @@ FilmPlace filesOf(const FilmRecord& stored)
     return {info, CoverPathFor(info)};
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString filmCount(int films)
+{
+    return films == 1 ? QStringLiteral("1 Film") : QStringLiteral("%1 Filme").arg(films);
+}
+
 } // namespace
 
 QString ReloadCaption(const QString& title)
@@ -55,6 +69,20 @@ qint32 FilmIdFromWebPage(const QString& webPage)
     return id > 0 ? id : 0;
 }
 
+QList<FieldChange> CompareFilms(const FilmRecord& before, const FilmRecord& after)
+{
+    QList<FieldChange> changes;
+    for (FilmField field : kFilmFields) {
+        if (field == FilmField::FilePath)
+            continue;
+        const QString old = before.fieldText(field);
+        const QString now = after.fieldText(field);
+        if (old != now)
+            changes.append({field, old, now});
+    }
+    return changes;
+}
+
 FilmReloader::FilmReloader(FilmCollection& films, QObject* parent) : QObject(parent), m_films(films)
 {
 }
@@ -63,15 +91,32 @@ void FilmReloader::run()
 {
     m_refreshed = 0;
     m_visited = 0;
+    m_changed = 0;
     m_problems.clear();
-    const int filmCount = m_films.filmCount();
-    for (int i = 0; i < filmCount && !m_stopRequested; ++i) {
-        emit progress(i, filmCount, m_films.at(i).Title);
+    m_history = {};
+    const int films = m_films.filmCount();
+    // Every file the run may rewrite is kept before the first one is.
+    std::optional<HistoryRecord> history;
+    if (!m_dryRun && m_keepHistory) {
+        QStringList paths;
+        for (int i = 0; i < films; ++i) {
+            const FilmPlace files = filesOf(m_films.at(i));
+            if (!files.info.isEmpty() && FilmIdFromWebPage(m_films.at(i).WebPage) != 0)
+                paths << files.info << files.cover;
+        }
+        history.emplace(QStringLiteral("Alle Daten aktualisieren: %1").arg(filmCount(films)),
+                        paths);
+        m_history = history->status();
+    }
+    for (int i = 0; i < films && !m_stopRequested; ++i) {
+        emit progress(i, films, m_films.at(i).Title);
         if (m_stopRequested)
             break;
         ++m_visited;
         reloadFilm(i);
     }
+    if (history)
+        history->finish(QStringLiteral("Alle Daten aktualisieren: %1").arg(filmCount(m_changed)));
 }
 
 void FilmReloader::reloadFilm(int index)
@@ -97,6 +142,18 @@ void FilmReloader::reloadFilm(int index)
     }
     FilmRecord refreshed = scraped.record;
     refreshed.DiskDesc = stored.DiskDesc;
+    const CoverPicture cover = CoverPicture::fromBytes(scraped.cover);
+    const QList<FieldChange> changes = CompareFilms(stored, refreshed);
+    const bool newCover = !cover.isNull() && cover.jpegBytes() != fileBytes(files.cover);
+    const bool differs = !changes.isEmpty() || newCover;
+    if (m_dryRun) {
+        ++m_refreshed;
+        if (differs) {
+            ++m_changed;
+            emit wouldChange(index, changes, newCover);
+        }
+        return;
+    }
 
     if (const Status written = WriteInfoFile(files.info, refreshed); !written) {
         addProblem(index, QStringLiteral("nicht aktualisiert: %1").arg(written.error()));
@@ -107,9 +164,9 @@ void FilmReloader::reloadFilm(int index)
     refreshed.FilePath = stored.FilePath;
     m_films.replace(index, refreshed);
     ++m_refreshed;
+    m_changed += differs;
 
     // A film the site shows without a (readable) cover keeps the one it has.
-    const CoverPicture cover = CoverPicture::fromBytes(scraped.cover);
     if (const Status saved = cover.isNull() ? Status() : cover.save(files.cover); !saved) {
         addProblem(
             index,
@@ -129,8 +186,10 @@ QString FilmReloader::problemReport() const
 {
     if (m_problems.isEmpty())
         return {};
-    QString report =
-        QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n\n").arg(m_refreshed).arg(m_visited);
+    QString report = (m_dryRun ? QStringLiteral("%1 von %2 Filmen wurden geladen.\n\n")
+                               : QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n\n"))
+                         .arg(m_refreshed)
+                         .arg(m_visited);
     for (const Problem& p : m_problems)
         report += QStringLiteral("\"%1\": %2\n").arg(p.title, p.reason);
     return report;

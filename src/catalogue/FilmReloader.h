@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/FilmRecord.h"
+#include "store/Status.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -16,13 +19,26 @@ QString ReloadCaption(const QString& title);
 // (the whole WebPage when it has none). 0 when there is no positive 32-bit number there.
 qint32 FilmIdFromWebPage(const QString& webPage);
 
+// A field a reload changes (or would change), with its text before and after.
+struct FieldChange
+{
+    FilmField field;
+    QString before;
+    QString after;
+};
+
+// The fields in which two records of one film differ, in file order; FilePath, which says
+// where a record was read from, is not part of the film.
+QList<FieldChange> CompareFilms(const FilmRecord& before, const FilmRecord& after);
+
 // Downloads the data of every film of a collection again and writes each film back where
 // it lives: its info file (FilePath) and the cover beside it. Of the stored record only the
 // title (the search key) and DiskDesc are kept; the rest, Rating included, is the site's.
 // A film is never made worse: a film without a FilmId, whose page cannot be fetched, or for
 // which the site answers with a page that is no film page, is skipped untouched; a film without a
 // new cover keeps its old one; a cover or info file that cannot be written is reported and the run
-// goes on with the next film.
+// goes on with the next film. The files of every film the run may rewrite are kept in the
+// library's history first, as one operation, so the whole run can be undone.
 class FilmReloader : public QObject
 {
     Q_OBJECT
@@ -43,10 +59,20 @@ public:
     void run();
     // Ends the run before the next film; the film being fetched is finished first.
     void requestStop() { m_stopRequested = true; }
+    // A dry run fetches every film and reports what would change (wouldChange), but writes
+    // nothing and keeps no history.
+    void setDryRun(bool dryRun) { m_dryRun = dryRun; }
+    // Whether the run keeps the old files in the history (on unless switched off).
+    void setKeepHistory(bool keep) { m_keepHistory = keep; }
 
-    // Films whose info file was rewritten, and films the run came to (skipped ones included).
+    // Films whose info file was rewritten (in a dry run: fetched), and films the run came to
+    // (skipped ones included).
     int refreshedCount() const { return m_refreshed; }
     int visitedCount() const { return m_visited; }
+    // Films whose data or cover the run changed (or, in a dry run, would change).
+    int changedCount() const { return m_changed; }
+    // Whether the run was kept in the history; a failure says why it cannot be undone.
+    const Status& historyStatus() const { return m_history; }
     const QList<Problem>& problems() const { return m_problems; }
     // A German account of the films skipped or not fully refreshed, one line each; empty
     // when every visited film was refreshed.
@@ -58,6 +84,9 @@ signals:
     // Sent after a film was written back, with the cover bytes stored for it (empty when the
     // film kept its old cover).
     void filmRefreshed(int index, const QByteArray& cover);
+    // Sent in a dry run for a film that would change: its fields before and after, and
+    // whether its cover would be replaced.
+    void wouldChange(int index, const QList<FieldChange>& changes, bool newCover);
 
 private:
     void reloadFilm(int index);
@@ -65,8 +94,12 @@ private:
 
     FilmCollection& m_films;
     bool m_stopRequested = false;
+    bool m_dryRun = false;
+    bool m_keepHistory = true;
     int m_refreshed = 0;
     int m_visited = 0;
+    int m_changed = 0;
+    Status m_history;
     QList<Problem> m_problems;
 };
 

@@ -1,5 +1,6 @@
 #include "catalogue/FilmStore.h"
 
+#include "catalogue/History.h"
 #include "store/AppPaths.h"
 #include "store/AtomicWrite.h"
 #include "store/InfoFile.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <optional>
 
 namespace kinora {
@@ -74,6 +76,18 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
             QDir().rmdir(folder);
     };
 
+    std::optional<HistoryRecord> history;
+    if (hadInfo || hadCover) {
+        history.emplace(QStringLiteral("Import: %1 ersetzt").arg(record.Title.trimmed()),
+                        QStringList{infoPath, coverPath});
+        result.history = history->status();
+    }
+    // Whatever happens below, the history notes how the files were left.
+    const auto finish = qScopeGuard([&history] {
+        if (history)
+            history->finish();
+    });
+
     FilmRecord stored = record;
     stored.Rating = 0;
     stored.FilePath.clear();
@@ -98,6 +112,17 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
     result.infoPath = infoPath;
     if (!cover.isNull())
         result.coverPath = coverPath;
+    return result;
+}
+
+SaveFilmResult SaveFilm(const QString& infoPath, const FilmRecord& record)
+{
+    const QString oldTitle = ReadInfoFile(infoPath).Title.trimmed();
+    HistoryRecord history(QStringLiteral("Bearbeiten: %1")
+                              .arg(oldTitle.isEmpty() ? record.Title.trimmed() : oldTitle),
+                          {infoPath});
+    SaveFilmResult result{WriteInfoFile(infoPath, record), history.status()};
+    history.finish();
     return result;
 }
 

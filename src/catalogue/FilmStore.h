@@ -6,9 +6,11 @@
 
 #include <QString>
 
-// Stores a scraped film the way the import wizard finishes:
+// Stores a scraped film the way the import wizard finishes, and an edited one:
 //   CheckStorableTitle(title)             whether a title gives a folder and file name
 //   StoreFilm(record, cover, overwrite)   -> StoreFilmResult
+//   SaveFilm(infoPath, record)            -> SaveFilmResult
+// A film that is replaced is kept in the library's history first, so it can be undone.
 
 namespace kinora {
 
@@ -20,6 +22,9 @@ struct StoreFilmResult
     // The film folder holds a film already and overwrite was false: a caller may ask the user
     // and call again with overwrite.
     bool alreadyStored = false;
+    // Whether the replaced film was kept in the history; a failure says why this change
+    // cannot be undone (the film was stored all the same).
+    Status history;
 };
 
 // A film is stored under SafeFileName(title); a title without any ASCII letter or digit gives
@@ -34,5 +39,15 @@ Status CheckStorableTitle(const QString& title);
 // overwrite is true. On failure nothing is left half-written: the old info file and cover
 // stay as they were and a folder made by this call is removed again.
 StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, bool overwrite);
+
+struct SaveFilmResult
+{
+    Status status;  // a failure: the info file stayed as it was
+    Status history; // a failure: saved, but the change cannot be undone
+};
+
+// Writes an edited record to its info file (all fields as given), keeping the old file in
+// the history first as "Bearbeiten: " and the film's title.
+SaveFilmResult SaveFilm(const QString& infoPath, const FilmRecord& record);
 
 } // namespace kinora

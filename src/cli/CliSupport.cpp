@@ -12,6 +12,13 @@ int fail(const QString& message)
     return 1;
 }
 
+void warn(const QString& message)
+{
+    const QByteArray line = QStringLiteral("kinora-cli: Warnung: %1\n").arg(message).toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
+}
+
 void out(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();

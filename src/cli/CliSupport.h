@@ -9,6 +9,9 @@ namespace kinora::cli {
 // Prints one line to standard error and returns exit status 1.
 int fail(const QString& message);
 
+// Prints "kinora-cli: Warnung: " and the message to standard error; the command goes on.
+void warn(const QString& message);
+
 // Writes UTF-8 text to standard output.
 void out(const QString& text);
 

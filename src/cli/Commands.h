@@ -15,5 +15,7 @@ int runSiteSearch(const QStringList& args);
 int runScrape(const QStringList& args);
 int runImport(const QStringList& args);
 int runReload(const QStringList& args);
+int runHistory(const QStringList& args);
+int runUndo(const QStringList& args);
 
 } // namespace kinora::cli

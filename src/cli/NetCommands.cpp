@@ -150,6 +150,9 @@ int runImport(const QStringList& args)
             message += QStringLiteral(" Mit --overwrite wird er ersetzt.");
         return fail(message);
     }
+    if (!stored.history)
+        warn(QStringLiteral("Das Ersetzen lässt sich nicht rückgängig machen: %1")
+                 .arg(stored.history.error()));
     out(stored.infoPath + u'\n');
     return 0;
 }

@@ -36,6 +36,32 @@ void progressLine(const QString& text, bool terminal)
     std::fflush(stderr);
 }
 
+// A field's text on one line of the dry run's list: line breaks shown as " / ", a long text
+// cut.
+QString shown(const QString& text)
+{
+    constexpr qsizetype kShownLength = 70;
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" / "))
+        .replace(u'\n', QStringLiteral(" / "));
+    if (line.size() > kShownLength)
+        line = line.left(kShownLength - 1) + u'…';
+    return QStringLiteral("„%1“").arg(line);
+}
+
+QString fieldLabel(FilmField field)
+{
+    // clang-format off
+    static const QStringList labels = {
+        QStringLiteral("Titel"), QStringLiteral("Originaltitel"), QStringLiteral("Land"),
+        QStringLiteral("Jahr"), QStringLiteral("Regie"), QStringLiteral("Darsteller"),
+        QStringLiteral("Genre"), QStringLiteral("Beschreibung"), QStringLiteral("Website"),
+        QStringLiteral("Bewertung"), QStringLiteral("Speicherort"), QStringLiteral("Datei"),
+    };
+    // clang-format on
+    return labels.at(int(field));
+}
+
 } // namespace
 
 int runReload(const QStringList& args)
@@ -46,7 +72,13 @@ int runReload(const QStringList& args)
                        "und schreibt Info-Datei und Cover jedes Films an seinen Platz zurück. "
                        "Speicherort und Titel bleiben, alles andere (auch die Bewertung) kommt "
                        "von der Website. Filme, die nicht geladen werden können, bleiben "
-                       "unverändert. Exit-Status 1, wenn Filme übersprungen wurden."));
+                       "unverändert. Exit-Status 1, wenn Filme übersprungen wurden. Die alten "
+                       "Dateien kommen in den Verlauf („kinora-cli undo“)."));
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("nichts schreiben, nur je Film jedes Feld zeigen, das sich ändern würde "
+                       "(alt → neu)"));
+    parser.addOption(dryRun);
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("reload"), args, &code) ||
         !requirePositional(parser, 0, QString(), &code))
@@ -56,6 +88,7 @@ int runReload(const QStringList& args)
     films.setSyncPaths(AppDir());
     films.LoadCollection();
     FilmReloader reloader(films);
+    reloader.setDryRun(parser.isSet(dryRun));
     const bool terminal = stderrIsTerminal();
     QObject::connect(&reloader, &FilmReloader::progress,
                      [terminal](int index, int filmCount, const QString& title) {
@@ -65,18 +98,43 @@ int runReload(const QStringList& args)
                                           .arg(ReloadCaption(title)),
                                       terminal);
                      });
+    QObject::connect(
+        &reloader, &FilmReloader::wouldChange,
+        [&films, terminal](int index, const QList<FieldChange>& changes, bool newCover) {
+            if (terminal)
+                progressLine(QString(), true);
+            QString text = films.at(index).Title.trimmed() + u'\n';
+            for (const FieldChange& change : changes)
+                text +=
+                    QStringLiteral("  %1: %2 → %3\n")
+                        .arg(fieldLabel(change.field), shown(change.before), shown(change.after));
+            if (newCover)
+                text += QStringLiteral("  Cover: wird ersetzt\n");
+            out(text);
+        });
     reloader.run();
     if (terminal && reloader.visitedCount() > 0)
         progressLine(QString(), true);
 
+    if (parser.isSet(dryRun)) {
+        out(QStringLiteral("%1 von %2 Filmen würden geändert; nichts wurde geschrieben.\n")
+                .arg(reloader.changedCount())
+                .arg(films.filmCount()));
+    } else if (!reloader.historyStatus()) {
+        warn(QStringLiteral("Dieser Lauf lässt sich nicht rückgängig machen: %1")
+                 .arg(reloader.historyStatus().error()));
+    }
     const QString report = reloader.problemReport();
     if (!report.isEmpty()) {
         out(report);
         return 1;
     }
-    out(QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n")
-            .arg(reloader.refreshedCount())
-            .arg(films.filmCount()));
+    if (!parser.isSet(dryRun))
+        out(QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n"
+                           "Geändert: %3; „kinora-cli undo“ nimmt den ganzen Lauf zurück.\n")
+                .arg(reloader.refreshedCount())
+                .arg(films.filmCount())
+                .arg(reloader.changedCount()));
     return 0;
 }
 

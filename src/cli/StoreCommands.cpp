@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "RecordJson.h"
 
+#include "catalogue/FilmStore.h"
 #include "store/AppPaths.h"
 #include "store/AtomicWrite.h"
 #include "store/FilmCollection.h"
@@ -131,8 +132,12 @@ int runWrite(const QStringList& args)
     FilmRecord record;
     if (const Status read = recordFromJson(doc.object(), &record); !read)
         return fail(read.error());
-    if (const Status saved = WriteInfoFile(path, record); !saved)
-        return fail(QStringLiteral("Nicht gespeichert: %1").arg(saved.error()));
+    const SaveFilmResult saved = SaveFilm(path, record);
+    if (!saved.status)
+        return fail(QStringLiteral("Nicht gespeichert: %1").arg(saved.status.error()));
+    if (!saved.history)
+        warn(QStringLiteral("Die Änderung lässt sich nicht rückgängig machen: %1")
+                 .arg(saved.history.error()));
     return 0;
 }
 

@@ -34,8 +34,13 @@ const Command kCommands[] = {
      runScrape},
     {"import", "import ZEILE [--disk TEXT] [--overwrite]   einen Film der Filmseite speichern",
      runImport},
-    {"reload", "reload                     die Daten aller Filme neu von der Film-Website laden",
+    {"reload",
+     "reload [--dry-run]         die Daten aller Filme neu von der Film-Website laden\n"
+     "                             (--dry-run: nur zeigen, was sich ändern würde)",
      runReload},
+    {"history", "history                    die letzten Änderungen, die neueste zuerst",
+     runHistory},
+    {"undo", "undo [N] [--force]         Änderung N (sonst die letzte) rückgängig machen", runUndo},
 };
 
 QString usage()

@@ -85,4 +85,9 @@ QString CachePath()
     return AppDir() + QStringLiteral("/Collection.db");
 }
 
+QString HistoryDir()
+{
+    return AppDir() + QStringLiteral("/.history");
+}
+
 } // namespace kinora

@@ -34,4 +34,8 @@ QString CoverPathFor(const QString& infoFile);
 // AppDir + "/Collection.db", the collection cache.
 QString CachePath();
 
+// AppDir + "/.history": the old files of the last operations, kept so they can be undone.
+// Hidden, so the scan and the file search never see it.
+QString HistoryDir();
+
 } // namespace kinora

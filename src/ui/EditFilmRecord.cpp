@@ -3,6 +3,7 @@
 #include "ui/MessageBox.h"
 #include "ui/frmEditor.h"
 
+#include "catalogue/FilmStore.h"
 #include "store/InfoFile.h"
 
 #include <QDir>
@@ -25,7 +26,8 @@ std::optional<FilmRecord> EditInfoFile(const QString& path, QWidget* parent, boo
     std::optional<FilmRecord> edited = EditFilmRecord(ReadInfoFile(path), parent);
     if (!edited)
         return std::nullopt;
-    const Status saved = WriteInfoFile(path, *edited);
+    const SaveFilmResult result = SaveFilm(path, *edited);
+    const Status& saved = result.status;
     if (!saved) {
         if (saveFailed)
             *saveFailed = true;
@@ -35,6 +37,7 @@ std::optional<FilmRecord> EditInfoFile(const QString& path, QWidget* parent, boo
                                         .arg(QDir::toNativeSeparators(path), saved.error()));
         return std::nullopt;
     }
+    MessageBox::historyFailure(parent, result.history);
     return edited;
 }
 

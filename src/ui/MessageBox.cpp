@@ -22,6 +22,26 @@ QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& 
     return QMessageBox::warning(parent, QStringLiteral("Kinora"), text);
 }
 
+QMessageBox::StandardButton MessageBox::information(QWidget* parent, const QString& text)
+{
+    if (testAnswer())
+        return testAnswer()(QMessageBox::Information, text, QMessageBox::Ok);
+    return QMessageBox::information(parent, QStringLiteral("Kinora"), text);
+}
+
+void MessageBox::historyFailure(QWidget* parent, const Status& history)
+{
+    static bool told = false;
+    if (history || told)
+        return;
+    told = true;
+    warning(parent, QStringLiteral("Die Änderung ist ausgeführt, lässt sich aber nicht "
+                                   "rückgängig machen.\n%1\n"
+                                   "Dieser Hinweis erscheint nur einmal; Änderungen, die nicht "
+                                   "im Verlauf stehen, lassen sich nicht zurücknehmen.")
+                        .arg(history.error()));
+}
+
 QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString& text)
 {
     const auto buttons = QMessageBox::Yes | QMessageBox::No;

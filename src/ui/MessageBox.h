@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Status.h"
+
 #include <QMessageBox>
 #include <functional>
 
@@ -18,8 +20,13 @@ public:
     static void setTestAnswer(Answer answer);
 
     static QMessageBox::StandardButton warning(QWidget* parent, const QString& text);
+    static QMessageBox::StandardButton information(QWidget* parent, const QString& text);
     // A question with the buttons "Ja" and "Nein" ("Nein" is the default): Yes or No.
     static QMessageBox::StandardButton question(QWidget* parent, const QString& text);
+
+    // When a change could not be kept in the history: tells the user, once per run, that
+    // changes cannot be undone and why. The reason stays the same for the whole run.
+    static void historyFailure(QWidget* parent, const Status& history);
 
 private:
     static Answer& testAnswer();

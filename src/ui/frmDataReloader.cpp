@@ -49,10 +49,27 @@ void frmDataReloader::Reload_all_Data()
     m_reloader->run();
     m_running = false;
     unsetCursor();
-    const QString report = m_reloader->problemReport();
-    if (!report.isEmpty())
-        MessageBox::warning(this, report);
+    showSummary();
     accept();
+}
+
+void frmDataReloader::showSummary()
+{
+    const int changed = m_reloader->changedCount();
+    QString text = changed == 1 ? QStringLiteral("1 Film wurde geändert.")
+                                : QStringLiteral("%1 Filme wurden geändert.").arg(changed);
+    if (changed > 0) {
+        const Status& history = m_reloader->historyStatus();
+        text += history ? QStringLiteral("\n„Rückgängig“ (Strg+Z) im Hauptfenster nimmt den "
+                                         "ganzen Lauf zurück.")
+                        : QStringLiteral("\nDieser Lauf lässt sich nicht rückgängig machen.\n") +
+                              history.error();
+    }
+    const QString problems = m_reloader->problemReport();
+    if (problems.isEmpty())
+        MessageBox::information(this, text);
+    else
+        MessageBox::warning(this, problems + u'\n' + text);
 }
 
 void frmDataReloader::Command1_Click()

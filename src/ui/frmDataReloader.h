@@ -22,8 +22,8 @@ public:
     explicit frmDataReloader(FilmCollection& films, QWidget* parent = nullptr);
     ~frmDataReloader() override;
 
-    // Runs the whole reload; when films were skipped or failed, the user reads which and why
-    // before the dialog closes.
+    // Runs the whole reload; at its end the user reads how many films changed, that
+    // "&Rückgängig" takes the run back, and which films were skipped or failed and why.
     void Reload_all_Data();
 
     // Esc and the window's close button do what "A&bbrechen" does.
@@ -36,6 +36,8 @@ private:
     void Command1_Click();
     void showProgress(int index, int filmCount, const QString& title);
     void showCover(const QByteArray& cover);
+    // How many films changed, whether the run can be undone, and the films skipped.
+    void showSummary();
 
     std::unique_ptr<Ui::frmDataReloader> ui;
     std::unique_ptr<FilmReloader> m_reloader;

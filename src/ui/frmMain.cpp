@@ -3,6 +3,7 @@
 #include "ui_frmMain.h"
 
 #include "catalogue/FilmFiles.h"
+#include "catalogue/History.h"
 #include "ui/EditFilmRecord.h"
 #include "ui/FilmListModel.h"
 #include "ui/MessageBox.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -72,6 +74,7 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     ui->Shape2->raise();
 
     connect(ui->mDEdit, &QAction::triggered, this, &frmMain::mDEdit_Click);
+    connect(ui->mUndo, &QAction::triggered, this, &frmMain::mUndo_Click);
     connect(ui->mCXEdit, &QAction::triggered, this, &frmMain::mCXEdit_Click);
     connect(ui->mCXKill, &QAction::triggered, this, &frmMain::mCXKill_Click);
     connect(ui->mSync, &QAction::triggered, this, &frmMain::mSync_Click);
@@ -102,6 +105,19 @@ void frmMain::setCommandsEnabled(bool enabled)
         action->setEnabled(enabled);
     ui->mWizard->setEnabled(enabled && m_wizardCommand);
     ui->mReloadAllData->setEnabled(enabled && m_reloadAllDataCommand);
+    if (enabled)
+        updateUndoCommand();
+    else
+        ui->mUndo->setEnabled(false);
+}
+
+void frmMain::updateUndoCommand()
+{
+    const std::optional<HistoryEntry> next = NextUndo();
+    const QString tip = next ? QStringLiteral("Rückgängig: %1").arg(next->description) : QString();
+    ui->mUndo->setEnabled(next.has_value() && !m_scanning);
+    ui->mUndo->setStatusTip(tip);
+    ui->mUndo->setToolTip(tip);
 }
 
 void frmMain::scanCollection()
@@ -212,6 +228,7 @@ void frmMain::mDEdit_Click()
     }
     Text1_Change();
     selectKey(key);
+    updateUndoCommand();
 }
 
 void frmMain::mCXEdit_Click()
@@ -238,6 +255,37 @@ void frmMain::mCXKill_Click()
     Text1_Change();
     if (!deleted.leftBehind.isEmpty())
         MessageBox::warning(this, deleted.leftBehind);
+    MessageBox::historyFailure(this, deleted.history);
+    updateUndoCommand();
+}
+
+void frmMain::mUndo_Click()
+{
+    const std::optional<HistoryEntry> next = NextUndo();
+    if (!next) {
+        updateUndoCommand();
+        return;
+    }
+    const UndoPlan plan = PlanUndo(next->number);
+    if (plan.status && !plan.changedSince.isEmpty()) {
+        QStringList files;
+        for (const QString& path : plan.changedSince)
+            files.append(QDir::toNativeSeparators(path));
+        const QString question = QStringLiteral("Seit „%1“ wurden diese Dateien geändert:\n%2\n\n"
+                                                "Sollen sie trotzdem zurückgesetzt werden?")
+                                     .arg(next->description, files.join(u'\n'));
+        if (MessageBox::question(this, question) != QMessageBox::Yes)
+            return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const UndoResult undone = Undo(plan);
+    QApplication::restoreOverrideCursor();
+    if (!undone.status)
+        MessageBox::warning(this, QStringLiteral("„%1“ konnte nicht (vollständig) rückgängig "
+                                                 "gemacht werden.\n%2")
+                                      .arg(next->description, undone.status.error()));
+    // The films come back as the files now are, like after a synchronise.
+    mSync_Click();
 }
 
 void frmMain::mSync_Click()
@@ -252,12 +300,14 @@ void frmMain::mWizard_Click()
 {
     if (m_wizardCommand)
         m_wizardCommand();
+    updateUndoCommand();
 }
 
 void frmMain::mReloadAllData_Click()
 {
     if (m_reloadAllDataCommand)
         m_reloadAllDataCommand();
+    updateUndoCommand();
 }
 
 void frmMain::mInfo_Click()

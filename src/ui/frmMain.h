@@ -33,6 +33,9 @@ public:
 
     // Enables or disables every menu command (disabled while a scan or a download runs).
     void setCommandsEnabled(bool enabled);
+    // Enables "&Rückgängig" when the history holds an operation to take back, and shows that
+    // operation's description in its status tip.
+    void updateUndoCommand();
 
     // Rescans the collection with the busy cursor, the commands disabled and the scan's
     // status texts in the status line.
@@ -52,6 +55,7 @@ public slots:
     void ListView1_ColumnClick(int column);
     void Label10_Click();
     void mDEdit_Click();
+    void mUndo_Click();
     void mCXEdit_Click();
     void mCXKill_Click();
     void mSync_Click();

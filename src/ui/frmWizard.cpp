@@ -277,6 +277,7 @@ void frmWizard::finish()
                                       .arg(stored.status.error()));
         return;
     }
+    MessageBox::historyFailure(this, stored.history);
     {
         const QScopedValueRollback<bool> busy(m_busy, true);
         const BusyCursor cursor({ui->comForward, ui->comBack, ui->comCancel});

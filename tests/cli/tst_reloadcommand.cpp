@@ -70,7 +70,9 @@ private slots:
         const QString eis = addFilm("Eisblumen", "Eisblumen", "view.php?page=film&fid=5003");
         const Run run = reload();
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("2 von 2 Filmen wurden aktualisiert.\n"));
+        QCOMPARE(run.out, QStringLiteral("2 von 2 Filmen wurden aktualisiert.\n"
+                                         "Geändert: 2; „kinora-cli undo“ nimmt den ganzen Lauf "
+                                         "zurück.\n"));
         // Not a terminal: one progress line per film.
         QCOMPARE(run.err, QStringLiteral("[1/2] Download von \"Alpha Beta\" ...\n"
                                          "[2/2] Download von \"Eisblumen\" ...\n"));

@@ -95,7 +95,9 @@ private slots:
                                         ReloadCaption(QStringLiteral("Eisblumen ")),
                                         ReloadCaption(QString(55, u'Z'))}));
         QCOMPARE(captions.at(1), QStringLiteral("Download von \"Eisblumen\" ..."));
-        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(messages.texts, QStringList{QStringLiteral(
+                                     "3 Filme wurden geändert.\n„Rückgängig“ (Strg+Z) im "
+                                     "Hauptfenster nimmt den ganzen Lauf zurück.")});
         for (int i = 0; i < 3; ++i)
             QVERIFY(refreshed(i));
         QCOMPARE(m_films->at(1).Title, QStringLiteral("Eisblumen"));
@@ -139,7 +141,8 @@ private slots:
         QVERIFY(refreshed(0));
         QCOMPARE(readAll(m_infoFiles.at(1)), second);
         QVERIFY(!refreshed(2));
-        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts.at(0).startsWith(QStringLiteral("1 Film wurde geändert.")));
     }
 };
 

@@ -1,0 +1,581 @@
+#include "catalogue/History.h"
+
+#include "store/AppPaths.h"
+#include "store/AtomicWrite.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <algorithm>
+#include <map>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace kinora {
+
+namespace {
+
+const QString kEntryFile = QStringLiteral("entry.json");
+const QString kAfterFile = QStringLiteral("after.json");
+const QString kUndoneFile = QStringLiteral("undone");
+const QString kTemporaryPrefix = QStringLiteral("tmp-");
+// Another Kinora on the same library holds the lock only while it keeps or prunes files.
+constexpr int kLockWaitMs = 10000;
+
+// A file as an operation found or left it: no file, or its size and SHA-1.
+struct FileState
+{
+    bool exists = false;
+    qint64 size = 0;
+    QByteArray sha1; // hex; empty for no file
+    bool operator==(const FileState&) const = default;
+};
+
+struct StoredFile
+{
+    QString rel; // the path inside the library
+    FileState state;
+};
+
+struct StoredEntry
+{
+    HistoryEntry entry;
+    QString folder;
+    QList<StoredFile> before;
+    std::optional<QList<FileState>> after;
+};
+
+std::optional<FileState> stateOf(const QString& path)
+{
+    FileState state;
+    QFile file(path);
+    if (!file.exists())
+        return state;
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    if (!hash.addData(&file))
+        return std::nullopt;
+    state.exists = true;
+    state.size = file.size();
+    state.sha1 = hash.result().toHex();
+    return state;
+}
+
+QString libraryRoot()
+{
+    return QFileInfo(AppDir()).canonicalFilePath();
+}
+
+bool isHistoryPath(const QString& rel)
+{
+    const QString name = QFileInfo(HistoryDir()).fileName();
+    return rel == name || rel.startsWith(name + u'/');
+}
+
+// The path relative to the library, or the empty text when it does not lie inside it (links
+// in its folders are followed) or lies in the history itself.
+QString insideLibrary(const QString& root, const QString& path)
+{
+    QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    QString rest = info.fileName();
+    QString folder = info.absolutePath();
+    while (!QFileInfo(folder).isDir()) {
+        const QFileInfo up(folder);
+        if (up.isRoot() || up.fileName().isEmpty())
+            return {};
+        rest = up.fileName() + u'/' + rest;
+        folder = up.absolutePath();
+    }
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty() || canonical.isEmpty())
+        return {};
+    const QString rel = QDir::cleanPath(QDir(root).relativeFilePath(canonical + u'/' + rest));
+    if (rel.isEmpty() || rel == u"." || rel == u".." || rel.startsWith(QStringLiteral("../")) ||
+        QDir::isAbsolutePath(rel) || isHistoryPath(rel))
+        return {};
+    return rel;
+}
+
+void syncFolder(const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+bool syncFile(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+#else
+    Q_UNUSED(path);
+    return true;
+#endif
+}
+
+// Keeps a file's present bytes at copy: a second name for the same bytes where the file
+// system allows one (every writer of the library replaces a file by renaming a new one over
+// it, so the kept bytes never change and cost no space until the film's file is replaced),
+// otherwise a synced copy.
+bool keepFile(const QString& path, const QString& copy)
+{
+#ifdef Q_OS_UNIX
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(copy).constData()) == 0)
+        return true;
+#endif
+    return QFile::copy(path, copy) && syncFile(copy);
+}
+
+// The bytes on disk that only the history holds (a kept file whose film file was replaced).
+qint64 ownBytes(const QString& folder)
+{
+    qint64 bytes = 0;
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+    for (const QFileInfo& file : files) {
+#ifdef Q_OS_UNIX
+        struct stat st;
+        if (::stat(QFile::encodeName(file.filePath()).constData(), &st) == 0 && st.st_nlink > 1)
+            continue;
+#endif
+        bytes += file.size();
+    }
+    return bytes;
+}
+
+QJsonObject stateJson(const FileState& state)
+{
+    if (!state.exists)
+        return {{QStringLiteral("absent"), true}};
+    return {{QStringLiteral("size"), state.size},
+            {QStringLiteral("sha1"), QString::fromLatin1(state.sha1)}};
+}
+
+std::optional<FileState> stateFromJson(const QJsonValue& value)
+{
+    const QJsonObject object = value.toObject();
+    FileState state;
+    if (object.value(QStringLiteral("absent")).toBool())
+        return state;
+    const QByteArray sha1 = object.value(QStringLiteral("sha1")).toString().toLatin1();
+    const double size = object.value(QStringLiteral("size")).toDouble(-1);
+    if (sha1.size() != 40 || size < 0)
+        return std::nullopt;
+    state.exists = true;
+    state.size = qint64(size);
+    state.sha1 = sha1;
+    return state;
+}
+
+std::optional<QJsonObject> readJson(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return std::nullopt;
+    return doc.object();
+}
+
+// A path an entry may name: inside the library, written the plain way.
+bool isPlainRelativePath(const QString& rel)
+{
+    return !rel.isEmpty() && !QDir::isAbsolutePath(rel) && QDir::cleanPath(rel) == rel &&
+           rel != u".." && !rel.startsWith(QStringLiteral("../")) && !rel.contains(u'\\') &&
+           !isHistoryPath(rel);
+}
+
+// The entry in folder, when it is complete: its description file parses, names plain paths
+// and every kept file is there with its size. The SHA-1s are checked before an undo.
+std::optional<StoredEntry> loadEntry(const QString& folder, int number)
+{
+    const std::optional<QJsonObject> object = readJson(folder + u'/' + kEntryFile);
+    if (!object)
+        return std::nullopt;
+    StoredEntry stored;
+    stored.folder = folder;
+    stored.entry.number = number;
+    stored.entry.time =
+        QDateTime::fromString(object->value(QStringLiteral("time")).toString(), Qt::ISODate);
+    stored.entry.description = object->value(QStringLiteral("description")).toString();
+    stored.entry.undoes = object->value(QStringLiteral("undoes")).toInt();
+    const QJsonArray files = object->value(QStringLiteral("files")).toArray();
+    if (files.isEmpty() || !stored.entry.time.isValid())
+        return std::nullopt;
+    const QString root = libraryRoot();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString rel = files[i].toObject().value(QStringLiteral("path")).toString();
+        const std::optional<FileState> state = stateFromJson(files[i]);
+        if (!state || !isPlainRelativePath(rel))
+            return std::nullopt;
+        if (state->exists && QFileInfo(folder + u'/' + QString::number(i)).size() != state->size)
+            return std::nullopt;
+        stored.before.append({rel, *state});
+        stored.entry.paths.append(root + u'/' + rel);
+    }
+    if (const std::optional<QJsonObject> after = readJson(folder + u'/' + kAfterFile)) {
+        const QJsonArray states = after->value(QStringLiteral("files")).toArray();
+        QList<FileState> afterStates;
+        for (const QJsonValue& value : states) {
+            if (const std::optional<FileState> state = stateFromJson(value))
+                afterStates.append(*state);
+        }
+        if (afterStates.size() == stored.before.size()) {
+            stored.after = afterStates;
+            stored.entry.finished = true;
+            const QString description = after->value(QStringLiteral("description")).toString();
+            if (!description.isEmpty())
+                stored.entry.description = description;
+        }
+    }
+    QFile undone(folder + u'/' + kUndoneFile);
+    if (undone.open(QIODevice::ReadOnly))
+        stored.entry.undoneBy = undone.readAll().trimmed().toInt();
+    return stored;
+}
+
+// The numbered entry folders of the history, complete or not, by number.
+std::map<int, QString> entryFolders()
+{
+    std::map<int, QString> folders;
+    const QDir dir(HistoryDir());
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        bool isNumber = false;
+        const int number = name.toInt(&isNumber);
+        if (isNumber && number > 0)
+            folders[number] = dir.filePath(name);
+    }
+    return folders;
+}
+
+std::optional<StoredEntry> findEntry(int number)
+{
+    const std::map<int, QString> folders = entryFolders();
+    const auto it = folders.find(number);
+    if (it == folders.end())
+        return std::nullopt;
+    return loadEntry(it->second, number);
+}
+
+// Drops abandoned half-built entries, then the oldest entries beyond the bounds. Called with
+// the lock held, so no other process is building an entry.
+void prune()
+{
+    const QDir dir(HistoryDir());
+    for (const QString& name : dir.entryList({kTemporaryPrefix + u'*'}, QDir::Dirs | QDir::Hidden))
+        QDir(dir.filePath(name)).removeRecursively();
+    const std::map<int, QString> folders = entryFolders();
+    QList<std::pair<QString, qint64>> entries; // oldest first
+    qint64 total = 0;
+    for (const auto& [number, folder] : folders) {
+        const qint64 bytes = ownBytes(folder);
+        entries.append({folder, bytes});
+        total += bytes;
+    }
+    qsizetype first = 0;
+    for (; first < entries.size() - 1; ++first) {
+        if (entries.size() - first <= kHistoryOperations && total <= kHistoryBytes)
+            break;
+        total -= entries[first].second;
+        QDir(entries[first].first).removeRecursively();
+    }
+}
+
+// After an undo removed a file the operation had made: its folder goes too when nothing else
+// is left in it, as before the operation. The library and its Data folder always stay.
+void removeEmptyFilmFolder(const QString& file)
+{
+    const QString folder = QFileInfo(file).absolutePath();
+    const QString root = libraryRoot();
+    if (folder != root && folder != root + QStringLiteral("/Data"))
+        QDir().rmdir(folder); // fails and keeps the folder unless it is empty
+}
+
+Status lockFailure()
+{
+    return Status::failure(QStringLiteral("Der Verlauf wird gerade von einem anderen "
+                                          "Kinora-Programm benutzt."));
+}
+
+} // namespace
+
+HistoryRecord::HistoryRecord(const QString& description, const QStringList& paths, int undoes)
+{
+    const QString root = libraryRoot();
+    QStringList rels;
+    for (const QString& path : paths) {
+        const QString rel = insideLibrary(root, path);
+        if (!rel.isEmpty() && !rels.contains(rel))
+            rels.append(rel);
+    }
+    // Nothing of the library is touched when rels is empty.
+    if (!rels.isEmpty())
+        m_status = keep(root, rels, description, undoes);
+}
+
+Status HistoryRecord::keep(const QString& root, const QStringList& rels, const QString& description,
+                           int undoes)
+{
+    const QString dir = HistoryDir();
+    auto fail = [&dir](const QString& why) {
+        return Status::failure(
+            QStringLiteral("Der Verlauf in „%1“ kann nicht geschrieben werden: %2")
+                .arg(QDir::toNativeSeparators(dir), why));
+    };
+    if (!QDir().mkpath(dir))
+        return fail(QStringLiteral("Der Ordner kann nicht angelegt werden."));
+    QLockFile lock(dir + QStringLiteral("/lock"));
+    if (!lock.tryLock(kLockWaitMs))
+        return lockFailure();
+
+    const std::map<int, QString> folders = entryFolders();
+    const int number = folders.empty() ? 1 : folders.rbegin()->first + 1;
+    const QString building = dir + u'/' + kTemporaryPrefix +
+                             QString::number(QCoreApplication::applicationPid()) + u'-' +
+                             QString::number(number);
+    QDir(building).removeRecursively();
+    if (!QDir().mkpath(building))
+        return fail(QStringLiteral("Der Ordner kann nicht angelegt werden."));
+
+    QJsonArray files;
+    QStringList paths;
+    QList<QByteArray> before;
+    for (qsizetype i = 0; i < rels.size(); ++i) {
+        const QString path = root + u'/' + rels[i];
+        const QString kept = building + u'/' + QString::number(i);
+        std::optional<FileState> state;
+        if (!QFileInfo::exists(path))
+            state = FileState{};
+        // The kept bytes are hashed, not the film's file: they are what an undo restores.
+        else if (keepFile(path, kept))
+            state = stateOf(kept);
+        if (!state) {
+            QDir(building).removeRecursively();
+            return fail(QStringLiteral("„%1“ kann nicht gesichert werden.")
+                            .arg(QDir::toNativeSeparators(path)));
+        }
+        QJsonObject file = stateJson(*state);
+        file.insert(QStringLiteral("path"), rels[i]);
+        files.append(file);
+        paths.append(path);
+        before.append(state->sha1);
+    }
+    const QJsonObject entry{
+        {QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODate)},
+        {QStringLiteral("description"), description},
+        {QStringLiteral("undoes"), undoes},
+        {QStringLiteral("files"), files},
+    };
+    const QString finalFolder = dir + u'/' + QString::number(number);
+    if (const Status written =
+            WriteFileAtomically(building + u'/' + kEntryFile, QJsonDocument(entry).toJson());
+        !written) {
+        QDir(building).removeRecursively();
+        return fail(written.error());
+    }
+    syncFolder(building);
+    if (!QDir().rename(building, finalFolder)) {
+        QDir(building).removeRecursively();
+        return fail(QStringLiteral("Der Eintrag kann nicht abgeschlossen werden."));
+    }
+    syncFolder(dir);
+    m_number = number;
+    m_folder = finalFolder;
+    m_paths = paths;
+    m_before = before;
+    return {};
+}
+
+void HistoryRecord::finish(const QString& description)
+{
+    if (m_number == 0)
+        return;
+    QJsonArray after;
+    bool changed = false;
+    for (qsizetype i = 0; i < m_paths.size(); ++i) {
+        const std::optional<FileState> state = stateOf(m_paths[i]);
+        // A file that cannot be read now counts as changed; it is not noted as left.
+        if (!state) {
+            changed = true;
+            after = {};
+            break;
+        }
+        changed = changed || state->sha1 != m_before[i];
+        after.append(stateJson(*state));
+    }
+    QLockFile lock(HistoryDir() + QStringLiteral("/lock"));
+    if (!lock.tryLock(kLockWaitMs))
+        return; // the entry stays; without its after-state an undo asks before it replaces
+    if (!changed) {
+        QDir(m_folder).removeRecursively();
+        m_number = 0;
+        return;
+    }
+    if (!after.isEmpty()) {
+        const QJsonObject object{{QStringLiteral("description"), description},
+                                 {QStringLiteral("files"), after}};
+        // Without it the entry is still complete; an undo then asks before it replaces.
+        static_cast<void>(
+            WriteFileAtomically(m_folder + u'/' + kAfterFile, QJsonDocument(object).toJson()));
+    }
+    prune();
+}
+
+QList<HistoryEntry> ListHistory()
+{
+    QList<HistoryEntry> entries;
+    const std::map<int, QString> folders = entryFolders();
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        if (const std::optional<StoredEntry> stored = loadEntry(it->second, it->first))
+            entries.append(stored->entry);
+    }
+    return entries;
+}
+
+std::optional<HistoryEntry> NextUndo()
+{
+    const std::map<int, QString> folders = entryFolders();
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        const std::optional<StoredEntry> stored = loadEntry(it->second, it->first);
+        if (stored && stored->entry.undoneBy == 0 && stored->entry.undoes == 0)
+            return stored->entry;
+    }
+    return std::nullopt;
+}
+
+UndoPlan PlanUndo(int number)
+{
+    UndoPlan plan;
+    const std::optional<StoredEntry> stored = findEntry(number);
+    if (!stored) {
+        plan.status = Status::failure(
+            QStringLiteral("Im Verlauf gibt es keinen vollständigen Eintrag %1.").arg(number));
+        return plan;
+    }
+    plan.entry = stored->entry;
+    if (stored->entry.undoneBy != 0) {
+        plan.status = Status::failure(
+            QStringLiteral("„%1“ wurde schon rückgängig gemacht.").arg(stored->entry.description));
+        return plan;
+    }
+    const QString root = libraryRoot();
+    for (qsizetype i = 0; i < stored->before.size(); ++i) {
+        const StoredFile& file = stored->before[i];
+        const QString target = root + u'/' + file.rel;
+        if (insideLibrary(root, target) != file.rel || QFileInfo(target).isSymLink()) {
+            plan.status = Status::failure(
+                QStringLiteral("Der Verlaufseintrag %1 nennt „%2“, das nicht in der Bibliothek "
+                               "liegt; er wird nicht verwendet.")
+                    .arg(number)
+                    .arg(file.rel));
+            return plan;
+        }
+        if (file.state.exists &&
+            stateOf(stored->folder + u'/' + QString::number(i)) != file.state) {
+            plan.status = Status::failure(
+                QStringLiteral("Der Verlaufseintrag %1 ist beschädigt; er wird nicht verwendet.")
+                    .arg(number));
+            return plan;
+        }
+        const std::optional<FileState> now = stateOf(target);
+        // Without the state the operation left, any difference may be someone else's.
+        const FileState left = stored->after ? stored->after->at(i) : file.state;
+        if (!now || (*now != left && *now != file.state))
+            plan.changedSince.append(target);
+    }
+    return plan;
+}
+
+UndoResult Undo(const UndoPlan& plan)
+{
+    UndoResult result;
+    result.status = plan.status;
+    if (!result.status)
+        return result;
+    const std::optional<StoredEntry> stored = findEntry(plan.entry.number);
+    if (!stored || stored->entry.undoneBy != 0) {
+        result.status = Status::failure(
+            QStringLiteral("Der Verlaufseintrag %1 hat sich geändert.").arg(plan.entry.number));
+        return result;
+    }
+    HistoryRecord record(QStringLiteral("Rückgängig: %1").arg(stored->entry.description),
+                         stored->entry.paths, stored->entry.number);
+    if (!record.status()) {
+        result.status = Status::failure(record.status().error() +
+                                        QStringLiteral("\nDaher wurde nichts zurückgesetzt."));
+        return result;
+    }
+
+    QStringList failures;
+    for (qsizetype i = 0; i < stored->before.size(); ++i) {
+        const QString target = stored->entry.paths[i];
+        const FileState& before = stored->before[i].state;
+        const std::optional<FileState> now = stateOf(target);
+        if (now && *now == before)
+            continue;
+        if (!before.exists) {
+            if (!QFile::remove(target))
+                failures.append(QDir::toNativeSeparators(target));
+            removeEmptyFilmFolder(target);
+            continue;
+        }
+        QFile kept(stored->folder + u'/' + QString::number(i));
+        const Status restored =
+            !QDir().mkpath(QFileInfo(target).absolutePath()) || !kept.open(QIODevice::ReadOnly)
+                ? Status::failure(QString())
+                : WriteFileAtomically(target, [&kept](QIODevice& out) {
+                      while (!kept.atEnd()) {
+                          const QByteArray chunk = kept.read(1 << 16);
+                          if (chunk.isEmpty() || out.write(chunk) != chunk.size())
+                              return false;
+                      }
+                      return true;
+                  });
+        if (!restored)
+            failures.append(QDir::toNativeSeparators(target) + u' ' + restored.error());
+    }
+    record.finish();
+    result.number = record.number();
+
+    QLockFile lock(HistoryDir() + QStringLiteral("/lock"));
+    if (lock.tryLock(kLockWaitMs)) {
+        if (stored->entry.undoes != 0) {
+            // Taking an undo back makes its operation current again.
+            if (const std::optional<StoredEntry> original = findEntry(stored->entry.undoes))
+                QFile::remove(original->folder + u'/' + kUndoneFile);
+        }
+        // -1: taken back, but the undo changed nothing and left no entry of its own.
+        static_cast<void>(
+            WriteFileAtomically(stored->folder + u'/' + kUndoneFile,
+                                QByteArray::number(result.number ? result.number : -1)));
+    }
+    if (!failures.isEmpty())
+        result.status = Status::failure(QStringLiteral("Nicht zurückgesetzt werden konnten:\n") +
+                                        failures.join(u'\n'));
+    return result;
+}
+
+} // namespace kinora
