@@ -95,9 +95,9 @@ private slots:
                                         ReloadCaption(QStringLiteral("Eisblumen ")),
                                         ReloadCaption(QString(55, u'Z'))}));
         QCOMPARE(captions.at(1), QStringLiteral("Download von \"Eisblumen\" ..."));
-        QCOMPARE(messages.texts, QStringList{QStringLiteral(
-                                     "3 Filme wurden geändert.\n„Rückgängig“ (Strg+Z) im "
-                                     "Hauptfenster nimmt den ganzen Lauf zurück.")});
+        QCOMPARE(messages.texts,
+                 QStringList{QStringLiteral("3 Filme wurden geändert.\n„Rückgängig“ (Strg+Z) im "
+                                            "Hauptfenster nimmt den ganzen Lauf zurück.")});
         for (int i = 0; i < 3; ++i)
             QVERIFY(refreshed(i));
         QCOMPARE(m_films->at(1).Title, QStringLiteral("Eisblumen"));
