@@ -280,6 +280,17 @@ std::optional<StoredEntry> findEntry(int number)
     return loadEntry(it->second, number);
 }
 
+// Removes an entry so that a kill halfway never leaves a numbered folder without all its
+// files: it first goes out of sight under a temporary name.
+void discard(const QString& folder)
+{
+    const QFileInfo info(folder);
+    const QString hidden =
+        info.absolutePath() + u'/' + kTemporaryPrefix + QStringLiteral("old-") + info.fileName();
+    QDir(hidden).removeRecursively();
+    QDir(QDir().rename(folder, hidden) ? hidden : folder).removeRecursively();
+}
+
 // Drops abandoned half-built entries, then the oldest entries beyond the bounds. Called with
 // the lock held, so no other process is building an entry.
 void prune()
@@ -300,7 +311,7 @@ void prune()
         if (entries.size() - first <= kHistoryOperations && total <= kHistoryBytes)
             break;
         total -= entries[first].second;
-        QDir(entries[first].first).removeRecursively();
+        discard(entries[first].first);
     }
 }
 
@@ -430,7 +441,7 @@ void HistoryRecord::finish(const QString& description)
     if (!lock.tryLock(kLockWaitMs))
         return; // the entry stays; without its after-state an undo asks before it replaces
     if (!changed) {
-        QDir(m_folder).removeRecursively();
+        discard(m_folder);
         m_number = 0;
         return;
     }

@@ -25,14 +25,15 @@ private:
     test::FilmSiteProcess m_site;
     std::unique_ptr<QTemporaryDir> m_home;
 
-    Run reload(const QStringList& args = {})
+    Run reload(const QStringList& args = {}) { return cli(QStringList{"reload"} + args); }
+    Run cli(const QStringList& args)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("KINORA_HOME", m_home->path());
         env.insert("KINORA_SITE_URL", m_site.baseUrl());
         p.setProcessEnvironment(env);
-        p.start(test::buildDir() + "/kinora-cli", QStringList{"reload"} + args);
+        p.start(test::buildDir() + "/kinora-cli", args);
         if (!p.waitForFinished(60000))
             return {};
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
@@ -78,6 +79,31 @@ private slots:
                                          "[2/2] Download von \"Eisblumen\" ...\n"));
         QCOMPARE(ReadInfoFile(alpha).Year, QStringLiteral("2001"));
         QCOMPARE(ReadInfoFile(eis).Year, QStringLiteral("2010"));
+    }
+
+    void dryRunShowsTheChangesAndUndoTakesTheRunBack()
+    {
+        const QString alpha = addFilm("AlphaBeta", "Alpha Beta", "view.php?page=film&fid=4711");
+        const QByteArray before = test::readAll(alpha);
+        const Run dry = reload({"--dry-run"});
+        QCOMPARE(dry.exitCode, 0);
+        QVERIFY2(dry.out.startsWith("Alpha Beta\n"), qPrintable(dry.out));
+        QVERIFY(dry.out.contains("\n  Jahr: „alt“ → „2001“\n"));
+        QVERIFY(dry.out.contains("\n  Cover: wird ersetzt\n"));
+        QVERIFY(dry.out.endsWith("\n1 von 1 Filmen würden geändert; nichts wurde geschrieben.\n"));
+        QCOMPARE(test::readAll(alpha), before);
+        QVERIFY(!QFile::exists(m_home->path() + "/Data/AlphaBeta/AlphaBeta.jpg"));
+
+        QCOMPARE(reload().exitCode, 0);
+        QCOMPARE(ReadInfoFile(alpha).Year, "2001");
+        QVERIFY(cli({"history"}).out.contains("Alle Daten aktualisieren: 1 Film  (2 Dateien)"));
+        const Run undo = cli({"undo"});
+        QCOMPARE(undo.out, "Rückgängig gemacht: Alle Daten aktualisieren: 1 Film\n");
+        QCOMPARE(test::readAll(alpha), before);
+        QVERIFY(!QFile::exists(m_home->path() + "/Data/AlphaBeta/AlphaBeta.jpg"));
+        QCOMPARE(cli({"undo"}).exitCode, 1);      // nothing left to take back
+        QCOMPARE(cli({"undo", "2"}).exitCode, 0); // the undo itself, by its number
+        QCOMPARE(ReadInfoFile(alpha).Year, "2001");
     }
 
     void skippedFilmsAreNamedAndFail()

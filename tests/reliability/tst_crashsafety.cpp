@@ -4,6 +4,7 @@
 #include "CrashFilms.h"
 #include "TestSupport.h"
 
+#include "catalogue/History.h"
 #include "store/FileSearch.h"
 #include "store/InfoFile.h"
 
@@ -109,6 +110,8 @@ void TestCrashSafety::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_folder = m_dir->path();
+    // The library of kinora-cli and of this test's look at the history.
+    qputenv("KINORA_HOME", m_folder.toUtf8());
     for (int k = 0; k <= kCliFilm; ++k)
         QVERIFY(test::makePath(ParentFolder(test::crashInfoPath(m_folder, k))));
     const Status written = test::writeCrashGeneration(m_folder, 0);
@@ -233,9 +236,30 @@ void TestCrashSafety::killedCliLeavesOldOrNewContent()
         QThread::usleep(m_random.bounded(quint32(runMicroseconds * 3 / 2)));
         process.kill();
         QVERIFY(process.waitForFinished(30000));
+        const int before = m_generations[kCliFilm];
         checkFiles(kill);
         if (QTest::currentTestFailed())
             return;
+        // Every entry of the history is complete, and a film that changed has its old bytes
+        // kept there.
+        const QList<HistoryEntry> entries = ListHistory();
+        QCOMPARE(QDir(m_folder + QStringLiteral("/.history"))
+                     .entryList({QStringLiteral("[0-9]*")})
+                     .size(),
+                 entries.size());
+        if (m_generations[kCliFilm] != before) {
+            const QByteArray old = test::crashSlot(kCliFilm, before);
+            QVERIFY2(std::any_of(entries.begin(), entries.end(),
+                                 [&](const HistoryEntry& e) {
+                                     return test::readAll(
+                                                m_folder +
+                                                QStringLiteral("/.history/%1/0").arg(e.number)) ==
+                                            old;
+                                 }),
+                     qPrintable(QStringLiteral("kill %1: generation %2 is not in the history")
+                                    .arg(kill)
+                                    .arg(before)));
+        }
     }
     qInfo("%d kills of kinora-cli write (one run: %lld ms): %d runs finished their file, "
           "0 torn",

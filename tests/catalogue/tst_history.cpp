@@ -1,0 +1,224 @@
+// The history keeps what an edit, a replacing import or a delete replaces, and an undo puts
+// back exactly those bytes; a damaged entry or one that leads out of the library is never
+// restored.
+#include "FilmFixtures.h"
+#include "TestSupport.h"
+
+#include "catalogue/FilmFiles.h"
+#include "catalogue/FilmStore.h"
+#include "catalogue/History.h"
+#include "store/InfoFile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <map>
+
+using namespace kinora;
+using namespace kinora::test;
+
+namespace {
+
+enum class Operation { Edit, Delete, ReplaceOnImport };
+
+FilmRecord titled(const QString& title, const QString& year = "1979")
+{
+    FilmRecord f;
+    f.Title = title;
+    f.Year = year;
+    return f;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Operation)
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_home;
+    QString m_alien;
+
+    QString home() const { return m_home.path(); }
+
+    // Every file of the library but the history and the cache, with its bytes.
+    std::map<QString, QByteArray> library() const
+    {
+        std::map<QString, QByteArray> files;
+        QDirIterator it(home(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString rel = QDir(home()).relativeFilePath(it.next());
+            if (!rel.startsWith(".history/") && rel != "Collection.db")
+                files[rel] = readAll(it.filePath());
+        }
+        return files;
+    }
+
+    Status undoNewest()
+    {
+        const std::optional<HistoryEntry> next = NextUndo();
+        if (!next)
+            return Status::failure("nothing to undo");
+        return Undo(PlanUndo(next->number)).status;
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_home.isValid());
+        QDir(home()).removeRecursively();
+        QDir().mkpath(home());
+        qputenv("KINORA_HOME", home().toUtf8());
+        m_alien = storeFilm(home(), "Alien", titled("Alien"), Qt::red);
+        QVERIFY(makePath(home() + "/Data/Alien/Extras"));
+        QVERIFY(writeAll(home() + "/Data/Alien/Extras/trailer.txt", "trailer"));
+        storeFilm(home(), "Brazil", titled("Brazil"), Qt::blue);
+    }
+
+    void undoPutsBackEveryByte_data()
+    {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QString>("description");
+        // clang-format off
+        QTest::newRow("edit") << Operation::Edit << "Bearbeiten: Alien";
+        QTest::newRow("delete") << Operation::Delete << "Löschen: Alien";
+        QTest::newRow("import") << Operation::ReplaceOnImport << "Import: Alien ersetzt";
+        // clang-format on
+    }
+
+    void undoPutsBackEveryByte()
+    {
+        QFETCH(Operation, operation);
+        QFETCH(QString, description);
+        const auto before = library();
+        Status history;
+        switch (operation) {
+        case Operation::Edit: {
+            const SaveFilmResult saved = SaveFilm(m_alien, titled("Alien", "1986"));
+            QVERIFY(saved.status);
+            history = saved.history;
+            break;
+        }
+        case Operation::Delete: {
+            const DeleteFilmResult deleted = DeleteFilmFiles(m_alien);
+            QVERIFY(deleted.status);
+            history = deleted.history;
+            break;
+        }
+        case Operation::ReplaceOnImport: {
+            const StoreFilmResult stored = StoreFilm(titled("Alien", "2003"), CoverPicture(), true);
+            QVERIFY(stored.status);
+            history = stored.history;
+            break;
+        }
+        }
+        QVERIFY2(history, qPrintable(history.error()));
+        const auto after = library();
+        QVERIFY(after != before);
+        QCOMPARE(NextUndo()->description, description);
+
+        QVERIFY(undoNewest());
+        QVERIFY(library() == before);
+        // The undo is an operation too: taken back, the change is there again and can be
+        // undone once more.
+        const HistoryEntry undo = ListHistory().first();
+        QCOMPARE(undo.description, "Rückgängig: " + description);
+        QVERIFY(!NextUndo());
+        QVERIFY(Undo(PlanUndo(undo.number)).status);
+        QVERIFY(library() == after);
+        QCOMPARE(NextUndo()->description, description);
+        QVERIFY(undoNewest());
+        QVERIFY(library() == before);
+    }
+
+    void aFileChangedSinceIsNamedBeforeUndo()
+    {
+        QVERIFY(SaveFilm(m_alien, titled("Alien", "1986")).status);
+        QVERIFY(writeAll(m_alien, "edited by hand"));
+        const UndoPlan plan = PlanUndo(NextUndo()->number);
+        QVERIFY(plan.status);
+        QCOMPARE(plan.changedSince, QStringList{QFileInfo(m_alien).canonicalFilePath()});
+        QVERIFY(Undo(plan).status);
+        QCOMPARE(ReadInfoFile(m_alien).Year, "1979");
+    }
+
+    void damagedOrForeignEntriesAreNeverRestored_data()
+    {
+        QTest::addColumn<QString>("damage");
+        // clang-format off
+        QTest::newRow("kept bytes changed") << "bytes";
+        QTest::newRow("entry cut off") << "cut";
+        QTest::newRow("path above the library") << "../outside.knr";
+        QTest::newRow("absolute path") << "/tmp/outside.knr";
+        QTest::newRow("path into the history") << ".history/1/0";
+        QTest::newRow("half-built entry") << "half";
+        QTest::newRow("folder linked out of the library") << "link";
+        // clang-format on
+    }
+
+    void damagedOrForeignEntriesAreNeverRestored()
+    {
+        QFETCH(QString, damage);
+        QTemporaryDir outside;
+        QVERIFY(SaveFilm(m_alien, titled("Alien", "1986")).status);
+        const QString entry = home() + "/.history/1";
+        const QString json = entry + "/entry.json";
+        if (damage == "bytes") {
+            QByteArray kept = readAll(entry + "/0");
+            kept[10] = char(kept[10] ^ 1);
+            QVERIFY(writeAll(entry + "/0", kept));
+        } else if (damage == "cut") {
+            QVERIFY(writeAll(json, readAll(json).chopped(20)));
+        } else if (damage == "half") {
+            QVERIFY(QDir().rename(entry, home() + "/.history/tmp-1-1"));
+        } else if (damage == "link") {
+            QVERIFY(QDir().rename(home() + "/Data/Alien", outside.path() + "/Alien"));
+            QVERIFY(QFile::link(outside.path() + "/Alien", home() + "/Data/Alien"));
+        } else {
+            QVERIFY(writeAll(json, readAll(json).replace("Data/Alien/Alien.knr", damage.toUtf8())));
+        }
+        const auto before = library();
+        const QByteArray outsideBefore = readAll(outside.path() + "/Alien/Alien.knr");
+
+        const UndoPlan plan = PlanUndo(1);
+        QVERIFY(!plan.status);
+        QVERIFY(!Undo(plan).status);
+        QVERIFY(library() == before);
+        QCOMPARE(readAll(outside.path() + "/Alien/Alien.knr"), outsideBefore);
+        QVERIFY(!QFile::exists("/tmp/outside.knr"));
+        if (damage != "bytes" && damage != "link")
+            QVERIFY(ListHistory().isEmpty());
+        // The next operation clears away what a killed one left half-built.
+        QVERIFY(SaveFilm(storeFilm(home(), "Brazil", titled("Brazil")), titled("Brazil", "1985"))
+                    .history);
+        QVERIFY(!QFile::exists(home() + "/.history/tmp-1-1"));
+    }
+
+    void anUnwritableHistoryDoesNotStopAnEdit()
+    {
+        QVERIFY(writeAll(home() + "/.history", "a file where the folder should be"));
+        const SaveFilmResult saved = SaveFilm(m_alien, titled("Alien", "1986"));
+        QVERIFY(saved.status);
+        QVERIFY(!saved.history);
+        QVERIFY(saved.history.error().contains(".history"));
+        QCOMPARE(ReadInfoFile(m_alien).Year, "1986");
+    }
+
+    void keepsTheLastFiftyOperationsThatChangedSomething()
+    {
+        QVERIFY(SaveFilm(m_alien, ReadInfoFile(m_alien)).history);
+        QVERIFY(ListHistory().isEmpty());
+        for (int year = 1; year <= kHistoryOperations + 2; ++year)
+            QVERIFY(SaveFilm(m_alien, titled("Alien", QString::number(year))).history);
+        const QList<HistoryEntry> entries = ListHistory();
+        QCOMPARE(entries.size(), kHistoryOperations);
+        QCOMPARE(entries.first().number, kHistoryOperations + 2);
+        QCOMPARE(entries.last().number, 3);
+        QCOMPARE(entries.first().paths, QStringList{QFileInfo(m_alien).canonicalFilePath()});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "tst_history.moc"
