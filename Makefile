@@ -41,6 +41,7 @@ test: build
 bench: build
 	$(BUILD)/kinora-bench
 	$(BUILD)/kinora-bench-ui
+	$(BUILD)/kinora-bench-reload
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD) $(PORT)

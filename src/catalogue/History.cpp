@@ -41,6 +41,48 @@ struct FileState
     bool operator==(const FileState&) const = default;
 };
 
+FileFingerprint fingerprintOf(const QString& path)
+{
+    FileFingerprint print;
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return print;
+    print.exists = true;
+    print.size = st.st_size;
+    print.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    print.inode = st.st_ino;
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return print;
+    print.exists = true;
+    print.size = info.size();
+    print.modified = info.lastModified().toMSecsSinceEpoch();
+#endif
+    return print;
+}
+
+QJsonObject fingerprintJson(const FileFingerprint& print)
+{
+    if (!print.exists)
+        return {{QStringLiteral("absent"), true}};
+    return {{QStringLiteral("size"), QString::number(print.size)},
+            {QStringLiteral("modified"), QString::number(print.modified)},
+            {QStringLiteral("inode"), QString::number(print.inode)}};
+}
+
+FileFingerprint fingerprintFromJson(const QJsonValue& value)
+{
+    const QJsonObject object = value.toObject();
+    FileFingerprint print;
+    print.exists = !object.value(QStringLiteral("absent")).toBool();
+    print.size = object.value(QStringLiteral("size")).toString().toLongLong();
+    print.modified = object.value(QStringLiteral("modified")).toString().toLongLong();
+    print.inode = object.value(QStringLiteral("inode")).toString().toULongLong();
+    return print;
+}
+
 struct StoredFile
 {
     QString rel; // the path inside the library
@@ -52,7 +94,7 @@ struct StoredEntry
     HistoryEntry entry;
     QString folder;
     QList<StoredFile> before;
-    std::optional<QList<FileState>> after;
+    std::optional<QList<FileFingerprint>> after;
 };
 
 std::optional<FileState> stateOf(const QString& path)
@@ -238,11 +280,9 @@ std::optional<StoredEntry> loadEntry(const QString& folder, int number)
     }
     if (const std::optional<QJsonObject> after = readJson(folder + u'/' + kAfterFile)) {
         const QJsonArray states = after->value(QStringLiteral("files")).toArray();
-        QList<FileState> afterStates;
-        for (const QJsonValue& value : states) {
-            if (const std::optional<FileState> state = stateFromJson(value))
-                afterStates.append(*state);
-        }
+        QList<FileFingerprint> afterStates;
+        for (const QJsonValue& value : states)
+            afterStates.append(fingerprintFromJson(value));
         if (afterStates.size() == stored.before.size()) {
             stored.after = afterStates;
             stored.entry.finished = true;
@@ -374,6 +414,7 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
     QJsonArray files;
     QStringList paths;
     QList<QByteArray> before;
+    QList<FileFingerprint> prints;
     for (qsizetype i = 0; i < rels.size(); ++i) {
         const QString path = root + u'/' + rels[i];
         const QString kept = building + u'/' + QString::number(i);
@@ -393,6 +434,7 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
         files.append(file);
         paths.append(path);
         before.append(state->sha1);
+        prints.append(fingerprintOf(path));
     }
     const QJsonObject entry{
         {QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODate)},
@@ -417,6 +459,7 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
     m_folder = finalFolder;
     m_paths = paths;
     m_before = before;
+    m_prints = prints;
     return {};
 }
 
@@ -427,15 +470,14 @@ void HistoryRecord::finish(const QString& description)
     QJsonArray after;
     bool changed = false;
     for (qsizetype i = 0; i < m_paths.size(); ++i) {
-        const std::optional<FileState> state = stateOf(m_paths[i]);
-        // A file that cannot be read now counts as changed; it is not noted as left.
-        if (!state) {
-            changed = true;
-            after = {};
-            break;
+        const FileFingerprint print = fingerprintOf(m_paths[i]);
+        after.append(fingerprintJson(print));
+        // A file written anew with the same bytes changed nothing; the bytes are read only
+        // while no other file showed a change.
+        if (!changed && print != m_prints[i]) {
+            const std::optional<FileState> state = stateOf(m_paths[i]);
+            changed = !state || state->sha1 != m_before[i];
         }
-        changed = changed || state->sha1 != m_before[i];
-        after.append(stateJson(*state));
     }
     QLockFile lock(HistoryDir() + QStringLiteral("/lock"));
     if (!lock.tryLock(kLockWaitMs))
@@ -445,13 +487,11 @@ void HistoryRecord::finish(const QString& description)
         m_number = 0;
         return;
     }
-    if (!after.isEmpty()) {
-        const QJsonObject object{{QStringLiteral("description"), description},
-                                 {QStringLiteral("files"), after}};
-        // Without it the entry is still complete; an undo then asks before it replaces.
-        static_cast<void>(
-            WriteFileAtomically(m_folder + u'/' + kAfterFile, QJsonDocument(object).toJson()));
-    }
+    const QJsonObject object{{QStringLiteral("description"), description},
+                             {QStringLiteral("files"), after}};
+    // Without it the entry is still complete; an undo then asks before it replaces.
+    static_cast<void>(
+        WriteFileAtomically(m_folder + u'/' + kAfterFile, QJsonDocument(object).toJson()));
     prune();
 }
 
@@ -511,10 +551,13 @@ UndoPlan PlanUndo(int number)
                     .arg(number));
             return plan;
         }
+        // Unchanged since the operation left it, or back as it was before: nobody's work is
+        // replaced. Without the state the operation left, any other content may be someone
+        // else's.
+        if (stored->after && fingerprintOf(target) == stored->after->at(i))
+            continue;
         const std::optional<FileState> now = stateOf(target);
-        // Without the state the operation left, any difference may be someone else's.
-        const FileState left = stored->after ? stored->after->at(i) : file.state;
-        if (!now || (*now != left && *now != file.state))
+        if (!now || *now != file.state)
             plan.changedSince.append(target);
     }
     return plan;

@@ -44,6 +44,17 @@ struct HistoryEntry
     bool finished = false;
 };
 
+// How a file looks without reading it: no file, or its size, modification time and (on POSIX)
+// inode. Every writer of the library renames a new file into place, which gives a new inode.
+struct FileFingerprint
+{
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds (milliseconds where the system gives no more)
+    quint64 inode = 0;
+    bool operator==(const FileFingerprint&) const = default;
+};
+
 // One operation's entry. The constructor keeps the present state of every path that lies
 // inside the library (its bytes, or that there is no file) before the caller changes it.
 // When that fails, status() says why; the caller goes on and tells the user that this
@@ -74,6 +85,8 @@ private:
     QString m_folder;
     QStringList m_paths;
     QList<QByteArray> m_before; // each file's SHA-1, empty for no file
+    // Each file as the operation found it (size, time, inode), to see cheaply what it changed.
+    QList<FileFingerprint> m_prints;
 };
 
 // The complete entries, newest first.

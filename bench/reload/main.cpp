@@ -1,0 +1,137 @@
+// kinora-bench-reload: the bulk reload of FILMS films (default 1000) against the local film
+// site, with and without keeping the old files in the history, RUNS times each (default 3)
+// in turn. Prints the median times and their ratio; the history may cost at most 10 %.
+//
+//   kinora-bench-reload [FILMS [RUNS]]
+#include "catalogue/FilmReloader.h"
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+
+using namespace kinora;
+
+namespace {
+
+// Film numbers the local film site knows; the generated films take them in turn.
+const int kSiteFilms[] = {4711, 815, 7,    1204, 2288, 3105, 3106, 3107, 3108, 3109, 3110,
+                          3111, 42,  5001, 5002, 5003, 5004, 5005, 5006, 5007, 5008};
+
+// The local film site on a free port, its request log going to a file (a pipe nobody reads
+// would fill and stall it). Returns the base address, or the empty text.
+QString startSite(QProcess& site, const QString& log)
+{
+    site.setStandardOutputFile(log);
+    site.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kinora-filmsite"),
+               {QStringLiteral("--port"), QStringLiteral("0")});
+    if (!site.waitForStarted(5000))
+        return {};
+    static const QRegularExpression listening(QStringLiteral("Listening on [^:]+:(\\d+)"));
+    for (QDeadlineTimer deadline(10000); !deadline.hasExpired(); QThread::msleep(20)) {
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly)) {
+            const auto match = listening.match(QString::fromUtf8(file.readAll()));
+            if (match.hasMatch())
+                return QStringLiteral("http://127.0.0.1:%1/").arg(match.captured(1));
+        }
+    }
+    return {};
+}
+
+// FILMS films as the import stores them, each with a 30 kB cover.
+bool makeLibrary(const QString& home, int films)
+{
+    const QByteArray cover(30000, 'c');
+    for (int i = 0; i < films; ++i) {
+        const QString name = QStringLiteral("Film%1").arg(i);
+        const QString folder = home + QStringLiteral("/Data/") + name;
+        FilmRecord film;
+        film.Title = QStringLiteral("Film %1").arg(i);
+        film.WebPage = QStringLiteral("view.php?page=film&fid=%1")
+                           .arg(kSiteFilms[i % int(std::size(kSiteFilms))]);
+        QFile jpeg(folder + u'/' + name + QStringLiteral(".jpg"));
+        if (!QDir().mkpath(folder) ||
+            !WriteInfoFile(folder + u'/' + name + QStringLiteral(".knr"), film) ||
+            !jpeg.open(QIODevice::WriteOnly) || jpeg.write(cover) != cover.size())
+            return false;
+    }
+    return true;
+}
+
+// Seconds for one reload of a fresh library, or -1.
+double timeReload(int films, bool keepHistory)
+{
+    QTemporaryDir home;
+    if (!home.isValid() || !makeLibrary(home.path(), films))
+        return -1;
+    qputenv("KINORA_HOME", home.path().toUtf8());
+    FilmCollection collection;
+    collection.setSyncPaths(home.path());
+    collection.LoadCollection();
+    FilmReloader reloader(collection);
+    reloader.setKeepHistory(keepHistory);
+    QElapsedTimer timer;
+    timer.start();
+    reloader.run();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (reloader.refreshedCount() != films || !reloader.historyStatus()) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(reloader.problemReport() + reloader.historyStatus().error()));
+        return -1;
+    }
+    return seconds;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int films = args.size() > 1 ? args.at(1).toInt() : 1000;
+    const int runs = args.size() > 2 ? args.at(2).toInt() : 3;
+    QTemporaryDir logs;
+    QProcess site;
+    const QString base = startSite(site, logs.filePath(QStringLiteral("site.log")));
+    if (films <= 0 || runs <= 0 || base.isEmpty()) {
+        std::fprintf(stderr, "kinora-bench-reload [FILMS [RUNS]]; the local film site must "
+                             "start beside it\n");
+        return 2;
+    }
+    qputenv("KINORA_SITE_URL", base.toUtf8());
+
+    QList<double> without;
+    QList<double> with;
+    for (int run = 0; run < runs; ++run) {
+        without.append(timeReload(films, false));
+        with.append(timeReload(films, true));
+        if (without.last() < 0 || with.last() < 0)
+            return 1;
+    }
+    site.kill();
+    site.waitForFinished();
+    const double plain = median(without);
+    const double kept = median(with);
+    std::printf("Bulk reload of %d films on the local film site (median of %d runs)\n", films,
+                runs);
+    std::printf("  without history  %8.2f s\n", plain);
+    std::printf("  with history     %8.2f s   (%+.1f %%, target at most +10 %%)\n", kept,
+                (kept / plain - 1) * 100);
+    return 0;
+}
