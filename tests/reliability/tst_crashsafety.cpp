@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -56,9 +57,9 @@ int cacheGeneration(const QString& path)
     return g;
 }
 
-QByteArray cliJson(int generation)
+QByteArray cliJson(int generation, int k = kCliFilm)
 {
-    const FilmRecord film = test::crashFilm(kCliFilm, generation);
+    const FilmRecord film = test::crashFilm(k, generation);
     QJsonObject object;
     for (FilmField field : kFilmFields) {
         const QString& name = FilmRecord::fieldNames()[int(field)];
@@ -82,6 +83,7 @@ private slots:
     void scanSkipsSaveFileTemporaries();
     void killedWriterLeavesOldOrNewContent();
     void killedCliLeavesOldOrNewContent();
+    void twoProgramsKeepTheirOwnEntries();
 
 private:
     // Every file is one complete generation, no older than before; updates m_generations.
@@ -264,6 +266,28 @@ void TestCrashSafety::killedCliLeavesOldOrNewContent()
     qInfo("%d kills of kinora-cli write (one run: %lld ms): %d runs finished their file, "
           "0 torn",
           kCliKills, runMicroseconds / 1000, m_changes);
+}
+
+void TestCrashSafety::twoProgramsKeepTheirOwnEntries()
+{
+    // While one program keeps or prunes its entry, another one on the same library waits for
+    // the history's lock, then keeps its own entry.
+    QVERIFY(test::makePath(m_folder + QStringLiteral("/.history")));
+    QLockFile lock(m_folder + QStringLiteral("/.history/lock"));
+    QVERIFY(lock.tryLock(0));
+    QProcess run;
+    run.start(test::buildDir() + QStringLiteral("/kinora-cli"),
+              {QStringLiteral("write"), test::crashInfoPath(m_folder, 0)});
+    run.write(cliJson(1, 0));
+    run.closeWriteChannel();
+    QVERIFY(!run.waitForFinished(500));
+    QVERIFY(ListHistory().isEmpty());
+    lock.unlock();
+    QVERIFY(run.waitForFinished(30000));
+    QCOMPARE(run.readAllStandardError(), QByteArray());
+    QCOMPARE(run.exitCode(), 0);
+    QCOMPARE(ListHistory().size(), 1);
+    QCOMPARE(test::readAll(m_folder + QStringLiteral("/.history/1/0")), test::crashSlot(0, 0));
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)

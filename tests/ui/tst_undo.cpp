@@ -95,6 +95,21 @@ private slots:
         QVERIFY(!undo()->isEnabled());
     }
 
+    void aHistoryThatCannotBeKeptIsToldOnce()
+    {
+        QVERIFY(writeAll(home() + "/.history", "a file where the folder should be"));
+        MessageRecorder messages;
+        for (int film = 0; film < 2; ++film) {
+            QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
+                              list()->visualRect(list()->model()->index(0, 0)).center());
+            m_window->findChild<QAction*>("mCXKill")->trigger();
+        }
+        QVERIFY(titles().isEmpty());
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts.first().contains("lässt sich aber nicht rückgängig machen"));
+        QVERIFY(!undo()->isEnabled());
+    }
+
     void asksBeforeReplacingAFileChangedSince()
     {
         const QString path = home() + "/Data/Brazil/Brazil.knr";
