@@ -142,7 +142,7 @@ QString insideLibrary(const QString& root, const QString& path)
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (root.isEmpty() || canonical.isEmpty())
         return {};
-    const QString rel = QDir::cleanPath(QDir(root).relativeFilePath(canonical + u'/' + rest));
+    QString rel = QDir::cleanPath(QDir(root).relativeFilePath(canonical + u'/' + rest));
     if (rel.isEmpty() || rel == u"." || rel == u".." || rel.startsWith(QStringLiteral("../")) ||
         QDir::isAbsolutePath(rel) || isHistoryPath(rel))
         return {};
@@ -281,7 +281,7 @@ std::optional<StoredEntry> loadEntry(const QString& folder, int number)
     if (const std::optional<QJsonObject> after = readJson(folder + u'/' + kAfterFile)) {
         const QJsonArray states = after->value(QStringLiteral("files")).toArray();
         QList<FileFingerprint> afterStates;
-        for (const QJsonValue& value : states)
+        for (const auto& value : states)
             afterStates.append(fingerprintFromJson(value));
         if (afterStates.size() == stored.before.size()) {
             stored.after = afterStates;
