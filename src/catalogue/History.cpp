@@ -44,7 +44,7 @@ struct FileState
 FileFingerprint fingerprintOf(const QString& path)
 {
     FileFingerprint print;
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return print;
