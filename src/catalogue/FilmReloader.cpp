@@ -104,8 +104,8 @@ void FilmReloader::run()
             if (!files.info.isEmpty() && FilmIdFromWebPage(m_films.at(i).WebPage) != 0)
                 paths << files.info << files.cover;
         }
-        history.emplace(QStringLiteral("Alle Daten aktualisieren: %1").arg(filmCount(films)),
-                        paths);
+        history.emplace(QStringLiteral("Alle Daten aktualisieren: %1").arg(filmCount(films)), paths,
+                        0, [this](qsizetype kept, qsizetype total) { emit keeping(kept, total); });
         m_history = history->status();
     }
     for (int i = 0; i < films && !m_stopRequested; ++i) {

@@ -79,6 +79,8 @@ public:
     QString problemReport() const;
 
 signals:
+    // Sent while the files of a run are kept in the history, before the first film.
+    void keeping(qsizetype kept, qsizetype total);
     // Sent before film index (0-based) of filmCount, with that title, is fetched.
     void progress(int index, int filmCount, const QString& title);
     // Sent after a film was written back, with the cover bytes stored for it (empty when the

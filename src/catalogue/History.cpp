@@ -373,7 +373,8 @@ Status lockFailure()
 
 } // namespace
 
-HistoryRecord::HistoryRecord(const QString& description, const QStringList& paths, int undoes)
+HistoryRecord::HistoryRecord(const QString& description, const QStringList& paths, int undoes,
+                             const Progress& progress)
 {
     const QString root = libraryRoot();
     QStringList rels;
@@ -384,11 +385,11 @@ HistoryRecord::HistoryRecord(const QString& description, const QStringList& path
     }
     // Nothing of the library is touched when rels is empty.
     if (!rels.isEmpty())
-        m_status = keep(root, rels, description, undoes);
+        m_status = keep(root, rels, description, undoes, progress);
 }
 
 Status HistoryRecord::keep(const QString& root, const QStringList& rels, const QString& description,
-                           int undoes)
+                           int undoes, const Progress& progress)
 {
     const QString dir = HistoryDir();
     auto fail = [&dir](const QString& why) {
@@ -415,7 +416,10 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
     QStringList paths;
     QList<QByteArray> before;
     QList<FileFingerprint> prints;
+    constexpr qsizetype kProgressEvery = 200;
     for (qsizetype i = 0; i < rels.size(); ++i) {
+        if (progress && i % kProgressEvery == 0)
+            progress(i, rels.size());
         const QString path = root + u'/' + rels[i];
         const QString kept = building + u'/' + QString::number(i);
         std::optional<FileState> state;

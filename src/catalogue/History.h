@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // The library's history: before an operation replaces or removes a film's files, their old
@@ -62,7 +63,11 @@ struct FileFingerprint
 class HistoryRecord
 {
 public:
-    HistoryRecord(const QString& description, const QStringList& paths, int undoes = 0);
+    // progress, when given, hears every so many files how many of them are kept, so a window
+    // can repaint while a large library's files are kept.
+    using Progress = std::function<void(qsizetype kept, qsizetype total)>;
+    HistoryRecord(const QString& description, const QStringList& paths, int undoes = 0,
+                  const Progress& progress = {});
     HistoryRecord(const HistoryRecord&) = delete;
     HistoryRecord& operator=(const HistoryRecord&) = delete;
 
@@ -78,7 +83,7 @@ public:
 
 private:
     Status keep(const QString& root, const QStringList& rels, const QString& description,
-                int undoes);
+                int undoes, const Progress& progress);
 
     Status m_status;
     int m_number = 0;

@@ -22,6 +22,13 @@ frmDataReloader::frmDataReloader(FilmCollection& films, QWidget* parent)
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     connect(ui->Command1, &QPushButton::clicked, this, &frmDataReloader::Command1_Click);
     connect(m_reloader.get(), &FilmReloader::progress, this, &frmDataReloader::showProgress);
+    connect(
+        m_reloader.get(), &FilmReloader::keeping, this, [this](qsizetype kept, qsizetype total) {
+            ui->Label2->setText(QStringLiteral("Die alten Dateien werden gesichert (%1 von %2) ...")
+                                    .arg(kept)
+                                    .arg(total));
+            QCoreApplication::processEvents();
+        });
     connect(m_reloader.get(), &FilmReloader::filmRefreshed, this,
             [this](int, const QByteArray& cover) { showCover(cover); });
 }
