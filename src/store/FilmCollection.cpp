@@ -92,32 +92,32 @@ void FilmCollection::LoadCollection()
 {
     if (m_syncPaths.isEmpty())
         return;
+    static const QByteArray empty = pack(FilmRecord{}).data;
+    // The record's bytes are kept as read; only their layout is checked. An unreadable file
+    // or a corrupt slot gives the empty record in its place.
+    const FileReader packed = [](int folderFd, const QByteArray& name, const QString& path) {
+        char slot[kSlotSize];
+        const qsizetype size = ReadRecordBytes(folderFd, name, path, slot);
+        const auto layout = size < 0 ? std::nullopt : ParseRecordLayout({slot, size});
+        if (!layout)
+            return empty;
+        const qsizetype end = layout->offset[int(FilmField::FilePath)] - 2;
+        QByteArray data(slot, qMin(size, end));
+        data.append(end - data.size(), '\0'); // a file that ended early
+        return data;
+    };
     QList<Entry> entries;
-    const QByteArray empty = pack(FilmRecord{}).data;
-    char slot[kSlotSize];
     const QStringList folders = m_syncPaths.split(u'|');
     for (const QString& folder : folders) {
         if (folder.isEmpty())
             continue;
-        const QStringList files = FindFiles(folder, QStringLiteral("*.knr"), 0, true, m_status);
+        QList<FoundFile> files =
+            FindAndReadFiles(folder, QStringLiteral("*.knr"), packed, m_status);
         entries.reserve(entries.size() + files.size() + 1);
         if (m_status)
             m_status(QStringLiteral("Daten werden geladen ..."));
         for (qsizetype j = 0; j < files.size(); ++j) {
-            Entry e;
-            e.filePath = files[j];
-            // The record's bytes are kept as read; only their layout is checked. An
-            // unreadable file or a corrupt slot gives the empty record in its place.
-            const qsizetype size = ReadSlot(files[j], slot);
-            const auto layout = size < 0 ? std::nullopt : ParseRecordLayout({slot, size});
-            if (layout) {
-                const qsizetype end = layout->offset[int(FilmField::FilePath)] - 2;
-                e.data = QByteArray(slot, qMin(size, end));
-                e.data.append(end - e.data.size(), '\0'); // a file that ended early
-            } else {
-                e.data = empty;
-            }
-            entries.append(std::move(e));
+            entries.append({std::move(files[j].data), std::move(files[j].path), false});
             if (m_status)
                 m_status(QStringLiteral("Daten werden geladen (%1)...").arg(j));
         }
@@ -127,12 +127,17 @@ void FilmCollection::LoadCollection()
     changed();
 }
 
+FilmRecord FilmCollection::unpack(const Entry& entry)
+{
+    FilmRecord r =
+        entry.wide ? unpackWide(entry.data) : DecodeRecord(entry.data).value_or(FilmRecord{});
+    r.FilePath = entry.filePath;
+    return r;
+}
+
 FilmRecord FilmCollection::at(int index) const
 {
-    const Entry& e = m_entries.at(index);
-    FilmRecord r = e.wide ? unpackWide(e.data) : DecodeRecord(e.data).value_or(FilmRecord{});
-    r.FilePath = e.filePath;
-    return r;
+    return unpack(m_entries.at(index));
 }
 
 FilmRecord FilmCollection::summary(int index) const
@@ -185,7 +190,15 @@ QList<FilmRecord> FilmCollection::records() const
     return list;
 }
 
-Status FilmCollection::WriteCache(const QString& path) const
+FilmCollection::Snapshot FilmCollection::snapshot() const
+{
+    Snapshot snapshot;
+    snapshot.m_entries = m_entries;
+    snapshot.m_generation = m_generation;
+    return snapshot;
+}
+
+Status FilmCollection::Snapshot::WriteCache(const QString& path) const
 {
     // Slots are written in batches so that a large collection never needs its whole cache
     // in memory at once.
@@ -199,7 +212,7 @@ Status FilmCollection::WriteCache(const QString& path) const
                 const Entry& e = m_entries[first + i];
                 QByteArray slot;
                 if (e.wide) {
-                    slot = EncodeRecord(at(int(first + i)));
+                    slot = EncodeRecord(unpack(e));
                 } else {
                     slot = e.data;
                     AppendEncodedText(slot, e.filePath);

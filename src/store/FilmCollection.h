@@ -23,7 +23,32 @@ class SearchIndex;
 // UTF-8) is kept in a wide form so nothing is lost.
 class FilmCollection
 {
+    struct Entry
+    {
+        QByteArray data;  // the record's encoding up to DiskDesc, or the wide form
+        QString filePath; // kept apart: the scan sets it, whatever the file holds
+        bool wide = false;
+    };
+
 public:
+    // The elements as they were at one moment. Taking one copies no record (they are shared
+    // until the collection changes them), and later changes leave it as it was, so another
+    // thread may write it to the cache while the collection goes on changing.
+    class Snapshot
+    {
+    public:
+        // The collection's generation() when it was taken.
+        quint64 generation() const { return m_generation; }
+        // Writes every element, end marker included, as one 10000-byte slot each,
+        // atomically. When the cache cannot be stored the old one is left as it was.
+        Status WriteCache(const QString& path) const;
+
+    private:
+        friend class FilmCollection;
+        QList<Entry> m_entries;
+        quint64 m_generation = 0;
+    };
+
     FilmCollection();
     ~FilmCollection();
     FilmCollection(const FilmCollection&) = delete;
@@ -41,7 +66,8 @@ public:
 
     // Writes every element, end marker included, as one 10000-byte slot each, atomically.
     // When the cache cannot be stored the old one is left as it was.
-    Status WriteCache(const QString& path) const;
+    Status WriteCache(const QString& path) const { return snapshot().WriteCache(path); }
+    Snapshot snapshot() const;
 
     // The indexes of the elements matching the search text, each followed by "|".
     QString SearchCollection(const QString& text) const;
@@ -77,13 +103,8 @@ public:
     void setFilms(const QList<FilmRecord>& films);
 
 private:
-    struct Entry
-    {
-        QByteArray data;  // the record's encoding up to DiskDesc, or the wide form
-        QString filePath; // kept apart: the scan sets it, whatever the file holds
-        bool wide = false;
-    };
     static Entry pack(const FilmRecord& record);
+    static FilmRecord unpack(const Entry& entry);
     void changed();
     const SearchIndex& index() const;
 

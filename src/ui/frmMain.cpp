@@ -11,6 +11,7 @@
 
 #include "net/SiteAddress.h"
 #include "store/AppPaths.h"
+#include "store/CacheWriter.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
@@ -82,7 +83,10 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     clearDetails();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    m_cacheWriter.reset(); // a write still running ends before the window's parts go
+}
 
 void frmMain::setWizardCommand(std::function<void()> command)
 {
@@ -132,17 +136,34 @@ void frmMain::scanCollection()
 
 bool frmMain::writeCache()
 {
-    const Status written = m_collection.WriteCache(CachePath());
-    if (written)
-        return true;
-    // Told once per run: the reason does not change between start, synchronise and close.
-    if (!m_cacheFailureShown) {
-        m_cacheFailureShown = true;
-        MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
-                                                 "geschrieben werden.\n%1")
-                                      .arg(written.error()));
+    writeCacheLater();
+    const Status written = m_cacheWriter->wait();
+    if (!written)
+        tellCacheFailure(written.error());
+    return written.ok();
+}
+
+void frmMain::writeCacheLater()
+{
+    if (!m_cacheWriter) {
+        // The writer's thread reports a failure; the window tells it on its own thread.
+        m_cacheWriter = std::make_unique<CacheWriter>(CachePath(), [this](const QString& why) {
+            QMetaObject::invokeMethod(
+                this, [this, why] { tellCacheFailure(why); }, Qt::QueuedConnection);
+        });
     }
-    return false;
+    m_cacheWriter->write(m_collection);
+}
+
+void frmMain::tellCacheFailure(const QString& why)
+{
+    // Told once per run: the reason does not change between start, synchronise and close.
+    if (m_cacheFailureShown)
+        return;
+    m_cacheFailureShown = true;
+    MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
+                                             "geschrieben werden.\n%1")
+                                  .arg(why));
 }
 
 void frmMain::refreshFullList()
@@ -272,6 +293,8 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // The window goes at once; the program ends once the cache is stored behind it.
+    hide();
     writeCache();
     event->accept();
 }
