@@ -219,6 +219,16 @@ struct SearchFolder
     qsizetype childCount = 0;
 };
 
+// prefix + name in a string of just that size: "+" would give it the spare room the prefix
+// has, and the collection keeps one of these per film.
+QString joined(const QString& prefix, const QString& name)
+{
+    QString path;
+    path.reserve(prefix.size() + name.size());
+    path.append(prefix).append(name);
+    return path;
+}
+
 void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileReader& read)
 {
     const QString prefix = withSeparator(folder.path);
@@ -233,7 +243,7 @@ void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileRea
 #endif
     folder.files.reserve(size_t(listing.files.size()));
     for (const QString& name : listing.files) {
-        QString path = prefix + name;
+        QString path = joined(prefix, name);
         QByteArray data = read(fd, QFile::encodeName(name), path);
         folder.files.push_back({std::move(path), std::move(data)});
     }
@@ -241,7 +251,7 @@ void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileRea
     ::close(fd);
 #endif
     for (const QString& name : listing.folders)
-        folder.subFolders.append(prefix + name);
+        folder.subFolders.append(joined(prefix, name));
     folder.path.clear();
 }
 

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <atomic>
+#include <future>
 #include <memory>
 
 namespace kinora {
@@ -39,6 +41,15 @@ public:
     public:
         // The collection's generation() when it was taken.
         quint64 generation() const { return m_generation; }
+        // Elements including the end marker.
+        int count() const { return int(m_entries.size()); }
+        // As FilmCollection::text(), rating() and filePath().
+        QString text(int index, FilmField field) const
+        {
+            return textOf(m_entries.at(index), field);
+        }
+        qint32 rating(int index) const { return ratingOf(m_entries.at(index)); }
+        QString filePath(int index) const { return m_entries.at(index).filePath; }
         // Writes every element, end marker included, as one 10000-byte slot each,
         // atomically. When the cache cannot be stored the old one is left as it was.
         Status WriteCache(const QString& path) const;
@@ -73,6 +84,9 @@ public:
     QString SearchCollection(const QString& text) const;
     // The same result as a list of indexes, ascending.
     QList<int> search(const QString& text) const;
+    // Starts building what a search needs on another thread, so that the first word typed
+    // after a scan does not wait for it. A search of blanks alone never needs it.
+    void prepareSearch() const;
 
     // Elements including the end marker.
     int count() const { return int(m_entries.size()); }
@@ -80,12 +94,9 @@ public:
     int filmCount() const { return count() - 1; }
     // Element `index`, unpacked.
     FilmRecord at(int index) const;
-    // Element `index` with only the fields the film list shows filled in: Title, Year,
-    // Genre, Country, Rating and FilePath. Cheaper than at() for a list of many films.
-    FilmRecord summary(int index) const;
     // One field of element `index`, without unpacking the others; Rating as decimal text.
-    QString text(int index, FilmField field) const;
-    qint32 rating(int index) const;
+    QString text(int index, FilmField field) const { return textOf(m_entries.at(index), field); }
+    qint32 rating(int index) const { return ratingOf(m_entries.at(index)); }
     QString filePath(int index) const { return m_entries.at(index).filePath; }
     // Every element unpacked, end marker included; for export and tests.
     QList<FilmRecord> records() const;
@@ -105,6 +116,10 @@ public:
 private:
     static Entry pack(const FilmRecord& record);
     static FilmRecord unpack(const Entry& entry);
+    static QString textOf(const Entry& entry, FilmField field);
+    static qint32 ratingOf(const Entry& entry);
+    static std::unique_ptr<SearchIndex> buildIndex(const QList<Entry>& entries,
+                                                   const std::atomic<bool>& cancelled);
     void changed();
     const SearchIndex& index() const;
 
@@ -112,6 +127,9 @@ private:
     QString m_syncPaths;
     StatusCallback m_status;
     mutable std::unique_ptr<SearchIndex> m_index; // built on the first search after a change
+    // The index being built by prepareSearch(), for the current generation.
+    mutable std::future<std::unique_ptr<SearchIndex>> m_indexBuild;
+    mutable std::shared_ptr<std::atomic<bool>> m_indexBuildCancelled;
     quint64 m_generation = 0;
 };
 

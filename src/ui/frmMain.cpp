@@ -172,6 +172,7 @@ void frmMain::refreshFullList()
     setSearchBoxColour(kFocusedBox);
     ui->Text1->setText(QStringLiteral(" "));
     ui->Text1->setText(QString());
+    m_collection.prepareSearch();
 }
 
 void frmMain::focusList()

@@ -45,7 +45,8 @@ public:
     // failure is told when it comes.
     void writeCacheLater();
     // Empties the search box so that the list shows every film ("" after " ", so the
-    // rebuild runs even when the box was empty already).
+    // rebuild runs even when the box was empty already); the first word typed next finds
+    // its search prepared.
     void refreshFullList();
     void focusList();
 
