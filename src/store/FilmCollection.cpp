@@ -231,8 +231,8 @@ QList<int> FilmCollection::search(const QString& text) const
 {
     // No words at all match everything, the end marker included; blanks alone are empty
     // words, found in every field that is not empty. Start-up and synchronise list every film
-    // by way of " " and "", which need no index.
-    if (text.count(u' ') == text.size()) {
+    // by way of " " and "", which need not wait for the index.
+    if (!m_index && text.count(u' ') == text.size()) {
         QList<int> found;
         found.reserve(count());
         for (int i = 0; i < count(); ++i) {
