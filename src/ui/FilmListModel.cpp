@@ -43,8 +43,8 @@ bool FilmListModel::refreshFilms(const FilmCollection& collection)
     for (int i = 0; i < count; ++i) {
         const qsizetype before = seen.size();
         seen.insert(m_films.filePath(i));
-        m_listable[size_t(i)] =
-            seen.size() != before && !m_films.text(i, FilmField::Title).isEmpty();
+        m_listable[size_t(i)] = static_cast<char>(seen.size() != before &&
+                                                  !m_films.text(i, FilmField::Title).isEmpty());
     }
     return true;
 }
