@@ -38,9 +38,12 @@ build: configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The generated libraries (up to 2.6 GB) are kept in KINORA_BENCH_LIBRARIES, by default
+# ~/.cache/kinora-bench, and reused by every run.
 bench: build
 	$(BUILD)/kinora-bench
 	$(BUILD)/kinora-bench-ui
+	$(BUILD)/kinora-bench-startup
 	$(BUILD)/kinora-bench-reload
 
 run: build

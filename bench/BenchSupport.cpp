@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <algorithm>
+#include <cstdio>
 
 namespace kinora::bench {
 
@@ -87,6 +89,32 @@ qint64 buildLibrary(const QString& root, int n)
             f.write(slot);
     }
     return textBytes;
+}
+
+QString libraryStore()
+{
+    const QString set = qEnvironmentVariable("KINORA_BENCH_LIBRARIES");
+    if (!set.isEmpty())
+        return set;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/kinora-bench");
+}
+
+Library sharedLibrary(int n)
+{
+    const QString root = libraryStore() + QStringLiteral("/films-%1").arg(n);
+    // Written last, so that a generation cut short is started afresh rather than reused.
+    const QString done = root + QStringLiteral("/.generated");
+    QFile marker(done);
+    if (marker.open(QIODevice::ReadOnly))
+        return {root, marker.readAll().trimmed().toLongLong()};
+    std::fprintf(stderr, "generating %d films in %s (once; later runs reuse them)\n", n,
+                 qPrintable(root));
+    QDir(root).removeRecursively();
+    const qint64 textBytes = buildLibrary(root, n);
+    if (!marker.open(QIODevice::WriteOnly) || marker.write(QByteArray::number(textBytes)) < 0)
+        qFatal("cannot write %s", qPrintable(done));
+    return {root, textBytes};
 }
 
 double medianMs(int runs, const std::function<void()>& f)

@@ -1,5 +1,6 @@
 // kinora-bench: the collection store at 1 000, 10 000 and 100 000 films, each measured
-// against a raw baseline in the same run. Usage: kinora-bench [--sizes 1000,10000] [--keep]
+// against a raw baseline in the same run. Usage: kinora-bench [--sizes 1000,10000] [--dir
+// SCRATCH]; the libraries are kept in KINORA_BENCH_LIBRARIES (default ~/.cache/kinora-bench).
 #include "BenchSupport.h"
 
 #include "store/FilmCollection.h"
@@ -70,11 +71,12 @@ void rawWrite(const QString& path, qsizetype bytes)
     ::close(fd);
 }
 
-void benchSize(int n, const QString& tempRoot)
+void benchSize(int n, const QString& scratch)
 {
-    const QString root = tempRoot + QStringLiteral("/lib%1").arg(n);
     print(QStringLiteral("\n== %1 films ==").arg(n));
-    const qint64 textBytes = buildLibrary(root, n);
+    const Library library = sharedLibrary(n);
+    const QString& root = library.root;
+    const qint64 textBytes = library.textBytes;
     print(QStringLiteral("  films' text size %1 MB (encoded records without filler)")
               .arg(textBytes / 1e6, 0, 'f', 1));
 
@@ -108,14 +110,15 @@ void benchSize(int n, const QString& tempRoot)
     print(row("raw open+read of every info file", baseRead, "baseline"));
     print(ratioRow("scan (LoadCollection)", scan, baseRead, 1.5));
 
-    const QString cache = root + QStringLiteral("/Collection.db");
+    const QString cache = scratch + QStringLiteral("/Collection.db");
     const qsizetype cacheBytes = qsizetype(films.count()) * kSlotSize;
-    const double baseWrite = medianMs(runs, [&] { rawWrite(root + "/raw.bin", cacheBytes); });
+    const double baseWrite = medianMs(runs, [&] { rawWrite(scratch + "/raw.bin", cacheBytes); });
     const double write = medianMs(runs, [&] {
         if (!films.WriteCache(cache))
             qFatal("kinora-bench: cannot write %s", qPrintable(cache));
     });
-    QFile::remove(root + "/raw.bin");
+    QFile::remove(scratch + "/raw.bin");
+    QFile::remove(cache);
     print(row("raw write of the cache's bytes + fsync", baseWrite, "baseline"));
     print(ratioRow("WriteCache", write, baseWrite, 1.5));
 
@@ -137,8 +140,6 @@ void benchSize(int n, const QString& tempRoot)
                 ? QStringLiteral("target <= %1 ms %2").arg(limit).arg(ms <= limit ? "ok" : "OVER")
                 : QString()));
     }
-
-    QDir(root).removeRecursively();
 }
 
 } // namespace
@@ -151,7 +152,7 @@ int main(int argc, char* argv[])
     parser.addHelpOption();
     const QCommandLineOption sizes("sizes", "Comma-separated collection sizes.", "list",
                                    "1000,10000,100000");
-    const QCommandLineOption dirOption("dir", "Folder for the synthetic libraries.", "folder");
+    const QCommandLineOption dirOption("dir", "Folder for the caches written.", "folder");
     parser.addOption(sizes);
     parser.addOption(dirOption);
     parser.process(app);

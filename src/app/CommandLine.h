@@ -10,7 +10,8 @@ struct StartOptions
 {
     bool editMode = false; // only the record editor for infoFile, then the program ends
     QString infoFile;
-    // For scripts: print "ready <rows>" once the list is filled, then end (start-up benchmark).
+    // For scripts: print "ready <rows>" once the list is filled, close the window, print
+    // "closed" once it is gone, then end (start-up benchmark).
     bool exitAfterStart = false;
     // For scripts: save a picture of the main window to this file, then end (make screenshot).
     QString screenshotFile;

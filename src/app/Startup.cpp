@@ -14,6 +14,7 @@
 #include "store/InfoFile.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
 #include <cstdio>
 
@@ -21,13 +22,34 @@ namespace kinora {
 
 namespace {
 
-// The script hooks of the command line: "ready <rows>" once the list is filled, or a picture
-// of the main window; either closes the window afterwards.
+// Prints "closed" the moment the main window is gone from the screen, which is before the
+// program ends: closing writes the cache behind the hidden window.
+class ClosedReporter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide) {
+            std::printf("closed\n");
+            std::fflush(stdout);
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
+// The script hooks of the command line: "ready <rows>" once the list is filled, then "closed"
+// once the window is gone, or a picture of the main window; either closes the window
+// afterwards.
 void runAutomation(frmMain& window, const StartOptions& options)
 {
     if (options.exitAfterStart) {
         std::printf("ready %d\n", window.filmList()->rowCount());
         std::fflush(stdout);
+        window.installEventFilter(new ClosedReporter(&window));
         QTimer::singleShot(0, &window, &QWidget::close);
     }
     const QString screenshot = options.screenshotFile;
@@ -58,11 +80,12 @@ std::unique_ptr<frmMain> StartMainWindow(FilmCollection& collection)
     auto window = std::make_unique<frmMain>(collection);
     InstallImportCommands(*window);
     window->scanCollection();
-    window->writeCache();
     window->show();
     window->refreshFullList();
     window->activateWindow();
     window->focusList();
+    // The list does not wait for the cache: it is written behind it.
+    window->writeCacheLater();
     return window;
 }
 

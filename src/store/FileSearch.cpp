@@ -7,9 +7,16 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include <atomic>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace kinora {
@@ -59,43 +66,79 @@ private:
 };
 
 #ifdef Q_OS_UNIX
-// One pass over the folder with readdir: the entry type comes with the name, so only links
-// and file systems that do not report types cost an extra stat.
-Listing listFolder(const QString& folder, const NameMatcher& matcher)
+// Adds one entry of a folder open as fd to the listing; only links and file systems that do
+// not report entry types cost a stat.
+void addEntry(int fd, const char* name, unsigned char type, const NameMatcher& matcher,
+              Listing& listing)
+{
+    if (name[0] == '.')
+        return; // hidden, and "." and ".."
+    if (type == DT_UNKNOWN || type == DT_LNK) {
+        struct stat st;
+        const bool isLink = type == DT_LNK;
+        if (::fstatat(fd, name, &st, 0) != 0)
+            return; // a dangling link
+        if (S_ISDIR(st.st_mode))
+            type = isLink ? DT_LNK : DT_DIR; // a link to a folder may lead back up the tree
+        else if (S_ISREG(st.st_mode))
+            type = DT_REG;
+        else
+            return;
+    }
+    if (type == DT_DIR) {
+        listing.folders.append(QFile::decodeName(name));
+    } else if (type == DT_REG) {
+        QString decoded = QFile::decodeName(name);
+        if (matcher.matches(decoded))
+            listing.files.append(std::move(decoded));
+    }
+}
+
+// The entries of the folder open as fd, in name order. On Linux the entries are read with
+// getdents64 straight into a buffer: opendir() would spend two more system calls per folder
+// on checking the descriptor, and the scan lists one folder per film.
+Listing listOpenFolder(int fd, const NameMatcher& matcher)
 {
     Listing listing;
-    const QByteArray path = QFile::encodeName(folder);
-    DIR* dir = ::opendir(path.constData());
-    if (!dir)
-        return listing;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.')
-            continue; // hidden, and "." and ".."
-        unsigned char type = entry->d_type;
-        if (type == DT_UNKNOWN || type == DT_LNK) {
-            struct stat st;
-            const QByteArray full = path + '/' + entry->d_name;
-            const bool isLink = type == DT_LNK;
-            if (::stat(full.constData(), &st) != 0)
-                continue; // a dangling link
-            if (S_ISDIR(st.st_mode))
-                type = isLink ? DT_LNK : DT_DIR; // a link to a folder may lead back up the tree
-            else if (S_ISREG(st.st_mode))
-                type = DT_REG;
-            else
-                continue;
-        }
-        if (type == DT_DIR) {
-            listing.folders.append(QFile::decodeName(entry->d_name));
-        } else if (type == DT_REG) {
-            QString name = QFile::decodeName(entry->d_name);
-            if (matcher.matches(name))
-                listing.files.append(std::move(name));
+#ifdef Q_OS_LINUX
+    alignas(dirent64) char buffer[32768];
+    ssize_t n = 0;
+    while ((n = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t pos = 0; pos < n;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + pos);
+            addEntry(fd, entry->d_name, entry->d_type, matcher, listing);
+            pos += entry->d_reclen;
         }
     }
+#else
+    const int own = ::dup(fd); // closedir() closes the descriptor it was given
+    DIR* dir = own < 0 ? nullptr : ::fdopendir(own);
+    if (!dir) {
+        if (own >= 0)
+            ::close(own);
+        return listing;
+    }
+    while (const dirent* entry = ::readdir(dir))
+        addEntry(fd, entry->d_name, entry->d_type, matcher, listing);
     ::closedir(dir);
+#endif
     std::sort(listing.files.begin(), listing.files.end(), nameLess);
     std::sort(listing.folders.begin(), listing.folders.end(), nameLess);
+    return listing;
+}
+
+int openFolder(const QString& folder)
+{
+    return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+Listing listFolder(const QString& folder, const NameMatcher& matcher)
+{
+    const int fd = openFolder(folder);
+    if (fd < 0)
+        return {};
+    Listing listing = listOpenFolder(fd, matcher);
+    ::close(fd);
     return listing;
 }
 #else
@@ -120,12 +163,17 @@ Listing listFolder(const QString& folder, const NameMatcher& matcher)
 }
 #endif
 
+QString withSeparator(const QString& folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
 void search(const QString& folder, const NameMatcher& pattern, bool recurse,
             const StatusCallback& status, QStringList& out)
 {
     const qsizetype start = out.size();
     const Listing listing = listFolder(folder, pattern);
-    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    const QString prefix = withSeparator(folder);
     for (const QString& name : listing.files)
         out.append(prefix + name);
     if (!recurse)
@@ -137,7 +185,120 @@ void search(const QString& folder, const NameMatcher& pattern, bool recurse,
     }
 }
 
+// Runs work(0) ... work(n - 1) on every core, at most four threads; returns when all ran.
+void forEachInParallel(qsizetype n, const std::function<void(qsizetype)>& work)
+{
+    std::atomic<qsizetype> next{0};
+    auto run = [&] {
+        for (qsizetype i = next++; i < n; i = next++)
+            work(i);
+    };
+    const qsizetype threads =
+        qMin<qsizetype>(n, qBound(1U, std::thread::hardware_concurrency(), 4U));
+    std::vector<std::thread> helpers;
+    for (qsizetype t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+            break; // no thread to be had: the ones running do the work
+        }
+    }
+    run();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+// One folder of FindAndReadFiles's search. The folders of one depth are listed together;
+// a folder's sub-folders lie side by side, in name order, among those of the next depth.
+struct SearchFolder
+{
+    QString path; // dropped once the folder is listed
+    std::vector<FoundFile> files;
+    QStringList subFolders; // their paths, until the next depth is laid out
+    qsizetype firstChild = 0;
+    qsizetype childCount = 0;
+};
+
+// prefix + name in a string of just that size: "+" would give it the spare room the prefix
+// has, and the collection keeps one of these per film.
+QString joined(const QString& prefix, const QString& name)
+{
+    QString path;
+    path.reserve(prefix.size() + name.size());
+    path.append(prefix).append(name);
+    return path;
+}
+
+void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileReader& read)
+{
+    const QString prefix = withSeparator(folder.path);
+#ifdef Q_OS_UNIX
+    const int fd = openFolder(folder.path);
+    if (fd < 0)
+        return;
+    const Listing listing = listOpenFolder(fd, matcher);
+#else
+    const int fd = -1;
+    const Listing listing = listFolder(folder.path, matcher);
+#endif
+    folder.files.reserve(size_t(listing.files.size()));
+    for (const QString& name : listing.files) {
+        QString path = joined(prefix, name);
+        QByteArray data = read(fd, QFile::encodeName(name), path);
+        folder.files.push_back({std::move(path), std::move(data)});
+    }
+#ifdef Q_OS_UNIX
+    ::close(fd);
+#endif
+    for (const QString& name : listing.folders)
+        folder.subFolders.append(joined(prefix, name));
+    folder.path.clear();
+}
+
+// Appends the files of folder and its sub-folders in FindFiles's order, with its status texts.
+void collect(std::vector<std::vector<SearchFolder>>& depths, size_t depth, qsizetype index,
+             const StatusCallback& status, QList<FoundFile>& out)
+{
+    SearchFolder& folder = depths[depth][size_t(index)];
+    const qsizetype start = out.size();
+    for (FoundFile& file : folder.files)
+        out.append(std::move(file));
+    for (qsizetype c = 0; c < folder.childCount; ++c) {
+        collect(depths, depth + 1, folder.firstChild + c, status, out);
+        if (status)
+            status(QString::number(out.size() - start) + QStringLiteral(" Filme gefunden ..."));
+    }
+    folder.files = {};
+}
+
 } // namespace
+
+QList<FoundFile> FindAndReadFiles(const QString& folder, const QString& pattern,
+                                  const FileReader& read, const StatusCallback& status)
+{
+    QList<FoundFile> out;
+    if (folder.isEmpty())
+        return out;
+    const NameMatcher matcher(pattern);
+    std::vector<std::vector<SearchFolder>> depths(1);
+    depths[0].push_back({folder, {}, {}, 0, 0});
+    while (!depths.back().empty()) {
+        std::vector<SearchFolder>& current = depths.back();
+        forEachInParallel(qsizetype(current.size()),
+                          [&](qsizetype i) { listAndRead(current[size_t(i)], matcher, read); });
+        std::vector<SearchFolder> next;
+        for (SearchFolder& f : current) {
+            f.firstChild = qsizetype(next.size());
+            f.childCount = f.subFolders.size();
+            for (QString& path : f.subFolders)
+                next.push_back({std::move(path), {}, {}, 0, 0});
+            f.subFolders = {};
+        }
+        depths.push_back(std::move(next));
+    }
+    collect(depths, 0, 0, status, out);
+    return out;
+}
 
 QStringList FindFiles(const QString& folder, const QString& pattern, int mask, bool recurse,
                       const StatusCallback& status)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -18,6 +20,26 @@ using StatusCallback = std::function<void(const QString&)>;
 // "<n> Filme gefunden ...".
 QStringList FindFiles(const QString& folder, const QString& pattern, int mask, bool recurse,
                       const StatusCallback& status = {});
+
+// A file found by FindAndReadFiles, with what its reader made of it.
+struct FoundFile
+{
+    QString path;
+    QByteArray data;
+};
+
+// Reads one file the search found: folderFd is its folder, open for reading (-1 where the
+// platform has no such descriptor), name its name there in the file system's encoding, path
+// its full path. It runs on several threads at once.
+using FileReader =
+    std::function<QByteArray(int folderFd, const QByteArray& name, const QString& path)>;
+
+// The files FindFiles(folder, pattern, 0, true, status) finds, in the same order and with the
+// same status texts, each handed to read as it is found. The folders are listed and their
+// files read on every core at once, one folder level after the other; the status texts come
+// on the calling thread once everything is read.
+QList<FoundFile> FindAndReadFiles(const QString& folder, const QString& pattern,
+                                  const FileReader& read, const StatusCallback& status = {});
 
 // How often delimiter occurs in text.
 int CountOccurrences(const QString& text, const QString& delimiter);

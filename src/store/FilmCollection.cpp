@@ -8,6 +8,7 @@
 #include <QDataStream>
 #include <atomic>
 #include <cstring>
+#include <system_error>
 
 namespace kinora {
 
@@ -70,6 +71,7 @@ FilmCollection::FilmCollection() : m_entries(1, pack(FilmRecord{}))
     changed();
 }
 
+// An index build that runs is waited for (the future's own destructor waits).
 FilmCollection::~FilmCollection() = default;
 
 FilmCollection::Entry FilmCollection::pack(const FilmRecord& record)
@@ -92,32 +94,32 @@ void FilmCollection::LoadCollection()
 {
     if (m_syncPaths.isEmpty())
         return;
+    static const QByteArray empty = pack(FilmRecord{}).data;
+    // The record's bytes are kept as read; only their layout is checked. An unreadable file
+    // or a corrupt slot gives the empty record in its place.
+    const FileReader packed = [](int folderFd, const QByteArray& name, const QString& path) {
+        char slot[kSlotSize];
+        const qsizetype size = ReadRecordBytes(folderFd, name, path, slot);
+        const auto layout = size < 0 ? std::nullopt : ParseRecordLayout({slot, size});
+        if (!layout)
+            return empty;
+        const qsizetype end = layout->offset[int(FilmField::FilePath)] - 2;
+        QByteArray data(slot, qMin(size, end));
+        data.append(end - data.size(), '\0'); // a file that ended early
+        return data;
+    };
     QList<Entry> entries;
-    const QByteArray empty = pack(FilmRecord{}).data;
-    char slot[kSlotSize];
     const QStringList folders = m_syncPaths.split(u'|');
     for (const QString& folder : folders) {
         if (folder.isEmpty())
             continue;
-        const QStringList files = FindFiles(folder, QStringLiteral("*.knr"), 0, true, m_status);
+        QList<FoundFile> files =
+            FindAndReadFiles(folder, QStringLiteral("*.knr"), packed, m_status);
         entries.reserve(entries.size() + files.size() + 1);
         if (m_status)
             m_status(QStringLiteral("Daten werden geladen ..."));
         for (qsizetype j = 0; j < files.size(); ++j) {
-            Entry e;
-            e.filePath = files[j];
-            // The record's bytes are kept as read; only their layout is checked. An
-            // unreadable file or a corrupt slot gives the empty record in its place.
-            const qsizetype size = ReadSlot(files[j], slot);
-            const auto layout = size < 0 ? std::nullopt : ParseRecordLayout({slot, size});
-            if (layout) {
-                const qsizetype end = layout->offset[int(FilmField::FilePath)] - 2;
-                e.data = QByteArray(slot, qMin(size, end));
-                e.data.append(end - e.data.size(), '\0'); // a file that ended early
-            } else {
-                e.data = empty;
-            }
-            entries.append(std::move(e));
+            entries.append({std::move(files[j].data), std::move(files[j].path), false});
             if (m_status)
                 m_status(QStringLiteral("Daten werden geladen (%1)...").arg(j));
         }
@@ -127,38 +129,25 @@ void FilmCollection::LoadCollection()
     changed();
 }
 
+FilmRecord FilmCollection::unpack(const Entry& entry)
+{
+    FilmRecord r =
+        entry.wide ? unpackWide(entry.data) : DecodeRecord(entry.data).value_or(FilmRecord{});
+    r.FilePath = entry.filePath;
+    return r;
+}
+
 FilmRecord FilmCollection::at(int index) const
 {
-    const Entry& e = m_entries.at(index);
-    FilmRecord r = e.wide ? unpackWide(e.data) : DecodeRecord(e.data).value_or(FilmRecord{});
-    r.FilePath = e.filePath;
-    return r;
+    return unpack(m_entries.at(index));
 }
 
-FilmRecord FilmCollection::summary(int index) const
+QString FilmCollection::textOf(const Entry& e, FilmField field)
 {
-    const Entry& e = m_entries.at(index);
-    if (e.wide)
-        return at(index);
-    FilmRecord r;
-    r.FilePath = e.filePath;
-    if (const auto layout = ParseRecordLayout(e.data)) {
-        r.Title = RecordText(e.data, *layout, FilmField::Title);
-        r.Country = RecordText(e.data, *layout, FilmField::Country);
-        r.Year = RecordText(e.data, *layout, FilmField::Year);
-        r.Genre = RecordText(e.data, *layout, FilmField::Genre);
-        r.Rating = layout->rating;
-    }
-    return r;
-}
-
-QString FilmCollection::text(int index, FilmField field) const
-{
-    const Entry& e = m_entries.at(index);
     if (field == FilmField::FilePath)
         return e.filePath;
     if (e.wide)
-        return at(index).fieldText(field);
+        return unpack(e).fieldText(field);
     const auto layout = ParseRecordLayout(e.data);
     if (!layout)
         return {};
@@ -167,11 +156,10 @@ QString FilmCollection::text(int index, FilmField field) const
     return RecordText(e.data, *layout, field);
 }
 
-qint32 FilmCollection::rating(int index) const
+qint32 FilmCollection::ratingOf(const Entry& e)
 {
-    const Entry& e = m_entries.at(index);
     if (e.wide)
-        return at(index).Rating;
+        return unpack(e).Rating;
     const auto layout = ParseRecordLayout(e.data);
     return layout ? layout->rating : 0;
 }
@@ -185,7 +173,15 @@ QList<FilmRecord> FilmCollection::records() const
     return list;
 }
 
-Status FilmCollection::WriteCache(const QString& path) const
+FilmCollection::Snapshot FilmCollection::snapshot() const
+{
+    Snapshot snapshot;
+    snapshot.m_entries = m_entries;
+    snapshot.m_generation = m_generation;
+    return snapshot;
+}
+
+Status FilmCollection::Snapshot::WriteCache(const QString& path) const
 {
     // Slots are written in batches so that a large collection never needs its whole cache
     // in memory at once.
@@ -199,7 +195,7 @@ Status FilmCollection::WriteCache(const QString& path) const
                 const Entry& e = m_entries[first + i];
                 QByteArray slot;
                 if (e.wide) {
-                    slot = EncodeRecord(at(int(first + i)));
+                    slot = EncodeRecord(unpack(e));
                 } else {
                     slot = e.data;
                     AppendEncodedText(slot, e.filePath);
@@ -233,7 +229,36 @@ QString FilmCollection::SearchCollection(const QString& text) const
 
 QList<int> FilmCollection::search(const QString& text) const
 {
+    // No words at all match everything, the end marker included; blanks alone are empty
+    // words, found in every field that is not empty. Start-up and synchronise list every film
+    // by way of " " and "", which need not wait for the index.
+    if (!m_index && text.count(u' ') == text.size()) {
+        QList<int> found;
+        found.reserve(count());
+        for (int i = 0; i < count(); ++i) {
+            const Entry& e = m_entries[i];
+            if (text.isEmpty() ||
+                (e.wide ? HasSearchedText(unpackWide(e.data)) : HasSearchedText(e.data)))
+                found.append(i);
+        }
+        return found;
+    }
     return index().search(text, [this](int i) { return at(i); });
+}
+
+void FilmCollection::prepareSearch() const
+{
+    if (m_index || m_indexBuild.valid())
+        return;
+    m_indexBuildCancelled = std::make_shared<std::atomic<bool>>(false);
+    try {
+        m_indexBuild = std::async(std::launch::async,
+                                  [entries = m_entries, cancelled = m_indexBuildCancelled] {
+                                      return buildIndex(entries, *cancelled);
+                                  });
+    } catch (const std::system_error&) {
+        // No thread to be had: the first search builds the index itself.
+    }
 }
 
 void FilmCollection::removeAt(int index)
@@ -267,19 +292,35 @@ void FilmCollection::changed()
     static std::atomic<quint64> generations{0};
     m_generation = ++generations;
     m_index.reset();
+    if (m_indexBuild.valid()) {
+        *m_indexBuildCancelled = true;
+        m_indexBuild.wait();
+        m_indexBuild = {};
+    }
+}
+
+std::unique_ptr<SearchIndex> FilmCollection::buildIndex(const QList<Entry>& entries,
+                                                        const std::atomic<bool>& cancelled)
+{
+    auto index = std::make_unique<SearchIndex>();
+    for (const Entry& e : entries) {
+        if (cancelled)
+            return nullptr;
+        if (e.wide)
+            index->addRecord(unpackWide(e.data));
+        else
+            index->addEncoded(e.data);
+    }
+    index->finish();
+    return index;
 }
 
 const SearchIndex& FilmCollection::index() const
 {
     if (!m_index) {
-        m_index = std::make_unique<SearchIndex>();
-        for (const Entry& e : m_entries) {
-            if (e.wide)
-                m_index->addRecord(unpackWide(e.data));
-            else
-                m_index->addEncoded(e.data);
-        }
-        m_index->finish();
+        static const std::atomic<bool> kGoOn{false};
+        m_index = m_indexBuild.valid() ? m_indexBuild.get() : buildIndex(m_entries, kGoOn);
+        m_indexBuild = {};
     }
     return *m_index;
 }

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <atomic>
+#include <future>
 #include <memory>
 
 namespace kinora {
@@ -23,7 +25,41 @@ class SearchIndex;
 // UTF-8) is kept in a wide form so nothing is lost.
 class FilmCollection
 {
+    struct Entry
+    {
+        QByteArray data;  // the record's encoding up to DiskDesc, or the wide form
+        QString filePath; // kept apart: the scan sets it, whatever the file holds
+        bool wide = false;
+    };
+
 public:
+    // The elements as they were at one moment. Taking one copies no record (they are shared
+    // until the collection changes them), and later changes leave it as it was, so another
+    // thread may write it to the cache while the collection goes on changing.
+    class Snapshot
+    {
+    public:
+        // The collection's generation() when it was taken.
+        quint64 generation() const { return m_generation; }
+        // Elements including the end marker.
+        int count() const { return int(m_entries.size()); }
+        // As FilmCollection::text(), rating() and filePath().
+        QString text(int index, FilmField field) const
+        {
+            return textOf(m_entries.at(index), field);
+        }
+        qint32 rating(int index) const { return ratingOf(m_entries.at(index)); }
+        QString filePath(int index) const { return m_entries.at(index).filePath; }
+        // Writes every element, end marker included, as one 10000-byte slot each,
+        // atomically. When the cache cannot be stored the old one is left as it was.
+        Status WriteCache(const QString& path) const;
+
+    private:
+        friend class FilmCollection;
+        QList<Entry> m_entries;
+        quint64 m_generation = 0;
+    };
+
     FilmCollection();
     ~FilmCollection();
     FilmCollection(const FilmCollection&) = delete;
@@ -41,12 +77,16 @@ public:
 
     // Writes every element, end marker included, as one 10000-byte slot each, atomically.
     // When the cache cannot be stored the old one is left as it was.
-    Status WriteCache(const QString& path) const;
+    Status WriteCache(const QString& path) const { return snapshot().WriteCache(path); }
+    Snapshot snapshot() const;
 
     // The indexes of the elements matching the search text, each followed by "|".
     QString SearchCollection(const QString& text) const;
     // The same result as a list of indexes, ascending.
     QList<int> search(const QString& text) const;
+    // Starts building what a search needs on another thread, so that the first word typed
+    // after a scan does not wait for it. A search of blanks alone never needs it.
+    void prepareSearch() const;
 
     // Elements including the end marker.
     int count() const { return int(m_entries.size()); }
@@ -54,12 +94,9 @@ public:
     int filmCount() const { return count() - 1; }
     // Element `index`, unpacked.
     FilmRecord at(int index) const;
-    // Element `index` with only the fields the film list shows filled in: Title, Year,
-    // Genre, Country, Rating and FilePath. Cheaper than at() for a list of many films.
-    FilmRecord summary(int index) const;
     // One field of element `index`, without unpacking the others; Rating as decimal text.
-    QString text(int index, FilmField field) const;
-    qint32 rating(int index) const;
+    QString text(int index, FilmField field) const { return textOf(m_entries.at(index), field); }
+    qint32 rating(int index) const { return ratingOf(m_entries.at(index)); }
     QString filePath(int index) const { return m_entries.at(index).filePath; }
     // Every element unpacked, end marker included; for export and tests.
     QList<FilmRecord> records() const;
@@ -77,13 +114,12 @@ public:
     void setFilms(const QList<FilmRecord>& films);
 
 private:
-    struct Entry
-    {
-        QByteArray data;  // the record's encoding up to DiskDesc, or the wide form
-        QString filePath; // kept apart: the scan sets it, whatever the file holds
-        bool wide = false;
-    };
     static Entry pack(const FilmRecord& record);
+    static FilmRecord unpack(const Entry& entry);
+    static QString textOf(const Entry& entry, FilmField field);
+    static qint32 ratingOf(const Entry& entry);
+    static std::unique_ptr<SearchIndex> buildIndex(const QList<Entry>& entries,
+                                                   const std::atomic<bool>& cancelled);
     void changed();
     const SearchIndex& index() const;
 
@@ -91,6 +127,9 @@ private:
     QString m_syncPaths;
     StatusCallback m_status;
     mutable std::unique_ptr<SearchIndex> m_index; // built on the first search after a change
+    // The index being built by prepareSearch(), for the current generation.
+    mutable std::future<std::unique_ptr<SearchIndex>> m_indexBuild;
+    mutable std::shared_ptr<std::atomic<bool>> m_indexBuildCancelled;
     quint64 m_generation = 0;
 };
 

@@ -24,29 +24,42 @@ void AppendEncodedText(QByteArray& out, const QString& text)
     out.append(bytes.constData(), n);
 }
 
+#ifdef Q_OS_UNIX
+namespace {
+
+// O_NONBLOCK: opening a named pipe nobody writes to would otherwise wait for ever; on a
+// regular file it changes nothing.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+// Reads from the file into slot from byte size on, up to byte `to` or the end of the file;
+// returns the new size, or -1 for a folder or an I/O error.
+qsizetype readInto(int fd, char* slot, qsizetype size, qsizetype to)
+{
+    while (size < to) {
+        const ssize_t n = ::read(fd, slot + size, size_t(to - size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        size += n;
+    }
+    return size;
+}
+
+} // namespace
+#endif
+
 // The scan reads thousands of these, so this goes straight to the system: one open, one
 // read, one close, and no second copy through a buffer.
 qsizetype ReadSlot(const QString& path, char* slot)
 {
 #ifdef Q_OS_UNIX
-    // O_NONBLOCK: opening a named pipe nobody writes to would otherwise wait for ever; on a
-    // regular file it changes nothing.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(QFile::encodeName(path).constData(), kReadFlags);
     if (fd < 0)
         return -1;
-    qsizetype size = 0;
-    while (size < kSlotSize) {
-        const ssize_t n = ::read(fd, slot + size, size_t(kSlotSize - size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            size = -1; // a folder, or an I/O error
-            break;
-        }
-        if (n == 0)
-            break;
-        size += n;
-    }
+    const qsizetype size = readInto(fd, slot, 0, kSlotSize);
     ::close(fd);
     return size;
 #else
@@ -63,6 +76,34 @@ qsizetype ReadSlot(const QString& path, char* slot)
         size += n;
     }
     return size;
+#endif
+}
+
+qsizetype ReadRecordBytes(int folderFd, const QByteArray& name, const QString& path, char* slot)
+{
+#ifdef Q_OS_UNIX
+    if (folderFd < 0)
+        return ReadSlot(path, slot);
+    const int fd = ::openat(folderFd, name.constData(), kReadFlags);
+    if (fd < 0)
+        return -1;
+    // A record with a 600-character description takes about 1000 bytes: one page holds it,
+    // and the filler after it is not worth copying.
+    constexpr qsizetype kFirstRead = 4096;
+    qsizetype size = readInto(fd, slot, 0, kFirstRead);
+    if (size == kFirstRead) {
+        // Parsed on the bytes read so far, a record that ends inside them has the layout it
+        // has in the whole slot; anything else needs the rest.
+        const std::optional<RecordLayout> layout = ParseRecordLayout({slot, size});
+        if (!layout || layout->end > size)
+            size = readInto(fd, slot, size, kSlotSize);
+    }
+    ::close(fd);
+    return size;
+#else
+    Q_UNUSED(folderFd);
+    Q_UNUSED(name);
+    return ReadSlot(path, slot);
 #endif
 }
 

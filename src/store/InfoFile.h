@@ -46,6 +46,13 @@ std::optional<FilmRecord> DecodeRecord(QByteArrayView data);
 // number of bytes read, or -1 when the file cannot be read.
 qsizetype ReadSlot(const QString& path, char* slot);
 
+// Reads the file's slot into slot only as far as the record in it goes: its first page, and
+// the rest of the slot only when the record runs past that. The record's layout in the bytes
+// read is the same as in the whole slot. folderFd is the file's folder open for reading and
+// name the file's name there; where the platform has no such descriptor (-1) path is opened.
+// Returns the number of bytes read, or -1 when the file cannot be read.
+qsizetype ReadRecordBytes(int folderFd, const QByteArray& name, const QString& path, char* slot);
+
 // Reads slot 1 of the file. An empty path, a missing, empty or unreadable file and a
 // corrupt slot all give the empty record.
 FilmRecord ReadInfoFile(const QString& path);

@@ -140,6 +140,27 @@ bool occursInAField(const FilmRecord& record, const QString& upperWord)
 
 } // namespace
 
+bool HasSearchedText(const FilmRecord& record)
+{
+    for (FilmField field : kSearchedFields) {
+        if (!record.fieldText(field).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+bool HasSearchedText(QByteArrayView encodedRecord)
+{
+    const std::optional<RecordLayout> layout = ParseRecordLayout(encodedRecord);
+    if (!layout)
+        return false;
+    for (FilmField field : kSearchedFields) {
+        if (layout->length[int(field)] > 0)
+            return true;
+    }
+    return false;
+}
+
 void SearchIndex::addEncoded(QByteArrayView encodedRecord)
 {
     static const ByteUpperTable bytesUpper;
@@ -149,27 +170,22 @@ void SearchIndex::addEncoded(QByteArrayView encodedRecord)
         return;
     }
     m_starts.push_back(m_blob.size());
-    bool hasText = false;
     for (FilmField field : kSearchedFields) {
         const int i = int(field);
         bytesUpper.append(m_blob, encodedRecord.sliced(layout->offset[i], layout->length[i]));
         m_blob.append('\0');
-        hasText = hasText || layout->length[i] > 0;
     }
-    m_hasText.push_back(static_cast<char>(hasText));
+    m_hasText.push_back(static_cast<char>(HasSearchedText(encodedRecord)));
 }
 
 void SearchIndex::addRecord(const FilmRecord& record)
 {
     m_starts.push_back(m_blob.size());
-    bool hasText = false;
     for (FilmField field : kSearchedFields) {
-        const QString text = record.fieldText(field);
-        upperTable().append(m_blob, text);
+        upperTable().append(m_blob, record.fieldText(field));
         m_blob.append('\0');
-        hasText = hasText || !text.isEmpty();
     }
-    m_hasText.push_back(static_cast<char>(hasText));
+    m_hasText.push_back(static_cast<char>(HasSearchedText(record)));
 }
 
 void SearchIndex::finish()

@@ -17,6 +17,10 @@ inline constexpr FilmField kSearchedFields[] = {
     FilmField::WebPage,  FilmField::Year,    FilmField::Title,
 };
 
+// Whether one of the searched fields is not empty: such a record holds the empty word.
+bool HasSearchedText(const FilmRecord& record);
+bool HasSearchedText(QByteArrayView encodedRecord); // the info file's encoding
+
 // Upper-cased copies of the nine searched fields of every record, kept between searches so
 // that a keystroke costs one pass over compact bytes instead of upper-casing every field
 // again. Results are exactly those of matching every word against every field in turn.

@@ -19,45 +19,34 @@ FilmListModel::FilmListModel(QObject* parent)
 void FilmListModel::rebuild(const FilmCollection& collection, const QList<int>& indexes)
 {
     beginResetModel();
-    if (refreshEntries(collection)) {
-        markDuplicates();
+    if (refreshFilms(collection))
         m_rankColumn = -1;
-    }
     m_rows.clear();
     m_rows.reserve(size_t(indexes.size()));
     for (int i : indexes) {
-        const Entry& e = m_entries[size_t(i)];
-        if (!e.title.isEmpty() && !e.duplicate)
+        if (m_listable[size_t(i)])
             m_rows.push_back(i);
     }
     sortRows();
     endResetModel();
 }
 
-bool FilmListModel::refreshEntries(const FilmCollection& collection)
+bool FilmListModel::refreshFilms(const FilmCollection& collection)
 {
-    if (collection.generation() == m_generation)
+    if (collection.generation() == m_films.generation())
         return false;
-    const int count = collection.count();
-    m_entries.resize(size_t(count));
-    for (int i = 0; i < count; ++i) {
-        const FilmRecord film = collection.summary(i);
-        m_entries[size_t(i)] = {film.Title,   film.Year,     film.Genre,
-                                film.Country, film.FilePath, film.Rating};
-    }
-    m_generation = collection.generation();
-    return true;
-}
-
-void FilmListModel::markDuplicates()
-{
+    m_films = collection.snapshot();
+    const int count = m_films.count();
+    m_listable.assign(size_t(count), 0);
     QSet<QString> seen;
-    seen.reserve(qsizetype(m_entries.size()));
-    for (Entry& e : m_entries) {
+    seen.reserve(count);
+    for (int i = 0; i < count; ++i) {
         const qsizetype before = seen.size();
-        seen.insert(e.key);
-        e.duplicate = seen.size() == before;
+        seen.insert(m_films.filePath(i));
+        m_listable[size_t(i)] = static_cast<char>(seen.size() != before &&
+                                                  !m_films.text(i, FilmField::Title).isEmpty());
     }
+    return true;
 }
 
 int FilmListModel::rowCount(const QModelIndex& parent) const
@@ -70,17 +59,17 @@ int FilmListModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-const QString& FilmListModel::text(const Entry& row, int column)
+QString FilmListModel::text(int element, int column) const
 {
     switch (column) {
     case YearColumn:
-        return row.year;
+        return m_films.text(element, FilmField::Year);
     case GenreColumn:
-        return row.genre;
+        return m_films.text(element, FilmField::Genre);
     case CountryColumn:
-        return row.country;
+        return m_films.text(element, FilmField::Country);
     default:
-        return row.title;
+        return m_films.text(element, FilmField::Title);
     }
 }
 
@@ -88,12 +77,13 @@ QVariant FilmListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Entry& row = entry(index.row());
+    const int element = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() == RatingColumn) // 745 lists as 7.45, 800 as 8
-            return QLocale().toString(row.rating / 100.0, 'f', QLocale::FloatingPointShortest);
-        return text(row, index.column());
+            return QLocale().toString(m_films.rating(element) / 100.0, 'f',
+                                      QLocale::FloatingPointShortest);
+        return text(element, index.column());
     case Qt::DecorationRole:
         return index.column() == NameColumn ? QVariant(m_rowIcon) : QVariant();
     case Qt::TextAlignmentRole:
@@ -101,7 +91,7 @@ QVariant FilmListModel::data(const QModelIndex& index, int role) const
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     case KeyRole:
-        return row.key;
+        return m_films.filePath(element);
     case TagRole:
         return m_rows[size_t(index.row())];
     default:
@@ -154,9 +144,9 @@ void FilmListModel::rankElements()
         m_collator.setCaseSensitivity(Qt::CaseInsensitive);
         m_rankColumn = -1;
     }
-    if (m_rankColumn == m_sortColumn && m_rank.size() == m_entries.size())
+    const size_t n = size_t(m_films.count());
+    if (m_rankColumn == m_sortColumn && m_rank.size() == n)
         return;
-    const size_t n = m_entries.size();
     std::vector<int> order(n);
     for (size_t i = 0; i < n; ++i)
         order[i] = int(i);
@@ -166,9 +156,10 @@ void FilmListModel::rankElements()
     std::vector<QCollatorSortKey> keys;
     if (m_sortColumn == YearColumn || m_sortColumn == RatingColumn) {
         numbers.reserve(n);
-        for (const Entry& e : m_entries)
-            numbers.push_back(m_sortColumn == RatingColumn ? double(e.rating)
-                                                           : ParseLeadingNumber(e.year));
+        for (int i = 0; i < int(n); ++i)
+            numbers.push_back(m_sortColumn == RatingColumn
+                                  ? double(m_films.rating(i))
+                                  : ParseLeadingNumber(m_films.text(i, FilmField::Year)));
         compare = [&](int a, int b) {
             return numbers[size_t(a)] < numbers[size_t(b)]
                        ? -1
@@ -176,8 +167,8 @@ void FilmListModel::rankElements()
         };
     } else {
         keys.reserve(n);
-        for (const Entry& e : m_entries)
-            keys.push_back(m_collator.sortKey(text(e, m_sortColumn)));
+        for (int i = 0; i < int(n); ++i)
+            keys.push_back(m_collator.sortKey(text(i, m_sortColumn)));
         compare = [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]); };
     }
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/FilmCollection.h"
+
 #include <QAbstractTableModel>
 #include <QCollator>
 #include <QIcon>
@@ -7,10 +9,10 @@
 
 namespace kinora {
 
-class FilmCollection;
-
-// The rows of the main window's film list: one per listed film, holding the values the
-// last rebuild took from the collection (they stay as they are until the next rebuild).
+// The rows of the main window's film list: one per listed film, showing the values the last
+// rebuild took from the collection (they stay as they are until the next rebuild). The rows
+// keep a snapshot of the collection rather than copies of its texts, and unpack a value
+// when it is shown.
 // Each row carries its key (the info file's path) and its tag (the film's index in the
 // collection). Sorting lives here so that it can survive every rebuild.
 class FilmListModel : public QAbstractTableModel
@@ -27,7 +29,7 @@ public:
     // is listed already (the same file found twice through overlapping folders).
     void rebuild(const FilmCollection& collection, const QList<int>& indexes);
 
-    QString key(int row) const { return entry(row).key; }
+    QString key(int row) const { return m_films.filePath(m_rows[size_t(row)]); }
     int tag(int row) const { return m_rows[size_t(row)]; }
 
     int sortColumn() const { return m_sortColumn; }
@@ -41,27 +43,20 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    // The listed values of one collection element as the last rebuild took them.
-    struct Entry
-    {
-        QString title, year, genre, country, key;
-        qint32 rating = 0;
-        bool duplicate = false; // an earlier element has the same info file
-    };
-
-    const Entry& entry(int row) const { return m_entries[size_t(m_rows[size_t(row)])]; }
-    static const QString& text(const Entry& entry, int column);
-    // Brings the snapshot up to date; true when the collection changed since the last one.
-    bool refreshEntries(const FilmCollection& collection);
-    void markDuplicates();
+    // The text of element `element` in a text column.
+    QString text(int element, int column) const;
+    // Takes the collection anew when it changed since the last rebuild; true when it did.
+    bool refreshFilms(const FilmCollection& collection);
     // The position of every element in the order of the sort column, equal values sharing
     // one rank. Kept until an element or the sort column changes.
     void rankElements();
     void sortRows();
 
-    std::vector<Entry> m_entries; // by collection index
-    quint64 m_generation = 0;     // of the collection the entries were taken from
-    std::vector<int> m_rows;      // collection indexes of the listed films
+    FilmCollection::Snapshot m_films; // the collection as the last rebuild took it
+    // By element: it has a title and no earlier element has the same info file (the same
+    // file found twice through overlapping folders is listed once).
+    std::vector<char> m_listable;
+    std::vector<int> m_rows; // collection indexes of the listed films
     int m_sortColumn = NameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QCollator m_collator;

@@ -12,6 +12,7 @@
 
 #include "net/SiteAddress.h"
 #include "store/AppPaths.h"
+#include "store/CacheWriter.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
@@ -24,6 +25,10 @@
 #include <QLayout>
 #include <QTimer>
 #include <QUrl>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace kinora {
 
@@ -85,7 +90,10 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     clearDetails();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    m_cacheWriter.reset(); // a write still running ends before the window's parts go
+}
 
 void frmMain::setWizardCommand(std::function<void()> command)
 {
@@ -148,17 +156,34 @@ void frmMain::scanCollection()
 
 bool frmMain::writeCache()
 {
-    const Status written = m_collection.WriteCache(CachePath());
-    if (written)
-        return true;
-    // Told once per run: the reason does not change between start, synchronise and close.
-    if (!m_cacheFailureShown) {
-        m_cacheFailureShown = true;
-        MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
-                                                 "geschrieben werden.\n%1")
-                                      .arg(written.error()));
+    writeCacheLater();
+    const Status written = m_cacheWriter->wait();
+    if (!written)
+        tellCacheFailure(written.error());
+    return written.ok();
+}
+
+void frmMain::writeCacheLater()
+{
+    if (!m_cacheWriter) {
+        // The writer's thread reports a failure; the window tells it on its own thread.
+        m_cacheWriter = std::make_unique<CacheWriter>(CachePath(), [this](const QString& why) {
+            QMetaObject::invokeMethod(
+                this, [this, why] { tellCacheFailure(why); }, Qt::QueuedConnection);
+        });
     }
-    return false;
+    m_cacheWriter->write(m_collection);
+}
+
+void frmMain::tellCacheFailure(const QString& why)
+{
+    // Told once per run: the reason does not change between start, synchronise and close.
+    if (m_cacheFailureShown)
+        return;
+    m_cacheFailureShown = true;
+    MessageBox::warning(this, QStringLiteral("Die Katalogdatei „Collection.db“ konnte nicht "
+                                             "geschrieben werden.\n%1")
+                                  .arg(why));
 }
 
 void frmMain::refreshFullList()
@@ -167,6 +192,12 @@ void frmMain::refreshFullList()
     setSearchBoxColour(kFocusedBox);
     ui->Text1->setText(QStringLiteral(" "));
     ui->Text1->setText(QString());
+#ifdef __GLIBC__
+    // The list's sort keys, some 10 MB at 100 000 films, were freed just now. They go back to
+    // the system before the search index is built on another thread, which could not use them.
+    malloc_trim(0);
+#endif
+    m_collection.prepareSearch();
 }
 
 void frmMain::focusList()
@@ -322,6 +353,8 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // The window goes at once; the program ends once the cache is stored behind it.
+    hide();
     writeCache();
     event->accept();
 }

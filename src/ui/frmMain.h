@@ -10,6 +10,7 @@ class frmMain;
 
 namespace kinora {
 
+class CacheWriter;
 class FilmCollection;
 class FilmListModel;
 
@@ -40,10 +41,15 @@ public:
     // Rescans the collection with the busy cursor, the commands disabled and the scan's
     // status texts in the status line.
     void scanCollection();
-    // Writes Collection.db; tells the user and returns false when it cannot be written.
+    // Writes Collection.db and waits for it; tells the user and returns false when it cannot
+    // be written.
     bool writeCache();
+    // Writes Collection.db behind the window's back (once the list is shown at start-up); a
+    // failure is told when it comes.
+    void writeCacheLater();
     // Empties the search box so that the list shows every film ("" after " ", so the
-    // rebuild runs even when the box was empty already).
+    // rebuild runs even when the box was empty already); the first word typed next finds
+    // its search prepared.
     void refreshFullList();
     void focusList();
 
@@ -72,6 +78,7 @@ private:
     void showDetails(const QString& infoFile);
     void showCover(const QString& path);
     void setSearchBoxColour(const QColor& colour);
+    void tellCacheFailure(const QString& why);
     int selectedRow() const;
     void selectKey(const QString& key);
 
@@ -83,6 +90,7 @@ private:
     std::function<void()> m_reloadAllDataCommand;
     bool m_scanning = false;
     bool m_cacheFailureShown = false;
+    std::unique_ptr<CacheWriter> m_cacheWriter;
 };
 
 } // namespace kinora

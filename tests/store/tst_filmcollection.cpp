@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "store/FileSearch.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
@@ -16,6 +17,8 @@ class TestFilmCollection : public QObject
 private slots:
     void scanOrderOverSyncPaths();
     void scanStatusTexts();
+    void scanAgreesWithPlainScan_data();
+    void scanAgreesWithPlainScan();
     void emptySyncPathsKeepCollection();
     void unreadableFileKeepsItsPlace();
     void cacheHasOneSlotPerElement();
@@ -68,9 +71,6 @@ void TestFilmCollection::scanOrderOverSyncPaths()
     QCOMPARE(films.at(0).FilePath, a + "/two.knr");
     QCOMPARE(films.at(5), FilmRecord{}); // the end marker
     const FilmRecord full = films.at(1);
-    const FilmRecord shown = films.summary(1);
-    QCOMPARE(shown.Title, full.Title);
-    QCOMPARE(shown.FilePath, full.FilePath);
     QCOMPARE(films.text(1, FilmField::Title), full.Title);
     QCOMPARE(films.filePath(1), full.FilePath);
 
@@ -94,6 +94,71 @@ void TestFilmCollection::scanStatusTexts()
     films.LoadCollection();
     QCOMPARE(status, QStringList({"2 Filme gefunden ...", "Daten werden geladen ...",
                                   "Daten werden geladen (0)...", "Daten werden geladen (1)..."}));
+}
+
+void TestFilmCollection::scanAgreesWithPlainScan_data()
+{
+    // Each entry is a path below the sync folder and what it is: a film whose description
+    // has that many characters, raw bytes ("bytes:"), a link ("link:" and its target below
+    // the folder) or a folder ("/" at the end).
+    QTest::addColumn<QStringList>("tree");
+    QStringList perFilm;
+    for (int i = 0; i < 40; ++i)
+        perFilm << QStringLiteral("Data/F%1/F%1.knr=%2").arg(i).arg(i * 37);
+    QStringList pageEdge;
+    for (int length = 4060; length <= 4075; ++length) // the record ends around its first page
+        pageEdge << QStringLiteral("p%1.knr=%1").arg(length);
+    // clang-format off
+    QTest::newRow("one folder per film") << perFilm;
+    QTest::newRow("nested, in name order") << QStringList{"y.knr=1", "X.knr=2", "b/inner/deep.knr=3", "b/a.knr=4", "S/z.knr=5", "S/cover.jpg=6", "E/", "S/E/"};
+    QTest::newRow("hidden, case and links") << QStringList{".h/x.knr=1", ".x.knr=1", "U.KNR=2", "a/f.knr=3", "a/loop=link:", "b=link:a", "c.knr=link:a/f.knr", "d.knr=link:gone.knr", "e.knr/"};
+    QTest::newRow("records around the first page") << pageEdge;
+    QTest::newRow("broken files") << QStringList{"empty.knr=bytes:", "garbage.knr=bytes:\xFF\xFF garbage", "long.knr=9000", "z/cut.knr=bytes:cut"};
+    // clang-format on
+}
+
+void TestFilmCollection::scanAgreesWithPlainScan()
+{
+    QFETCH(QStringList, tree);
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/lib";
+    for (const QString& entry : tree) {
+        const QString path = root + "/" + entry.section(u'=', 0, 0);
+        const QString what = entry.section(u'=', 1);
+        QVERIFY(makePath(path.endsWith(u'/') ? path : QFileInfo(path).absolutePath()));
+        if (what.startsWith("link:")) {
+            QVERIFY(QFile::link(root + "/" + what.mid(5), path));
+        } else if (what == "bytes:cut") { // a file cut inside its description
+            QVERIFY(writeAll(path, EncodeRecord(film(QString(5000, u'x'))).left(4500)));
+        } else if (what.startsWith("bytes:")) {
+            QVERIFY(writeAll(path, what.mid(6).toLatin1()));
+        } else if (!what.isEmpty()) {
+            FilmRecord r = film(QFileInfo(path).baseName());
+            r.Description = QString(what.toInt(), u'd');
+            r.Rating = 0x01020304;
+            store(path, r);
+        }
+    }
+    // The plain scan: the file search, then every file read whole, one after the other.
+    QStringList expectedStatus;
+    const auto record = [&](const QString& s) { expectedStatus.append(s); };
+    QList<FilmRecord> expected;
+    const QStringList paths = FindFiles(root, "*.knr", 0, true, record);
+    record("Daten werden geladen ...");
+    for (const QString& path : paths) {
+        expected.append(ReadInfoFile(path));
+        expected.last().FilePath = path;
+        record(QStringLiteral("Daten werden geladen (%1)...").arg(expected.size() - 1));
+    }
+    expected.append(FilmRecord{});
+
+    FilmCollection films;
+    QStringList status;
+    films.setStatusCallback([&](const QString& s) { status.append(s); });
+    films.setSyncPaths(root);
+    films.LoadCollection();
+    QCOMPARE(films.records(), expected);
+    QCOMPARE(status, expectedStatus);
 }
 
 void TestFilmCollection::emptySyncPathsKeepCollection()
@@ -291,7 +356,7 @@ void TestFilmCollection::recordsOutsideTheCodePageSurvive()
     films.replace(1, wide);
     QCOMPARE(films.at(1), wide);
     QCOMPARE(films.text(1, FilmField::Title), wide.Title);
-    QCOMPARE(films.summary(1).Title, wide.Title);
+    QCOMPARE(films.snapshot().text(1, FilmField::Title), wide.Title);
     QCOMPARE(films.rating(1), 812);
     QCOMPARE(films.SearchCollection("łukasz"), "1|");
     QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
