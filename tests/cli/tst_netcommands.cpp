@@ -1,4 +1,5 @@
-// kinora-cli site-search, scrape and import against the local film site.
+// kinora-cli site-search, scrape and import against the local film site, run inside the test
+// program.
 #include "store/InfoFile.h"
 
 #include "CliRunner.h"
@@ -33,9 +34,8 @@ private:
 
     Run cli(const QStringList& args, const QString& base = QString())
     {
-        QProcessEnvironment env;
-        env.insert("KINORA_SITE_URL", base.isEmpty() ? m_site.baseUrl() : base);
-        const test::CliResult r = test::runCli(args, m_home.path(), {}, env);
+        qputenv("KINORA_SITE_URL", (base.isEmpty() ? m_site.baseUrl() : base).toUtf8());
+        const test::CliResult r = test::runCliCommand(args, m_home.path());
         return {r.exitCode, QString::fromUtf8(r.out), QString::fromUtf8(r.err)};
     }
 
