@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -94,7 +95,11 @@ private slots:
         QFETCH(int, timeoutMs);
         DownloadOptions options;
         options.timeoutMs = timeoutMs > 0 ? timeoutMs : 20000;
+        QElapsedTimer timer;
+        timer.start();
         const DownloadResult result = DownloadBytes(m_site.baseUrl() + address, options);
+        // A fault ends the download at the time-out or the size cap, not at the default 30 s.
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         QVERIFY(!result.status.ok());
         QVERIFY(result.body.isEmpty());
         QVERIFY(!result.status.error().isEmpty());

@@ -19,7 +19,6 @@ private slots:
     void emptySyncPathsKeepCollection();
     void unreadableFileKeepsItsPlace();
     void cacheHasOneSlotPerElement();
-    void cacheFailureKeepsOldCache();
     void removeAtKeepsEndMarker();
     void search_data();
     void search();
@@ -135,24 +134,6 @@ void TestFilmCollection::cacheHasOneSlotPerElement()
         QCOMPARE(*DecodeRecord(QByteArrayView(data).sliced(i * kSlotSize, kSlotSize)), films.at(i));
 }
 
-void TestFilmCollection::cacheFailureKeepsOldCache()
-{
-    QTemporaryDir dir;
-    FilmCollection films;
-    films.setFilms({film("A")});
-    QString error;
-    error = films.WriteCache(dir.path() + "/missing/Collection.db").error();
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!error.isEmpty());
-
-    const QString cache = dir.path() + "/Collection.db";
-    QVERIFY(writeAll(cache, "old"));
-    QVERIFY(setReadOnly(cache, true));
-    error = films.WriteCache(cache).error();
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readAll(cache), QByteArray("old"));
-}
-
 void TestFilmCollection::removeAtKeepsEndMarker()
 {
     FilmCollection films;
@@ -190,7 +171,11 @@ void TestFilmCollection::search_data()
     QTest::newRow("nothing matches") << "xyz" << "";
     QTest::newRow("character outside the code page") << "\u4E2D" << "";
     QTest::newRow("micro sign upper-cases outside the code page") << "µ" << "1|";
-    QTest::newRow("10000 characters") << QString(10000, u'a') << "";
+    QTest::newRow("10000 letters") << QString(10000, u'a') << "";
+    QTest::newRow("5000 times 'a '") << QStringLiteral("a ").repeated(5000) << "0|1|2|";
+    QTest::newRow("10000 blanks") << QString(10000, u' ') << "0|1|2|";
+    QTest::newRow("10000 NULs") << QString(10000, QChar(0)) << "";
+    QTest::newRow("10000 characters outside the code page") << QString(10000, QChar(0x65E5)) << "";
     // clang-format on
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace kinora {
 
@@ -42,6 +43,11 @@ bool makePath(const QString& path);
 // on permissions, see runningAsRoot().
 bool setReadOnly(const QString& path, bool readOnly);
 bool runningAsRoot();
+
+// Runs work on a thread of its own and waits at most ms milliseconds for it: a hostile input
+// that makes the work take quadratic time, or for ever, ends the test program with a message
+// at once instead of at CTest's time-out. Returns the milliseconds the work took.
+qint64 runWithin(int ms, const std::function<void()>& work);
 
 // Makes a file or folder read-only while it lives and writable again when it goes, also when
 // the test fails half-way.
