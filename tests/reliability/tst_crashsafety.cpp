@@ -8,8 +8,6 @@
 #include "store/InfoFile.h"
 
 #include <QDirIterator>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -21,9 +19,8 @@ using namespace kinora;
 namespace {
 
 constexpr int kWriterKills = 200;
-constexpr int kCliKills = 60;
-// The film index the kinora-cli runs write, beside the helper's films.
-constexpr int kCliFilm = test::kCrashInfoFiles;
+// The info files the writer keeps; Collection.db follows them in the list of generations.
+constexpr int kFilms = test::kCrashInfoFiles;
 
 // The generation an info file holds, or -1 when its bytes are no complete generation.
 int infoGeneration(const QString& path, int k)
@@ -55,20 +52,6 @@ int cacheGeneration(const QString& path)
     return g;
 }
 
-QByteArray cliJson(int generation)
-{
-    const FilmRecord film = test::crashFilm(kCliFilm, generation);
-    QJsonObject object;
-    for (FilmField field : kFilmFields) {
-        const QString& name = FilmRecord::fieldNames()[int(field)];
-        if (field == FilmField::Rating)
-            object.insert(name, film.Rating);
-        else
-            object.insert(name, film.fieldText(field));
-    }
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
-
 } // namespace
 
 class TestCrashSafety : public QObject
@@ -80,7 +63,6 @@ private slots:
     void init();
     void scanSkipsSaveFileTemporaries();
     void killedWriterLeavesOldOrNewContent();
-    void killedCliLeavesOldOrNewContent();
 
 private:
     // Every file is one complete generation, no older than before; updates m_generations.
@@ -109,12 +91,11 @@ void TestCrashSafety::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_folder = m_dir->path();
-    for (int k = 0; k <= kCliFilm; ++k)
+    for (int k = 0; k < kFilms; ++k)
         QVERIFY(test::makePath(ParentFolder(test::crashInfoPath(m_folder, k))));
     const Status written = test::writeCrashGeneration(m_folder, 0);
     QVERIFY2(written, qPrintable(written.error()));
-    QVERIFY(WriteInfoFile(test::crashInfoPath(m_folder, kCliFilm), test::crashFilm(kCliFilm, 0)));
-    m_generations = QList<int>(kCliFilm + 2, 0);
+    m_generations = QList<int>(kFilms + 1, 0);
     m_changes = 0;
 }
 
@@ -142,19 +123,19 @@ void TestCrashSafety::checkFiles(int kill)
         m_changes += g != m_generations[slot];
         m_generations[slot] = g;
     };
-    for (int k = 0; k <= kCliFilm; ++k) {
+    for (int k = 0; k < kFilms; ++k) {
         const QString path = test::crashInfoPath(m_folder, k);
         check(k, infoGeneration(path, k), path);
         if (QTest::currentTestFailed())
             return;
     }
     const QString cache = m_folder + QStringLiteral("/Collection.db");
-    check(kCliFilm + 1, cacheGeneration(cache), cache);
+    check(kFilms, cacheGeneration(cache), cache);
     if (QTest::currentTestFailed())
         return;
 
     QStringList expected;
-    for (int k = 0; k <= kCliFilm; ++k)
+    for (int k = 0; k < kFilms; ++k)
         expected.append(test::crashInfoPath(m_folder, k));
     QCOMPARE(FindFiles(m_folder, QStringLiteral("*.knr"), 0, true, {}), expected);
 }
@@ -193,53 +174,6 @@ void TestCrashSafety::killedWriterLeavesOldOrNewContent()
     qInfo("%d kills of kinora-crash-writer: %d files moved to a newer generation, 0 torn; "
           "%lld temporary files left, none of them found by the scan",
           kWriterKills, m_changes, qlonglong(leftovers().size()));
-}
-
-void TestCrashSafety::killedCliLeavesOldOrNewContent()
-{
-    const QString cli = test::buildDir() + QStringLiteral("/kinora-cli");
-    const QString path = test::crashInfoPath(m_folder, kCliFilm);
-    auto start = [&](QProcess& process, int generation) {
-        process.start(cli, {QStringLiteral("write"), path});
-        QVERIFY(process.waitForStarted(30000));
-        // Hand the whole input over now: the sleep before the kill runs no event loop.
-        process.write(cliJson(generation));
-        QVERIFY(process.waitForBytesWritten(30000));
-        process.closeWriteChannel();
-    };
-
-    // How long one write takes here: the kills are spread over that time.
-    QElapsedTimer timer;
-    timer.start();
-    constexpr int kTimedRuns = 5;
-    for (int g = 1; g <= kTimedRuns; ++g) {
-        QProcess process;
-        start(process, g);
-        if (QTest::currentTestFailed())
-            return;
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(infoGeneration(path, kCliFilm), g);
-    }
-    m_generations[kCliFilm] = kTimedRuns;
-    const qint64 runMicroseconds = timer.nsecsElapsed() / 1000 / kTimedRuns;
-
-    int g = kTimedRuns;
-    for (int kill = 0; kill < kCliKills; ++kill) {
-        QProcess process;
-        start(process, ++g);
-        if (QTest::currentTestFailed())
-            return;
-        QThread::usleep(m_random.bounded(quint32(runMicroseconds * 3 / 2)));
-        process.kill();
-        QVERIFY(process.waitForFinished(30000));
-        checkFiles(kill);
-        if (QTest::currentTestFailed())
-            return;
-    }
-    qInfo("%d kills of kinora-cli write (one run: %lld ms): %d runs finished their file, "
-          "0 torn",
-          kCliKills, runMicroseconds / 1000, m_changes);
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)
