@@ -21,37 +21,9 @@ class TestCliStore : public QObject
 
 private slots:
     void init() { m_home = std::make_unique<QTemporaryDir>(); }
-    void showEscapesEveryText_data();
-    void showEscapesEveryText();
-    void writeThenShow();
-    void writeRefusesAndKeepsOldFile_data();
-    void writeRefusesAndKeepsOldFile();
-    void listSearchAndErrors();
-    void missingProgramFolderIsNamed_data();
-    void missingProgramFolderIsNamed();
-    void exportCsvSurvivesLineBreaks();
-    void exportJsonToFile();
-    void programArguments();
-
-private:
-    QString home() const { return m_home->path(); }
-    void addFilm(const QString& folder, const QString& title, const QString& actors = {});
-    std::unique_ptr<QTemporaryDir> m_home;
-};
-
-void TestCliStore::addFilm(const QString& folder, const QString& title, const QString& actors)
-{
-    FilmRecord record;
-    record.Title = title;
-    record.Actors = actors;
-    const QString dir = home() + "/Data/" + folder;
-    QVERIFY(makePath(dir));
-    QVERIFY(WriteInfoFile(dir + "/" + folder + ".knr", record));
-}
-
-void TestCliStore::showEscapesEveryText_data()
-{
-    // clang-format off
+    void showEscapesEveryText_data()
+    {
+        // clang-format off
     QTest::addColumn<QString>("text");
     QByteArray allBytes;
     for (int b = 1; b < 256; ++b)
@@ -59,47 +31,44 @@ void TestCliStore::showEscapesEveryText_data()
     QTest::newRow("every Windows-1252 byte") << FromCp1252(allBytes);
     QTest::newRow("markup and control characters") << QStringLiteral("<script>\x01\x1b[31m\x7f\b</script> &amp;");
     QTest::newRow("NUL and CR LF") << QStringLiteral("vor") + QChar(0) + QStringLiteral("nach\r\n\"x\"\\");
-    // clang-format on
-}
-
-void TestCliStore::showEscapesEveryText()
-{
-    QFETCH(QString, text);
-    const QString path = home() + "/Film.knr";
-    FilmRecord film;
-    film.Title = text;
-    film.Rating = -1;
-    QVERIFY(WriteInfoFile(path, film));
-    const CliResult r = runCliCommand({"show", path}, home());
-    QCOMPARE(r.exitCode, 0);
-    QJsonParseError error;
-    const QJsonObject json = QJsonDocument::fromJson(r.out, &error).object();
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(json.keys().size(), 12);
-    QCOMPARE(json.value("Title").toString(), text);
-    QCOMPARE(json.value("FilePath").toString(), QString());
-    QVERIFY(json.value("Rating").isDouble());
-    QCOMPARE(json.value("Rating").toInt(), -1);
-}
-
-void TestCliStore::writeThenShow()
-{
-    const QString path = home() + "/f.knr";
-    const QByteArray json =
-        R"({"Title":"Brücke","Actors":"A\r\nB","Rating":"-1e400","Year":"1959","Genre":"a\u0000b"})";
-    const CliResult r = runCli({"write", path}, home(), json);
-    QCOMPARE(r.exitCode, 0);
-    const FilmRecord stored = ReadInfoFile(path);
-    QCOMPARE(stored.Title, QStringLiteral("Brücke"));
-    QCOMPARE(stored.Actors, "A\r\nB");
-    QCOMPARE(stored.Genre, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
-    QCOMPARE(stored.Rating, std::numeric_limits<qint32>::min()); // a rating text clamps
-    QCOMPARE(stored.Country, QString());                         // missing keys: empty text
-}
-
-void TestCliStore::writeRefusesAndKeepsOldFile_data()
-{
-    // clang-format off
+        // clang-format on
+    }
+    void showEscapesEveryText()
+    {
+        QFETCH(QString, text);
+        const QString path = home() + "/Film.knr";
+        FilmRecord film;
+        film.Title = text;
+        film.Rating = -1;
+        QVERIFY(WriteInfoFile(path, film));
+        const CliResult r = runCliCommand({"show", path}, home());
+        QCOMPARE(r.exitCode, 0);
+        QJsonParseError error;
+        const QJsonObject json = QJsonDocument::fromJson(r.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(json.keys().size(), 12);
+        QCOMPARE(json.value("Title").toString(), text);
+        QCOMPARE(json.value("FilePath").toString(), QString());
+        QVERIFY(json.value("Rating").isDouble());
+        QCOMPARE(json.value("Rating").toInt(), -1);
+    }
+    void writeThenShow()
+    {
+        const QString path = home() + "/f.knr";
+        const QByteArray json =
+            R"({"Title":"Brücke","Actors":"A\r\nB","Rating":"-1e400","Year":"1959","Genre":"a\u0000b"})";
+        const CliResult r = runCli({"write", path}, home(), json);
+        QCOMPARE(r.exitCode, 0);
+        const FilmRecord stored = ReadInfoFile(path);
+        QCOMPARE(stored.Title, QStringLiteral("Brücke"));
+        QCOMPARE(stored.Actors, "A\r\nB");
+        QCOMPARE(stored.Genre, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        QCOMPARE(stored.Rating, std::numeric_limits<qint32>::min()); // a rating text clamps
+        QCOMPARE(stored.Country, QString());                         // missing keys: empty text
+    }
+    void writeRefusesAndKeepsOldFile_data()
+    {
+        // clang-format off
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("message");
@@ -111,142 +80,126 @@ void TestCliStore::writeRefusesAndKeepsOldFile_data()
     QTest::newRow("rating an object") << QByteArray(R"({"Rating":{}})") << "f.knr" << "„Rating“ muss eine Zahl sein";
     QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "f.knr" << "zu lang";
     QTest::newRow("folder missing") << QByteArray(R"({"Title":"x"})") << "nope/f.knr" << "existiert nicht";
-    // clang-format on
-}
-
-void TestCliStore::writeRefusesAndKeepsOldFile()
-{
-    QFETCH(QByteArray, input);
-    QFETCH(QString, target);
-    QFETCH(QString, message);
-    const QString path = home() + "/" + target;
-    FilmRecord old;
-    old.Title = "Alt";
-    if (!target.contains('/'))
-        QVERIFY(WriteInfoFile(path, old));
-    const QByteArray before = readAll(path);
-    const CliResult r = runCli({"write", path}, home(), input);
-    QCOMPARE(r.exitCode, 1);
-    const QString err = QString::fromUtf8(r.err);
-    QVERIFY2(err.startsWith("kinora-cli: ") && err.contains(message), qPrintable(err));
-    QCOMPARE(err.count('\n'), 1); // one clear line
-    QCOMPARE(readAll(path), before);
-}
-
-void TestCliStore::listSearchAndErrors()
-{
-    addFilm("Alien", "Alien", "Sigourney");
-    addFilm("DasBoot", "Das Boot");
-    addFilm("Leer", "");
-    CliResult r = runCliCommand({"list"}, home());
-    QCOMPARE(r.exitCode, 0);
-    const QList<QByteArray> lines = r.out.trimmed().split('\n');
-    QCOMPARE(lines.size(), 3); // every element but the end marker, the untitled one included
-    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
-    QCOMPARE(first["index"].toInt(), 0);
-    QCOMPARE(first["Title"].toString(), "Alien");
-    QCOMPARE(first["FilePath"].toString(), home() + "/Data/Alien/Alien.knr");
-
-    QCOMPARE(runCliCommand({"search", "alien sigourney"}, home()).out, QByteArray("0|\n"));
-    QCOMPARE(runCliCommand({"search", ""}, home()).out, QByteArray("0|1|2|3|\n"));
-    QCOMPARE(runCliCommand({"search", "zzz"}, home()).out, QByteArray("\n"));
-
-    r = runCliCommand({"show", home() + "/missing.knr"}, home());
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.contains("existiert nicht"));
-    QCOMPARE(runCliCommand({"show"}, home()).exitCode, 1);
-    QCOMPARE(runCliCommand({"search", "a", "b"}, home()).exitCode, 1);
-}
-
-void TestCliStore::missingProgramFolderIsNamed_data()
-{
-    // An empty list would read as "no films"; the user has to learn that the folder is gone.
-    QTest::addColumn<QStringList>("args");
-    QTest::newRow("list") << QStringList{"list"};
-    QTest::newRow("search") << QStringList{"search", "alien"};
-    QTest::newRow("export") << QStringList{"export", "--format", "csv"};
-}
-
-void TestCliStore::missingProgramFolderIsNamed()
-{
-    QFETCH(QStringList, args);
-    const CliResult r = runCliCommand(args, home() + "/fehlt");
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY2(r.err.startsWith("kinora-cli: Der Programmordner"), r.err.constData());
-    QCOMPARE(r.out, QByteArray());
-}
-
-void TestCliStore::exportCsvSurvivesLineBreaks()
-{
-    FilmRecord a;
-    a.Title = "Alien, \"der Film\"";
-    a.Actors = "Anna\r\nBert";
-    a.Description = "Zeile 1\nZeile 2";
-    a.Rating = 745;
-    QVERIFY(makePath(home() + "/Data/Alien"));
-    QVERIFY(WriteInfoFile(home() + "/Data/Alien/Alien.knr", a));
-    addFilm("Leer", "");
-
-    const CliResult r = runCliCommand({"export", "--format", "csv"}, home());
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.startsWith("\xEF\xBB\xBFTitle,OrigTitle,"));
-    const QString text = QString::fromUtf8(r.out.mid(3));
-    // Read it back by the RFC 4180 rules: two records (header and the one film), and the
-    // fields come back exactly.
-    QList<QStringList> rows{{}};
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted && c == '"' && text.mid(i, 2) == "\"\"") {
-            field += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (quoted || (c != ',' && text.mid(i, 2) != "\r\n")) {
-            field += c;
-        } else {
-            rows.last().append(field);
-            field.clear();
-            if (c == '\r') {
-                rows.append(QStringList());
-                ++i;
-            }
-        }
+        // clang-format on
     }
-    rows.removeLast();
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[1][0], a.Title);
-    QCOMPARE(rows[1][5], a.Actors);
-    QCOMPARE(rows[1][7], a.Description);
-    QCOMPARE(rows[1][9], "745");
-}
+    void writeRefusesAndKeepsOldFile()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, target);
+        QFETCH(QString, message);
+        const QString path = home() + "/" + target;
+        FilmRecord old;
+        old.Title = "Alt";
+        if (!target.contains('/'))
+            QVERIFY(WriteInfoFile(path, old));
+        const QByteArray before = readAll(path);
+        const CliResult r = runCli({"write", path}, home(), input);
+        QCOMPARE(r.exitCode, 1);
+        const QString err = QString::fromUtf8(r.err);
+        QVERIFY2(err.startsWith("kinora-cli: ") && err.contains(message), qPrintable(err));
+        QCOMPARE(err.count('\n'), 1); // one clear line
+        QCOMPARE(readAll(path), before);
+    }
+    void listSearchAndErrors()
+    {
+        addFilm("Alien", "Alien", "Sigourney");
+        addFilm("DasBoot", "Das Boot");
+        addFilm("Leer", "");
+        CliResult r = runCliCommand({"list"}, home());
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 3); // every element but the end marker, the untitled one included
+        const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+        QCOMPARE(first["index"].toInt(), 0);
+        QCOMPARE(first["Title"].toString(), "Alien");
+        QCOMPARE(first["FilePath"].toString(), home() + "/Data/Alien/Alien.knr");
 
-void TestCliStore::exportJsonToFile()
-{
-    addFilm("dipus", "Ödipus");
-    const QString out = home() + "/export.json";
-    CliResult r = runCliCommand({"export", "--format", "json", "--output", out}, home());
-    QCOMPARE(r.exitCode, 0);
-    const QJsonArray films = QJsonDocument::fromJson(readAll(out)).array();
-    QCOMPARE(films.size(), 1);
-    QCOMPARE(films[0].toObject()["Title"].toString(), QStringLiteral("Ödipus"));
-    QCOMPARE(runCliCommand({"export", "--format", "xml"}, home()).exitCode, 1);
-    r = runCliCommand({"export", "--format", "json", "--output", home() + "/no/x.json"}, home());
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.startsWith("kinora-cli: Export nicht gespeichert"));
-}
+        QCOMPARE(runCliCommand({"search", "alien sigourney"}, home()).out, QByteArray("0|\n"));
+        QCOMPARE(runCliCommand({"search", ""}, home()).out, QByteArray("0|1|2|3|\n"));
+        QCOMPARE(runCliCommand({"search", "zzz"}, home()).out, QByteArray("\n"));
 
-void TestCliStore::programArguments()
-{
-    CliResult r = runCli({"--help"}, home());
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.contains("export") && r.out.contains("reload"));
-    QCOMPARE(runCli({}, home()).exitCode, 1);
-    r = runCli({"frobnicate"}, home());
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.contains("Unbekannter Befehl"));
-}
+        r = runCliCommand({"show", home() + "/missing.knr"}, home());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("existiert nicht"));
+        QCOMPARE(runCliCommand({"show"}, home()).exitCode, 1);
+        QCOMPARE(runCliCommand({"search", "a", "b"}, home()).exitCode, 1);
+    }
+    void missingProgramFolderIsNamed_data()
+    {
+        // An empty list would read as "no films"; the user has to learn that the folder is gone.
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("list") << QStringList{"list"};
+        QTest::newRow("search") << QStringList{"search", "alien"};
+        QTest::newRow("export") << QStringList{"export", "--format", "csv"};
+    }
+    void missingProgramFolderIsNamed()
+    {
+        QFETCH(QStringList, args);
+        const CliResult r = runCliCommand(args, home() + "/fehlt");
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith("kinora-cli: Der Programmordner"), r.err.constData());
+        QCOMPARE(r.out, QByteArray());
+    }
+    void exportCsv()
+    {
+        FilmRecord a;
+        a.Title = "Alien, \"der Film\"";
+        a.Actors = "Anna\r\nBert";
+        a.Description = "Zeile 1\nZeile 2";
+        a.Rating = 745;
+        QVERIFY(makePath(home() + "/Data/Alien"));
+        QVERIFY(WriteInfoFile(home() + "/Data/Alien/Alien.knr", a));
+        addFilm("Leer", "");
+
+        const CliResult r = runCliCommand({"export", "--format", "csv"}, home());
+        QCOMPARE(r.exitCode, 0);
+        // UTF-8 with its mark, CR LF between records, quotes only where a field needs them; the
+        // film without a title is left out.
+        QCOMPARE(QString::fromUtf8(r.out),
+                 "\uFEFFTitle,OrigTitle,Country,Year,Director,Actors,Genre,Description,WebPage,"
+                 "Rating,DiskDesc,FilePath\r\n"
+                 "\"Alien, \"\"der Film\"\"\",,,,,\"Anna\r\nBert\",,\"Zeile 1\nZeile 2\",,745,," +
+                     home() + "/Data/Alien/Alien.knr\r\n");
+    }
+    void exportJsonToFile()
+    {
+        addFilm("dipus", "Ödipus");
+        const QString out = home() + "/export.json";
+        CliResult r = runCliCommand({"export", "--format", "json", "--output", out}, home());
+        QCOMPARE(r.exitCode, 0);
+        const QJsonArray films = QJsonDocument::fromJson(readAll(out)).array();
+        QCOMPARE(films.size(), 1);
+        QCOMPARE(films[0].toObject()["Title"].toString(), QStringLiteral("Ödipus"));
+        QCOMPARE(runCliCommand({"export", "--format", "xml"}, home()).exitCode, 1);
+        r = runCliCommand({"export", "--format", "json", "--output", home() + "/no/x.json"},
+                          home());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.startsWith("kinora-cli: Export nicht gespeichert"));
+    }
+    void programArguments()
+    {
+        CliResult r = runCli({"--help"}, home());
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains("export") && r.out.contains("reload"));
+        QCOMPARE(runCli({}, home()).exitCode, 1);
+        r = runCli({"frobnicate"}, home());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("Unbekannter Befehl"));
+    }
+
+private:
+    QString home() const { return m_home->path(); }
+    void addFilm(const QString& folder, const QString& title, const QString& actors)
+    {
+        FilmRecord record;
+        record.Title = title;
+        record.Actors = actors;
+        const QString dir = home() + "/Data/" + folder;
+        QVERIFY(makePath(dir));
+        QVERIFY(WriteInfoFile(dir + "/" + folder + ".knr", record));
+    }
+    std::unique_ptr<QTemporaryDir> m_home;
+};
 
 QTEST_GUILESS_MAIN(TestCliStore)
 #include "tst_cli_store.moc"

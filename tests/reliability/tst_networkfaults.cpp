@@ -46,90 +46,82 @@ class TestNetworkFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void faults_data();
-    void faults();
-
-private:
-    test::CliResult cli(const QString& base, const QStringList& arguments);
-
-    test::FilmSiteProcess m_site;
-    QTemporaryDir m_home; // a program folder with one imported film and its cache
-};
-
-test::CliResult TestNetworkFaults::cli(const QString& base, const QStringList& arguments)
-{
-    qputenv("KINORA_SITE_URL", base.toUtf8());
-    QElapsedTimer timer;
-    timer.start();
-    const test::CliResult run = test::runCliCommand(arguments, m_home.path());
-    [&] {
-        QVERIFY2(timer.elapsed() < kLongestRunMs, qPrintable(QString::number(timer.elapsed())));
-    }();
-    return run;
-}
-
-void TestNetworkFaults::initTestCase()
-{
-    qputenv("KINORA_DOWNLOAD_TIMEOUT_MS", QByteArray::number(kTimeoutMs));
-    QString error;
-    QVERIFY2(m_site.start(&error), qPrintable(error));
-    QCOMPARE(cli(m_site.baseUrl(), {"import", "4711 - Alpha Beta (2001)"}).exitCode, 0);
-    FilmCollection films;
-    films.setSyncPaths(m_home.path());
-    films.LoadCollection();
-    QVERIFY(films.WriteCache(m_home.path() + QStringLiteral("/Collection.db")));
-}
-
-void TestNetworkFaults::faults_data()
-{
-    // clang-format off
+    void initTestCase()
+    {
+        qputenv("KINORA_DOWNLOAD_TIMEOUT_MS", QByteArray::number(kTimeoutMs));
+        QString error;
+        QVERIFY2(m_site.start(&error), qPrintable(error));
+        QCOMPARE(cli(m_site.baseUrl(), {"import", "4711 - Alpha Beta (2001)"}).exitCode, 0);
+        FilmCollection films;
+        films.setSyncPaths(m_home.path());
+        films.LoadCollection();
+        QVERIFY(films.WriteCache(m_home.path() + QStringLiteral("/Collection.db")));
+    }
+    void faults_data()
+    {
+        // clang-format off
     QTest::addColumn<QString>("mode");
     QTest::addColumn<bool>("found"); // whether the search lists the films
     QTest::addColumn<QString>("imported"); // no film (the import fails), a film with or without its cover
     QTest::newRow("connection refused") << QStringLiteral("refused") << false << QString();
     QTest::newRow("never answers") << QStringLiteral("hang") << false << QString();
     QTest::newRow("cover is no picture") << QStringLiteral("brokencover") << true << QStringLiteral("no cover");
-    // clang-format on
-}
-
-void TestNetworkFaults::faults()
-{
-    QFETCH(QString, mode);
-    QFETCH(bool, found);
-    QFETCH(QString, imported);
-    QString base = m_site.faultUrl(mode);
-    if (mode == u"refused") {
-        QTcpServer server; // listens, then closes: nothing answers on the port afterwards
-        server.listen(QHostAddress::LocalHost);
-        base = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+        // clang-format on
     }
-    const QMap<QString, QByteArray> before = snapshot(m_home.path());
+    void faults()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, found);
+        QFETCH(QString, imported);
+        QString base = m_site.faultUrl(mode);
+        if (mode == u"refused") {
+            QTcpServer server; // listens, then closes: nothing answers on the port afterwards
+            server.listen(QHostAddress::LocalHost);
+            base = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+        }
+        const QMap<QString, QByteArray> before = snapshot(m_home.path());
 
-    const test::CliResult search = cli(base, {"site-search", "alpha"});
-    QCOMPARE(search.exitCode, found ? 0 : 1);
-    QCOMPARE(search.out.count('\n'), found ? 2 : 0);
-    if (!found)
-        QVERIFY2(search.err.startsWith("kinora-cli: ") && search.err.count('\n') == 1,
-                 search.err.constData());
+        const test::CliResult search = cli(base, {"site-search", "alpha"});
+        QCOMPARE(search.exitCode, found ? 0 : 1);
+        QCOMPARE(search.out.count('\n'), found ? 2 : 0);
+        if (!found)
+            QVERIFY2(search.err.startsWith("kinora-cli: ") && search.err.count('\n') == 1,
+                     search.err.constData());
 
-    const test::CliResult import = cli(base, {"import", "1204 - Alpha - Die Rückkehr (2005)"});
-    QMap<QString, QByteArray> after = snapshot(m_home.path());
-    if (imported.isEmpty()) {
-        QCOMPARE(import.exitCode, 1);
-        QVERIFY2(import.err.startsWith("kinora-cli: Die Filmseite"), import.err.constData());
-    } else {
-        QVERIFY2(import.exitCode == 0, import.err.constData());
-        const QString info = kNewFolder + QStringLiteral("AlphaDieRckkehr2005.knr");
-        QVERIFY(after.contains(info));
-        QVERIFY(!after.contains(kNewFolder + QStringLiteral("AlphaDieRckkehr2005.jpg")));
-        QCOMPARE(DecodeRecord(after.value(info))->Director, QStringLiteral("Lorna McVitty"));
-        after.remove(info);
+        const test::CliResult import = cli(base, {"import", "1204 - Alpha - Die Rückkehr (2005)"});
+        QMap<QString, QByteArray> after = snapshot(m_home.path());
+        if (imported.isEmpty()) {
+            QCOMPARE(import.exitCode, 1);
+            QVERIFY2(import.err.startsWith("kinora-cli: Die Filmseite"), import.err.constData());
+        } else {
+            QVERIFY2(import.exitCode == 0, import.err.constData());
+            const QString info = kNewFolder + QStringLiteral("AlphaDieRckkehr2005.knr");
+            QVERIFY(after.contains(info));
+            QVERIFY(!after.contains(kNewFolder + QStringLiteral("AlphaDieRckkehr2005.jpg")));
+            QCOMPARE(DecodeRecord(after.value(info))->Director, QStringLiteral("Lorna McVitty"));
+            after.remove(info);
+        }
+        // The film stored before and the cache are untouched; no stray file appeared.
+        QCOMPARE(after.keys(), before.keys());
+        QVERIFY(after == before);
     }
-    // The film stored before and the cache are untouched; no stray file appeared.
-    QCOMPARE(after.keys(), before.keys());
-    QVERIFY(after == before);
-}
+
+private:
+    test::CliResult cli(const QString& base, const QStringList& arguments)
+    {
+        qputenv("KINORA_SITE_URL", base.toUtf8());
+        QElapsedTimer timer;
+        timer.start();
+        const test::CliResult run = test::runCliCommand(arguments, m_home.path());
+        [&] {
+            QVERIFY2(timer.elapsed() < kLongestRunMs, qPrintable(QString::number(timer.elapsed())));
+        }();
+        return run;
+    }
+
+    test::FilmSiteProcess m_site;
+    QTemporaryDir m_home; // a program folder with one imported film and its cache
+};
 
 QTEST_GUILESS_MAIN(TestNetworkFaults)
 #include "tst_networkfaults.moc"

@@ -14,147 +14,113 @@ class TestFilmCollection : public QObject
     Q_OBJECT
 
 private slots:
-    void scanOrderOverSyncPaths();
-    void scanStatusTexts();
-    void emptySyncPathsKeepCollection();
-    void unreadableFileKeepsItsPlace();
-    void cacheHasOneSlotPerElement();
-    void removeAtKeepsEndMarker();
-    void search_data();
-    void search();
-    void searchSeesChanges();
-    void searchAgreesWithPlainLinearPass();
-    void recordsOutsideTheCodePageSurvive();
+    void scanOrderOverSyncPaths()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.path() + "/A", b = dir.path() + "/B", empty = dir.path() + "/E";
+        store(a + "/one/one.knr", film("One"));
+        store(a + "/two.knr", film("Two"));
+        store(b + "/x/x.knr", film("X"));
+        store(b + "/y/y.knr", film("Y"));
+        store(b + "/z.knr", film("Z"));
+        QVERIFY(makePath(empty));
 
-private:
-    static FilmRecord film(const QString& title);
-    static void store(const QString& path, const FilmRecord& record);
-};
+        FilmCollection films;
+        films.setSyncPaths(a + "||" + empty + "|" + b + "|");
+        films.LoadCollection();
+        QCOMPARE(films.count(), 6);
+        QCOMPARE(films.filmCount(), 5);
+        QStringList titles;
+        for (const FilmRecord& r : films.records())
+            titles.append(r.Title);
+        QCOMPARE(titles, QStringList({"Two", "One", "Z", "X", "Y", ""}));
+        QCOMPARE(films.at(0).FilePath, a + "/two.knr");
+        QCOMPARE(films.at(5), FilmRecord{}); // the end marker
+        const FilmRecord full = films.at(1);
+        const FilmRecord shown = films.summary(1);
+        QCOMPARE(shown.Title, full.Title);
+        QCOMPARE(shown.FilePath, full.FilePath);
+        QCOMPARE(films.text(1, FilmField::Title), full.Title);
+        QCOMPARE(films.filePath(1), full.FilePath);
 
-FilmRecord TestFilmCollection::film(const QString& title)
-{
-    FilmRecord r;
-    r.Title = title;
-    return r;
-}
-
-void TestFilmCollection::store(const QString& path, const FilmRecord& record)
-{
-    QVERIFY(makePath(QFileInfo(path).absolutePath()));
-    QVERIFY(WriteInfoFile(path, record));
-}
-
-void TestFilmCollection::scanOrderOverSyncPaths()
-{
-    QTemporaryDir dir;
-    const QString a = dir.path() + "/A", b = dir.path() + "/B", empty = dir.path() + "/E";
-    store(a + "/one/one.knr", film("One"));
-    store(a + "/two.knr", film("Two"));
-    store(b + "/x/x.knr", film("X"));
-    store(b + "/y/y.knr", film("Y"));
-    store(b + "/z.knr", film("Z"));
-    QVERIFY(makePath(empty));
-
-    FilmCollection films;
-    films.setSyncPaths(a + "||" + empty + "|" + b + "|");
-    films.LoadCollection();
-    QCOMPARE(films.count(), 6);
-    QCOMPARE(films.filmCount(), 5);
-    QStringList titles;
-    for (const FilmRecord& r : films.records())
-        titles.append(r.Title);
-    QCOMPARE(titles, QStringList({"Two", "One", "Z", "X", "Y", ""}));
-    QCOMPARE(films.at(0).FilePath, a + "/two.knr");
-    QCOMPARE(films.at(5), FilmRecord{}); // the end marker
-    const FilmRecord full = films.at(1);
-    const FilmRecord shown = films.summary(1);
-    QCOMPARE(shown.Title, full.Title);
-    QCOMPARE(shown.FilePath, full.FilePath);
-    QCOMPARE(films.text(1, FilmField::Title), full.Title);
-    QCOMPARE(films.filePath(1), full.FilePath);
-
-    // The stored FilePath is never trusted: the scan sets it from where it found the file.
-    FilmRecord lying = film("Lügner");
-    lying.FilePath = "/somewhere/else.knr";
-    store(empty + "/l.knr", lying);
-    films.LoadCollection();
-    QCOMPARE(films.at(2).FilePath, empty + "/l.knr");
-}
-
-void TestFilmCollection::scanStatusTexts()
-{
-    QTemporaryDir dir;
-    store(dir.path() + "/S/a.knr", film("A"));
-    store(dir.path() + "/S/b.knr", film("B"));
-    FilmCollection films;
-    QStringList status;
-    films.setStatusCallback([&](const QString& s) { status.append(s); });
-    films.setSyncPaths(dir.path());
-    films.LoadCollection();
-    QCOMPARE(status, QStringList({"2 Filme gefunden ...", "Daten werden geladen ...",
-                                  "Daten werden geladen (0)...", "Daten werden geladen (1)..."}));
-}
-
-void TestFilmCollection::emptySyncPathsKeepCollection()
-{
-    FilmCollection films;
-    films.setFilms({film("Bleibt")});
-    films.LoadCollection();
-    QCOMPARE(films.filmCount(), 1);
-    films.setSyncPaths("|");
-    films.LoadCollection();
-    QCOMPARE(films.count(), 1); // only the end marker: nothing was searched
-}
-
-void TestFilmCollection::unreadableFileKeepsItsPlace()
-{
-    QTemporaryDir dir;
-    QVERIFY(writeAll(dir.path() + "/a.knr", QByteArray("\xFF\xFF garbage", 10)));
-    store(dir.path() + "/b.knr", film("B"));
-    FilmCollection films;
-    films.setSyncPaths(dir.path());
-    films.LoadCollection();
-    QCOMPARE(films.filmCount(), 2);
-    QCOMPARE(films.at(0).Title, QString());
-    QCOMPARE(films.at(0).FilePath, dir.path() + "/a.knr");
-    QCOMPARE(films.at(1).Title, "B");
-}
-
-void TestFilmCollection::cacheHasOneSlotPerElement()
-{
-    QTemporaryDir dir;
-    FilmCollection films;
-    films.setFilms({film("A"), film("B"), film("C"), film("D")});
-    const QString cache = dir.path() + "/Collection.db";
-    QVERIFY(writeAll(cache, QByteArray(123456, 'x'))); // an older, longer cache
-    QVERIFY(films.WriteCache(cache));
-    const QByteArray data = readAll(cache);
-    QCOMPARE(data.size(), 5 * kSlotSize);
-    for (int i = 0; i < 5; ++i)
-        QCOMPARE(*DecodeRecord(QByteArrayView(data).sliced(i * kSlotSize, kSlotSize)), films.at(i));
-}
-
-void TestFilmCollection::removeAtKeepsEndMarker()
-{
-    FilmCollection films;
-    films.setFilms({film("A"), film("B"), film("C")});
-    films.removeAt(1);
-    QCOMPARE(films.count(), 3);
-    QCOMPARE(films.at(1).Title, "C");
-    films.removeAt(2); // the end marker stays
-    films.removeAt(-1);
-    QCOMPARE(films.count(), 3);
-    QCOMPARE(films.at(2), FilmRecord{});
-}
-
-void TestFilmCollection::search_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("indexes");
-    // 0 Title "Alien", Actors "Sigourney W."; 1 Title "Das Boot", OrigTitle "U-96";
-    // 2 Title "Ärger im Paradies", WebPage fid=4711, Genre "Komödie|Satire";
-    // 3 no texts at all (shows no row); 4 the end marker.
-    // clang-format off
+        // The stored FilePath is never trusted: the scan sets it from where it found the file.
+        FilmRecord lying = film("Lügner");
+        lying.FilePath = "/somewhere/else.knr";
+        store(empty + "/l.knr", lying);
+        films.LoadCollection();
+        QCOMPARE(films.at(2).FilePath, empty + "/l.knr");
+    }
+    void scanStatusTexts()
+    {
+        QTemporaryDir dir;
+        store(dir.path() + "/S/a.knr", film("A"));
+        store(dir.path() + "/S/b.knr", film("B"));
+        FilmCollection films;
+        QStringList status;
+        films.setStatusCallback([&](const QString& s) { status.append(s); });
+        films.setSyncPaths(dir.path());
+        films.LoadCollection();
+        QCOMPARE(status,
+                 QStringList({"2 Filme gefunden ...", "Daten werden geladen ...",
+                              "Daten werden geladen (0)...", "Daten werden geladen (1)..."}));
+    }
+    void emptySyncPathsKeepCollection()
+    {
+        FilmCollection films;
+        films.setFilms({film("Bleibt")});
+        films.LoadCollection();
+        QCOMPARE(films.filmCount(), 1);
+        films.setSyncPaths("|");
+        films.LoadCollection();
+        QCOMPARE(films.count(), 1); // only the end marker: nothing was searched
+    }
+    void unreadableFileKeepsItsPlace()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.path() + "/a.knr", QByteArray("\xFF\xFF garbage", 10)));
+        store(dir.path() + "/b.knr", film("B"));
+        FilmCollection films;
+        films.setSyncPaths(dir.path());
+        films.LoadCollection();
+        QCOMPARE(films.filmCount(), 2);
+        QCOMPARE(films.at(0).Title, QString());
+        QCOMPARE(films.at(0).FilePath, dir.path() + "/a.knr");
+        QCOMPARE(films.at(1).Title, "B");
+    }
+    void cacheHasOneSlotPerElement()
+    {
+        QTemporaryDir dir;
+        FilmCollection films;
+        films.setFilms({film("A"), film("B"), film("C"), film("D")});
+        const QString cache = dir.path() + "/Collection.db";
+        QVERIFY(writeAll(cache, QByteArray(123456, 'x'))); // an older, longer cache
+        QVERIFY(films.WriteCache(cache));
+        const QByteArray data = readAll(cache);
+        QCOMPARE(data.size(), 5 * kSlotSize);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(*DecodeRecord(QByteArrayView(data).sliced(i * kSlotSize, kSlotSize)),
+                     films.at(i));
+    }
+    void removeAtKeepsEndMarker()
+    {
+        FilmCollection films;
+        films.setFilms({film("A"), film("B"), film("C")});
+        films.removeAt(1);
+        QCOMPARE(films.count(), 3);
+        QCOMPARE(films.at(1).Title, "C");
+        films.removeAt(2); // the end marker stays
+        films.removeAt(-1);
+        QCOMPARE(films.count(), 3);
+        QCOMPARE(films.at(2), FilmRecord{});
+    }
+    void search_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("indexes");
+        // 0 Title "Alien", Actors "Sigourney W."; 1 Title "Das Boot", OrigTitle "U-96";
+        // 2 Title "Ärger im Paradies", WebPage fid=4711, Genre "Komödie|Satire";
+        // 3 no texts at all (shows no row); 4 the end marker.
+        // clang-format off
     QTest::newRow("empty text matches everything") << "" << "0|1|2|3|4|";
     QTest::newRow("lower case finds capital") << "alien" << "0|";
     QTest::newRow("upper case finds it too") << "ALIEN" << "0|";
@@ -176,36 +142,103 @@ void TestFilmCollection::search_data()
     QTest::newRow("10000 blanks") << QString(10000, u' ') << "0|1|2|";
     QTest::newRow("10000 NULs") << QString(10000, QChar(0)) << "";
     QTest::newRow("10000 characters outside the code page") << QString(10000, QChar(0x65E5)) << "";
-    // clang-format on
-}
+        // clang-format on
+    }
+    void search()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, indexes);
+        FilmRecord alien = film("Alien");
+        alien.Actors = "Sigourney W.";
+        FilmRecord boot = film("Das Boot");
+        boot.OrigTitle = "U-96";
+        boot.Description = "Ein U-Boot, 5µm";
+        FilmRecord aerger = film("Ärger im Paradies");
+        aerger.WebPage = "http://x/view.php?page=film&fid=4711";
+        aerger.Genre = "Komödie|Satire";
+        FilmCollection films;
+        films.setFilms({alien, boot, aerger, FilmRecord{}});
+        QCOMPARE(films.SearchCollection(text), indexes);
+    }
+    void searchSeesChanges()
+    {
+        FilmCollection films;
+        films.setFilms({film("Alpha"), film("Beta")});
+        QCOMPARE(films.SearchCollection("beta"), "1|");
+        films.replace(0, film("Beta zwei"));
+        QCOMPARE(films.SearchCollection("beta"), "0|1|");
+        films.removeAt(0);
+        QCOMPARE(films.SearchCollection("beta"), "0|");
+    }
+    void searchAgreesWithPlainLinearPass()
+    {
+        // Characters whose upper case is tricky: "ß" becomes "SS", "µ" and "ƒ" leave the code
+        // page, "ÿ" becomes "Ÿ" (0x9F), NUL and 0x81 stand where the fast search keeps its
+        // separator and its unmatchable byte.
+        const QString alphabet = QStringLiteral("aAsSßµΜÿŸƒäÄ |\u0081x\u4E2D");
+        const QString withNul = alphabet + QChar(0);
+        quint32 seed = 12345;
+        auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+        auto randomText = [&](int maxLen) {
+            QString t;
+            const int len = int(next() % quint32(maxLen + 1));
+            for (int k = 0; k < len; ++k)
+                t += withNul[int(next() % quint32(withNul.size()))];
+            return t;
+        };
+        QList<FilmRecord> films;
+        for (int i = 0; i < 60; ++i) {
+            FilmRecord r;
+            r.Title = randomText(6);
+            r.Actors = randomText(4);
+            r.OrigTitle = randomText(4);
+            r.Description = randomText(8);
+            r.Year = randomText(2);
+            films.append(r);
+        }
+        FilmCollection collection;
+        collection.setFilms(films);
+        films.append(FilmRecord{});
+        for (int k = 0; k < 400; ++k) {
+            const QString text = randomText(4);
+            QCOMPARE(collection.SearchCollection(text), referenceSearch(films, text));
+        }
+    }
+    void recordsOutsideTheCodePageSurvive()
+    {
+        QTemporaryDir dir;
+        FilmRecord wide = film("Kinō \u4E2D");
+        wide.Actors = "Zoë\r\nŁukasz";
+        wide.Rating = 812;
+        wide.FilePath = dir.path() + "/w.knr";
+        FilmCollection films;
+        films.setFilms({film("A"), film("B")});
+        films.replace(1, wide);
+        QCOMPARE(films.at(1), wide);
+        QCOMPARE(films.text(1, FilmField::Title), wide.Title);
+        QCOMPARE(films.summary(1).Title, wide.Title);
+        QCOMPARE(films.rating(1), 812);
+        QCOMPARE(films.SearchCollection("łukasz"), "1|");
+        QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
+        // The cache stores it as the info file would: "?" for what the code page cannot hold.
+        QVERIFY(films.WriteCache(dir.path() + "/Collection.db"));
+        const QByteArray cache = readAll(dir.path() + "/Collection.db");
+        QCOMPARE(DecodeRecord(QByteArrayView(cache).sliced(kSlotSize, kSlotSize))->Title, "Kin? ?");
+    }
 
-void TestFilmCollection::search()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, indexes);
-    FilmRecord alien = film("Alien");
-    alien.Actors = "Sigourney W.";
-    FilmRecord boot = film("Das Boot");
-    boot.OrigTitle = "U-96";
-    boot.Description = "Ein U-Boot, 5µm";
-    FilmRecord aerger = film("Ärger im Paradies");
-    aerger.WebPage = "http://x/view.php?page=film&fid=4711";
-    aerger.Genre = "Komödie|Satire";
-    FilmCollection films;
-    films.setFilms({alien, boot, aerger, FilmRecord{}});
-    QCOMPARE(films.SearchCollection(text), indexes);
-}
-
-void TestFilmCollection::searchSeesChanges()
-{
-    FilmCollection films;
-    films.setFilms({film("Alpha"), film("Beta")});
-    QCOMPARE(films.SearchCollection("beta"), "1|");
-    films.replace(0, film("Beta zwei"));
-    QCOMPARE(films.SearchCollection("beta"), "0|1|");
-    films.removeAt(0);
-    QCOMPARE(films.SearchCollection("beta"), "0|");
-}
+private:
+    FilmRecord film(const QString& title)
+    {
+        FilmRecord r;
+        r.Title = title;
+        return r;
+    }
+    void store(const QString& path, const FilmRecord& record)
+    {
+        QVERIFY(makePath(QFileInfo(path).absolutePath()));
+        QVERIFY(WriteInfoFile(path, record));
+    }
+};
 
 // The words-and-fields rule written out plainly, to hold the fast search against.
 static QString referenceSearch(const QList<FilmRecord>& records, const QString& text)
@@ -227,63 +260,6 @@ static QString referenceSearch(const QList<FilmRecord>& records, const QString& 
             result += QString::number(i) + u'|';
     }
     return result;
-}
-
-void TestFilmCollection::searchAgreesWithPlainLinearPass()
-{
-    // Characters whose upper case is tricky: "ß" becomes "SS", "µ" and "ƒ" leave the code
-    // page, "ÿ" becomes "Ÿ" (0x9F), NUL and 0x81 stand where the fast search keeps its
-    // separator and its unmatchable byte.
-    const QString alphabet = QStringLiteral("aAsSßµΜÿŸƒäÄ |\u0081x\u4E2D");
-    const QString withNul = alphabet + QChar(0);
-    quint32 seed = 12345;
-    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
-    auto randomText = [&](int maxLen) {
-        QString t;
-        const int len = int(next() % quint32(maxLen + 1));
-        for (int k = 0; k < len; ++k)
-            t += withNul[int(next() % quint32(withNul.size()))];
-        return t;
-    };
-    QList<FilmRecord> films;
-    for (int i = 0; i < 60; ++i) {
-        FilmRecord r;
-        r.Title = randomText(6);
-        r.Actors = randomText(4);
-        r.OrigTitle = randomText(4);
-        r.Description = randomText(8);
-        r.Year = randomText(2);
-        films.append(r);
-    }
-    FilmCollection collection;
-    collection.setFilms(films);
-    films.append(FilmRecord{});
-    for (int k = 0; k < 400; ++k) {
-        const QString text = randomText(4);
-        QCOMPARE(collection.SearchCollection(text), referenceSearch(films, text));
-    }
-}
-
-void TestFilmCollection::recordsOutsideTheCodePageSurvive()
-{
-    QTemporaryDir dir;
-    FilmRecord wide = film("Kinō \u4E2D");
-    wide.Actors = "Zoë\r\nŁukasz";
-    wide.Rating = 812;
-    wide.FilePath = dir.path() + "/w.knr";
-    FilmCollection films;
-    films.setFilms({film("A"), film("B")});
-    films.replace(1, wide);
-    QCOMPARE(films.at(1), wide);
-    QCOMPARE(films.text(1, FilmField::Title), wide.Title);
-    QCOMPARE(films.summary(1).Title, wide.Title);
-    QCOMPARE(films.rating(1), 812);
-    QCOMPARE(films.SearchCollection("łukasz"), "1|");
-    QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
-    // The cache stores it as the info file would: "?" for what the code page cannot hold.
-    QVERIFY(films.WriteCache(dir.path() + "/Collection.db"));
-    const QByteArray cache = readAll(dir.path() + "/Collection.db");
-    QCOMPARE(DecodeRecord(QByteArrayView(cache).sliced(kSlotSize, kSlotSize))->Title, "Kin? ?");
 }
 
 QTEST_GUILESS_MAIN(TestFilmCollection)

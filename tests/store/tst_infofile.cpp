@@ -42,61 +42,44 @@ class TestInfoFile : public QObject
     Q_OBJECT
 
 private slots:
-    void workedExampleIsByteExact();
-    void everyCodePageByteRoundTrips();
-    void textsRoundTrip_data();
-    void textsRoundTrip();
-    void slotLimit_data();
-    void slotLimit();
-    void brokenFiles_data();
-    void brokenFiles();
-    void safeFileName_data();
-    void safeFileName();
+    void workedExampleIsByteExact()
+    {
+        const QByteArray expected = QByteArray::fromHex("05 00 41 6C 69 65 6E"
+                                                        "0000 0000"
+                                                        "04 00 31 39 37 39"
+                                                        "0000 0000 0000 0000 0000"
+                                                        "E9 02 00 00"
+                                                        "0000 0000");
+        QCOMPARE(EncodeRecord(alien()), expected);
+        const QString path = m_dir.filePath("alien.knr");
+        QVERIFY(writeAll(path, QByteArray(kSlotSize + 500, '\xFF'))); // whatever was there before
+        QVERIFY(WriteInfoFile(path, alien()));
+        QCOMPARE(readAll(path), expected + QByteArray(kSlotSize - 35, '\0'));
 
-private:
-    QTemporaryDir m_dir;
-};
-
-void TestInfoFile::workedExampleIsByteExact()
-{
-    const QByteArray expected = QByteArray::fromHex("05 00 41 6C 69 65 6E"
-                                                    "0000 0000"
-                                                    "04 00 31 39 37 39"
-                                                    "0000 0000 0000 0000 0000"
-                                                    "E9 02 00 00"
-                                                    "0000 0000");
-    QCOMPARE(EncodeRecord(alien()), expected);
-    const QString path = m_dir.filePath("alien.knr");
-    QVERIFY(writeAll(path, QByteArray(kSlotSize + 500, '\xFF'))); // whatever was there before
-    QVERIFY(WriteInfoFile(path, alien()));
-    QCOMPARE(readAll(path), expected + QByteArray(kSlotSize - 35, '\0'));
-
-    FilmRecord negative;
-    negative.Rating = -1;
-    QCOMPARE(EncodeRecord(negative).mid(18, 4), QByteArray::fromHex("FFFFFFFF"));
-    FilmRecord umlaut;
-    umlaut.Title = QStringLiteral("ä");
-    QCOMPARE(EncodeRecord(umlaut).left(3), QByteArray::fromHex("0100E4"));
-}
-
-void TestInfoFile::everyCodePageByteRoundTrips()
-{
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all.append(char(b));
-    const QString text = FromCp1252(all);
-    QCOMPARE(text.size(), 256);
-    QCOMPARE(text[0x80], QChar(0x20AC)); // euro sign
-    QCOMPARE(text[0x9F], QChar(0x0178));
-    QCOMPARE(text[0xE4], QChar(u'ä'));
-    QCOMPARE(ToCp1252(text), all);
-    // One "?" per character, also for a character outside the 16-bit range (two units).
-    QCOMPARE(ToCp1252(QStringLiteral("a\u4E2Db\U0001F600c")), QByteArray("a?b?c"));
-}
-
-void TestInfoFile::textsRoundTrip_data()
-{
-    // clang-format off
+        FilmRecord negative;
+        negative.Rating = -1;
+        QCOMPARE(EncodeRecord(negative).mid(18, 4), QByteArray::fromHex("FFFFFFFF"));
+        FilmRecord umlaut;
+        umlaut.Title = QStringLiteral("ä");
+        QCOMPARE(EncodeRecord(umlaut).left(3), QByteArray::fromHex("0100E4"));
+    }
+    void everyCodePageByteRoundTrips()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString text = FromCp1252(all);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(text[0x80], QChar(0x20AC)); // euro sign
+        QCOMPARE(text[0x9F], QChar(0x0178));
+        QCOMPARE(text[0xE4], QChar(u'ä'));
+        QCOMPARE(ToCp1252(text), all);
+        // One "?" per character, also for a character outside the 16-bit range (two units).
+        QCOMPARE(ToCp1252(QStringLiteral("a\u4E2Db\U0001F600c")), QByteArray("a?b?c"));
+    }
+    void textsRoundTrip_data()
+    {
+        // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("stored"); // what reads back: the text in Windows-1252
     const auto same = [](const char* name, const QString& text) { QTest::newRow(name) << text << text; };
@@ -110,64 +93,61 @@ void TestInfoFile::textsRoundTrip_data()
     same("900 bytes in every field", QString(900, u'x'));
     QTest::newRow("outside the code page") << QStringLiteral("日本 😀 ł") << QStringLiteral("?? ? ?");
     QTest::newRow("surrogate pair and lone surrogates") << QString(QChar(0xD800)) + QChar(0xDC00) + QChar(0xD800) + QChar(u'x') + QChar(0xDFFF) << QStringLiteral("??x?");
-    // clang-format on
-}
-
-void TestInfoFile::textsRoundTrip()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, stored);
-    const QString path = m_dir.filePath("roundtrip.knr");
-    QVERIFY(WriteInfoFile(path, everyText(text)));
-    QCOMPARE(QFileInfo(path).size(), kSlotSize);
-    QCOMPARE(ReadInfoFile(path), everyText(stored));
-}
-
-void TestInfoFile::slotLimit_data()
-{
-    QTest::addColumn<FilmRecord>("film");
-    QTest::addColumn<bool>("stored");
-    FilmRecord limit;
-    limit.Title = QStringLiteral("Grenze");
-    limit.Description = QString(kMaxTextBytes - limit.Title.size(), u'ä');
-    QTest::newRow("texts of 9974 bytes") << limit << true;
-    FilmRecord past = limit;
-    past.Description += u'x';
-    QTest::newRow("texts of 9975 bytes") << past << false;
-    FilmRecord spread;
-    for (FilmField field : kFilmFields) {
-        if (field != FilmField::Rating)
-            spread.setFieldText(field, QString(907, u'x')); // 11 x 907 = 9977
+        // clang-format on
     }
-    QTest::newRow("eleven texts of 907 bytes") << spread << false;
-    FilmRecord huge;
-    huge.Description = QString(70000, u'x'); // a 16-bit count must not wrap to a short one
-    QTest::newRow("one text of 70000 bytes") << huge << false;
-    FilmRecord extremes = alien();
-    extremes.Rating = std::numeric_limits<qint32>::min();
-    QTest::newRow("lowest rating") << extremes << true;
-    extremes.Rating = std::numeric_limits<qint32>::max();
-    QTest::newRow("highest rating") << extremes << true;
-}
-
-void TestInfoFile::slotLimit()
-{
-    QFETCH(FilmRecord, film);
-    QFETCH(bool, stored);
-    const QString path = m_dir.filePath("limit.knr");
-    const FilmRecord old = everyText(QStringLiteral("alt"));
-    QVERIFY(WriteInfoFile(path, old));
-    const Status written = WriteInfoFile(path, film);
-    QCOMPARE(written.ok(), stored);
-    QCOMPARE(ReadInfoFile(path), stored ? film : old);
-    QCOMPARE(QFileInfo(path).size(), kSlotSize);
-    if (!stored)
-        QVERIFY2(written.error().contains(QStringLiteral("zu lang")), qPrintable(written.error()));
-}
-
-void TestInfoFile::brokenFiles_data()
-{
-    // clang-format off
+    void textsRoundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        const QString path = m_dir.filePath("roundtrip.knr");
+        QVERIFY(WriteInfoFile(path, everyText(text)));
+        QCOMPARE(QFileInfo(path).size(), kSlotSize);
+        QCOMPARE(ReadInfoFile(path), everyText(stored));
+    }
+    void slotLimit_data()
+    {
+        QTest::addColumn<FilmRecord>("film");
+        QTest::addColumn<bool>("stored");
+        FilmRecord limit;
+        limit.Title = QStringLiteral("Grenze");
+        limit.Description = QString(kMaxTextBytes - limit.Title.size(), u'ä');
+        QTest::newRow("texts of 9974 bytes") << limit << true;
+        FilmRecord past = limit;
+        past.Description += u'x';
+        QTest::newRow("texts of 9975 bytes") << past << false;
+        FilmRecord spread;
+        for (FilmField field : kFilmFields) {
+            if (field != FilmField::Rating)
+                spread.setFieldText(field, QString(907, u'x')); // 11 x 907 = 9977
+        }
+        QTest::newRow("eleven texts of 907 bytes") << spread << false;
+        FilmRecord huge;
+        huge.Description = QString(70000, u'x'); // a 16-bit count must not wrap to a short one
+        QTest::newRow("one text of 70000 bytes") << huge << false;
+        FilmRecord extremes = alien();
+        extremes.Rating = std::numeric_limits<qint32>::min();
+        QTest::newRow("lowest rating") << extremes << true;
+        extremes.Rating = std::numeric_limits<qint32>::max();
+        QTest::newRow("highest rating") << extremes << true;
+    }
+    void slotLimit()
+    {
+        QFETCH(FilmRecord, film);
+        QFETCH(bool, stored);
+        const QString path = m_dir.filePath("limit.knr");
+        const FilmRecord old = everyText(QStringLiteral("alt"));
+        QVERIFY(WriteInfoFile(path, old));
+        const Status written = WriteInfoFile(path, film);
+        QCOMPARE(written.ok(), stored);
+        QCOMPARE(ReadInfoFile(path), stored ? film : old);
+        QCOMPARE(QFileInfo(path).size(), kSlotSize);
+        if (!stored)
+            QVERIFY2(written.error().contains(QStringLiteral("zu lang")),
+                     qPrintable(written.error()));
+    }
+    void brokenFiles_data()
+    {
+        // clang-format off
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<FilmRecord>("film"); // what reads back; a broken file gives the empty record
     FilmRecord described = alien();
@@ -195,26 +175,24 @@ void TestInfoFile::brokenFiles_data()
     QTest::newRow("ends right after the record") << encoded << described;
     QTest::newRow("cut off inside the rating") << EncodeRecord(alien()).chopped(6) << alien();
     QTest::newRow("a second slot after the first") << second << alien();
-    // clang-format on
-}
-
-void TestInfoFile::brokenFiles()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(FilmRecord, film);
-    const QString path = m_dir.filePath("broken.knr");
-    QVERIFY(writeAll(path, bytes));
-    QCOMPARE(ReadInfoFile(path), film);
-    QCOMPARE(ReadInfoFile(QString()), FilmRecord{});
-    QCOMPARE(ReadInfoFile(m_dir.filePath("missing.knr")), FilmRecord{});
-    QCOMPARE(ReadInfoFile(m_dir.path()), FilmRecord{}); // a folder is no info file
-}
-
-void TestInfoFile::safeFileName_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("name");
-    // clang-format off
+        // clang-format on
+    }
+    void brokenFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(FilmRecord, film);
+        const QString path = m_dir.filePath("broken.knr");
+        QVERIFY(writeAll(path, bytes));
+        QCOMPARE(ReadInfoFile(path), film);
+        QCOMPARE(ReadInfoFile(QString()), FilmRecord{});
+        QCOMPARE(ReadInfoFile(m_dir.filePath("missing.knr")), FilmRecord{});
+        QCOMPARE(ReadInfoFile(m_dir.path()), FilmRecord{}); // a folder is no info file
+    }
+    void safeFileName_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("name");
+        // clang-format off
     QTest::newRow("blanks and brackets") << "Das Boot (1981)" << "DasBoot1981";
     QTest::newRow("accent dropped") << "Amélie" << "Amlie";
     QTest::newRow("leading umlaut") << "Ödipus" << "dipus";
@@ -224,15 +202,18 @@ void TestInfoFile::safeFileName_data()
     QTest::newRow("non-Latin letters") << "Ｆｉｌｍ Кино" << "";
     QTest::newRow("cut to 200") << QString(300, u'a') << QString(200, u'a');
     QTest::newRow("600 umlauts and letters: 200 letters") << QStringLiteral("äA").repeated(300) << QString(200, u'A');
-    // clang-format on
-}
+        // clang-format on
+    }
+    void safeFileName()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, name);
+        QCOMPARE(SafeFileName(title), name);
+    }
 
-void TestInfoFile::safeFileName()
-{
-    QFETCH(QString, title);
-    QFETCH(QString, name);
-    QCOMPARE(SafeFileName(title), name);
-}
+private:
+    QTemporaryDir m_dir;
+};
 
 QTEST_GUILESS_MAIN(TestInfoFile)
 #include "tst_infofile.moc"

@@ -358,52 +358,6 @@ private slots:
         verifyIdle();
     }
 
-    void busyWhileWaitingForTheSite()
-    {
-        FilmSiteProcess slowSite({QStringLiteral("--latency"), QStringLiteral("400"),
-                                  QStringLiteral("--catalogue"),
-                                  fixture(QStringLiteral("ui/wizard-catalogue.json"))});
-        QString error;
-        QVERIFY2(slowSite.start(&error), qPrintable(error));
-        qputenv("KINORA_SITE_URL", slowSite.baseUrl().toUtf8());
-        forward();
-
-        struct Seen
-        {
-            bool busyCursor = false;
-            bool commandsEnabled = true;
-            bool loadingShown = false;
-            bool pageShown = true;
-        };
-        auto look = [this](Seen* seen) {
-            QTimer::singleShot(150, m_wizard.get(), [this, seen] {
-                seen->busyCursor = QApplication::overrideCursor() &&
-                                   QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-                seen->commandsEnabled =
-                    button("comForward")->isEnabled() || button("comCancel")->isEnabled();
-                seen->loadingShown = visible("Label19");
-                seen->pageShown = visible("Frame1") || visible("Frame2") || visible("Frame3");
-            });
-        };
-        Seen searching;
-        look(&searching);
-        search(QStringLiteral("Alpha"));
-        QVERIFY(searching.busyCursor);
-        QVERIFY(!searching.commandsEnabled);
-        QCOMPARE(status(), QStringLiteral("Suche beendet"));
-
-        Seen fetching;
-        look(&fetching);
-        pick(QStringLiteral("4711 - Alpha Beta (2001)"));
-        forward();
-        QVERIFY(fetching.busyCursor);
-        QVERIFY(!fetching.commandsEnabled);
-        QVERIFY(fetching.loadingShown);
-        QVERIFY(!fetching.pageShown);
-        QCOMPARE(m_wizard->wizardPage(), 2);
-        verifyIdle();
-    }
-
     void cancelWritesNothing()
     {
         toConfirmPage(QStringLiteral("Alpha"), QStringLiteral("4711 - Alpha Beta (2001)"));
