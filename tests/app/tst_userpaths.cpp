@@ -43,13 +43,7 @@ private:
     QLineEdit* searchBox() const { return get<QLineEdit>("Text1"); }
     QTreeView* list() const { return get<QTreeView>("ListView1"); }
     QString label(const char* name) const { return get<QLabel>(name)->text(); }
-    QStringList titles() const
-    {
-        QStringList t;
-        for (int r = 0; r < list()->model()->rowCount(); ++r)
-            t << list()->model()->index(r, 0).data().toString();
-        return t;
-    }
+    QStringList titles() const { return test::titles(list()); }
     // Every row's tag is the index of its film in the collection, its key that film's file.
     void verifyRowsMatchTheCollection() const
     {
@@ -72,7 +66,11 @@ private:
     void fromContextMenu(const QString& title, const char* action)
     {
         QVERIFY(clickRow(list(), title));
-        QVERIFY(clickRow(list(), title, Qt::RightButton));
+        const QPoint onRow =
+            list()->visualRect(list()->model()->index(titles().indexOf(title), 0)).center();
+        QTest::mousePress(list()->viewport(), Qt::RightButton, {}, onRow);
+        QVERIFY(!get<QMenu>("mContext")->isVisible()); // the menu opens on the release
+        QTest::mouseRelease(list()->viewport(), Qt::RightButton, {}, onRow);
         clickMenuItem(get<QMenu>("mContext"), action);
     }
 
@@ -104,9 +102,13 @@ private slots:
         start();
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
         QCOMPARE(label("Label3"), QStringLiteral("3 Filme"));
+        // The search box is grey while it has no focus, white while it has.
+        const QColor grey(200, 200, 200), white(255, 255, 255);
         QVERIFY(list()->hasFocus());
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
 
         QTest::mouseClick(searchBox(), Qt::LeftButton);
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), white);
         QTest::keyClicks(searchBox(), "wa");
         QCOMPARE(titles(), QStringList({"Stille Wasser"}));
         QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
@@ -125,8 +127,11 @@ private slots:
 
         // Down goes to the list; a click shows the film, cover and all, and the link opens
         // its page on the film site.
+        QTest::keyClick(searchBox(), Qt::Key_Up);
+        QVERIFY(searchBox()->hasFocus());
         QTest::keyClick(searchBox(), Qt::Key_Down);
         QVERIFY(list()->hasFocus());
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
         QVERIFY(clickRow(list(), "Stille Wasser"));
         QCOMPARE(label("lblTitle"), QStringLiteral("Stille Wasser"));
         QCOMPARE(label("lblDiskDesc"), QStringLiteral("Externe HD"));

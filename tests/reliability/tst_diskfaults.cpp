@@ -5,7 +5,6 @@
 #include "ScratchMount.h"
 #include "TestSupport.h"
 
-#include "store/AtomicWrite.h"
 #include "store/FileSearch.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
@@ -168,24 +167,6 @@ private slots:
                  qPrintable(m_reason));
         // The half-written temporary file is gone, its space given back.
         QCOMPARE(mount.bytesFree(), freeBefore);
-    }
-    void producerFailsMidWrite()
-    {
-        // The same road as a device that fails after some bytes: the producer reports the error.
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Alt.knr"));
-        QVERIFY(WriteInfoFile(path, film(QStringLiteral("Alt"))));
-        const QStringList before = listing(dir.path());
-        const QByteArray old = test::readAll(path);
-        const Status written = WriteFileAtomically(path, [](QIODevice& out) {
-            out.write(QByteArray(5000, 'n'));
-            return false;
-        });
-        QVERIFY(!written);
-        QVERIFY2(written.error().startsWith(QStringLiteral("Schreibfehler")),
-                 qPrintable(written.error()));
-        QCOMPARE(test::readAll(path), old);
-        QCOMPARE(listing(dir.path()), before);
     }
     void nameLengthLimit_data()
     {

@@ -62,6 +62,14 @@ void clickMenuBarItem(QMainWindow* window, const char* action)
                       bar->actionGeometry(child<QAction>(window, action)).center());
 }
 
+QStringList titles(const QAbstractItemView* view)
+{
+    QStringList texts;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        texts << view->model()->index(row, 0).data().toString();
+    return texts;
+}
+
 bool clickRow(QAbstractItemView* view, const QString& text, Qt::MouseButton button)
 {
     for (int row = 0; row < view->model()->rowCount(); ++row) {

@@ -32,6 +32,9 @@ void chooseInComboBox(QComboBox* box, int way, const QString& entry, const QStri
 // Clicks the item of the window's menu bar that holds the action (object name).
 void clickMenuBarItem(QMainWindow* window, const char* action);
 
+// The texts of column 0 of the view, row by row.
+QStringList titles(const QAbstractItemView* view);
+
 // Clicks the row of the view that shows text in column 0; false when no row shows it.
 bool clickRow(QAbstractItemView* view, const QString& text,
               Qt::MouseButton button = Qt::LeftButton);

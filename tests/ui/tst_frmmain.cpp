@@ -43,13 +43,7 @@ private:
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
     QAction* action(const char* name) const { return child<QAction>(name); }
     int rows() const { return list()->model()->rowCount(); }
-    QStringList titles() const
-    {
-        QStringList t;
-        for (int r = 0; r < rows(); ++r)
-            t << list()->model()->index(r, 0).data().toString();
-        return t;
-    }
+    QStringList titles() const { return test::titles(list()); }
     void selectRow(int row)
     {
         list()->selectionModel()->setCurrentIndex(list()->model()->index(row, 0),
@@ -90,27 +84,6 @@ private slots:
         m_collection.reset();
         m_home.reset();
         SetWebPageOpener({});
-    }
-
-    void downArrowAndFocusColours()
-    {
-        storeFilm(home(), "Alien", film("Alien"));
-        start();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        const QColor grey(200, 200, 200), white(255, 255, 255);
-        QTRY_VERIFY(list()->hasFocus());
-        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
-        searchBox()->setText("Ali");
-        QTest::mouseClick(searchBox(), Qt::LeftButton);
-        QTRY_VERIFY(searchBox()->hasFocus());
-        QCOMPARE(searchBox()->palette().color(QPalette::Base), white);
-        QTRY_COMPARE(searchBox()->selectedText(), QStringLiteral("Ali"));
-        QTest::keyClick(searchBox(), Qt::Key_Up);
-        QVERIFY(searchBox()->hasFocus());
-        QTest::keyClick(searchBox(), Qt::Key_Down);
-        QVERIFY(list()->hasFocus());
-        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
     }
 
     void detailsPane_data()
@@ -216,24 +189,6 @@ private slots:
         clickHeader(4);
         QCOMPARE(titles(), QStringList({"beta", "Alpha", "Gamma"}));
         QCOMPARE(list()->model()->index(1, 4).data().toString(), QStringLiteral("9"));
-    }
-
-    void popUpOnRightButtonReleaseOnly()
-    {
-        storeFilm(home(), "A", film("Alpha"));
-        start();
-        auto* menu = child<QMenu>("mContext");
-        QWidget* viewport = list()->viewport();
-        const QPoint onRow = list()->visualRect(list()->model()->index(0, 0)).center();
-        for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
-            QTest::mouseRelease(viewport, button, {}, onRow);
-            QVERIFY(!menu->isVisible());
-        }
-        QTest::mousePress(viewport, Qt::RightButton, {}, onRow);
-        QVERIFY(!menu->isVisible());
-        QTest::mouseRelease(viewport, Qt::RightButton, {}, onRow);
-        QTRY_VERIFY(menu->isVisible());
-        menu->close();
     }
 
     void failedDeleteKeepsTheFilmAndSaysSo()
