@@ -213,24 +213,6 @@ private slots:
         QVERIFY(QFile::exists(home.config() + QStringLiteral("/mimeapps.list")));
     }
 
-    // Relative XDG folders do not count; without a home folder nothing is written anywhere
-    // (here: not below the current folder).
-    void startupWithoutAHomeGoesOn()
-    {
-        QTemporaryDir dir;
-        const QByteArray home = qgetenv("HOME");
-        qputenv("XDG_DATA_HOME", "data");
-        qputenv("XDG_CONFIG_HOME", "config");
-        qunsetenv("HOME");
-        const QString cwd = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        registerFileTypeAtStart();
-        QThreadPool::globalInstance()->waitForDone();
-        QDir::setCurrent(cwd);
-        qputenv("HOME", home);
-        QVERIFY(filesBelow(dir.path()).isEmpty());
-    }
-
     // The installed files are the ones the registration writes for a program on the path.
     void shippedFilesMatchTheRegistration()
     {

@@ -64,28 +64,6 @@ private slots:
         QVERIFY(scraped.cover.startsWith("\xFF\xD8\xFF"));
     }
 
-    void searchTermsReachTheSiteAsTyped_data()
-    {
-        // clang-format off
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QStringList>("lines");
-        const QString base = m_site.baseUrl();
-        QTest::newRow("umlaut, bold link text") << TitleSearchUrl("Grün", base) << QStringList{"815 - "};
-        QTest::newRow("blank in the title search") << TitleSearchUrl("Kleine Fische", base) << QStringList{"5009 - Kleine Fische (2007)"};
-        QTest::newRow("ampersand is part of the term") << TitleSearchUrl("Alpha&Kat=All", base) << QStringList{};
-        QTest::newRow("extended: actor with umlauts") << ExtendedSearchUrl("", "-", "-", "", "Jörg Brämer", base) << QStringList{"4711 - Alpha Beta (2001)", "1204 - Alpha - Die Rückkehr (2005)", "5012 - Die Zeitmaschine von Bad Kötzting (2019)"};
-        QTest::newRow("extended: genre and country") << ExtendedSearchUrl("", "Heimatfilm", "Deutschland", "", "", base) << QStringList{"2288 - Schwarzwaldmädel ohne Cover (1958)", "5001 - Wolken über Husum (1976)", "5014 - Apfelblüte (1962)"};
-        // clang-format on
-    }
-    void searchTermsReachTheSiteAsTyped()
-    {
-        QFETCH(QString, address);
-        QFETCH(QStringList, lines);
-        const ResultList list = SearchSite(address);
-        QVERIFY(list.status.ok());
-        QCOMPARE(list.lines, lines);
-    }
-
     // Every invented film, including those that lack parts, scrapes and stores.
     void everyFilm()
     {

@@ -189,7 +189,7 @@ private slots:
 
 private:
     QString home() const { return m_home->path(); }
-    void addFilm(const QString& folder, const QString& title, const QString& actors)
+    void addFilm(const QString& folder, const QString& title, const QString& actors = {})
     {
         FilmRecord record;
         record.Title = title;

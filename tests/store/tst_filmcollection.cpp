@@ -9,6 +9,28 @@
 using namespace kinora;
 using namespace kinora::test;
 
+// The words-and-fields rule written out plainly, to hold the fast search against.
+static QString referenceSearch(const QList<FilmRecord>& records, const QString& text)
+{
+    const QStringList words = text.isEmpty() ? QStringList() : text.split(u' ');
+    QString result;
+    for (int i = 0; i < records.size(); ++i) {
+        const FilmRecord& r = records[i];
+        const QStringList fields = {r.Actors,   r.Country, r.Description, r.DiskDesc, r.Genre,
+                                    r.Director, r.WebPage, r.Year,        r.Title};
+        bool match = true;
+        for (const QString& w : words) {
+            bool found = false;
+            for (const QString& f : fields) // an empty field holds no word, not even ""
+                found = found || (!f.isEmpty() && f.toUpper().contains(w.toUpper()));
+            match = match && found;
+        }
+        if (match)
+            result += QString::number(i) + u'|';
+    }
+    return result;
+}
+
 class TestFilmCollection : public QObject
 {
     Q_OBJECT
@@ -239,28 +261,6 @@ private:
         QVERIFY(WriteInfoFile(path, record));
     }
 };
-
-// The words-and-fields rule written out plainly, to hold the fast search against.
-static QString referenceSearch(const QList<FilmRecord>& records, const QString& text)
-{
-    const QStringList words = text.isEmpty() ? QStringList() : text.split(u' ');
-    QString result;
-    for (int i = 0; i < records.size(); ++i) {
-        const FilmRecord& r = records[i];
-        const QStringList fields = {r.Actors,   r.Country, r.Description, r.DiskDesc, r.Genre,
-                                    r.Director, r.WebPage, r.Year,        r.Title};
-        bool match = true;
-        for (const QString& w : words) {
-            bool found = false;
-            for (const QString& f : fields) // an empty field holds no word, not even ""
-                found = found || (!f.isEmpty() && f.toUpper().contains(w.toUpper()));
-            match = match && found;
-        }
-        if (match)
-            result += QString::number(i) + u'|';
-    }
-    return result;
-}
 
 QTEST_GUILESS_MAIN(TestFilmCollection)
 #include "tst_filmcollection.moc"
