@@ -66,13 +66,6 @@ private slots:
         QCOMPARE(run.out, out);
     }
 
-    void siteSearchFailure()
-    {
-        const Run run = cli({"site-search", "alpha"}, m_site.faultUrl("500"));
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.err.contains("500"));
-    }
-
     void scrapeWithCover()
     {
         const QString coverPath = m_home.filePath("cover.jpg");
