@@ -256,6 +256,9 @@ private slots:
         QCOMPARE(stored.Title, QStringLiteral("Alpha - Die Rückkehr (2005)"));
         QCOMPARE(stored.Actors, QStringLiteral("Dexter Quill\r\nJörg Brämer"));
         QCOMPARE(stored.Genre, QStringLiteral("Action, Science-Fiction\r\nWestern"));
+        QCOMPARE(stored.Description,
+                 QStringLiteral("Die Besatzung der Alpha kehrt nach zwölf "
+                                "Jahren zurück.Doch niemand erkennt sie wieder."));
         QCOMPARE(stored.DiskDesc, QStringLiteral("Intern"));
         QCOMPARE(stored.Rating, 0);
         QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
