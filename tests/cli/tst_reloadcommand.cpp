@@ -42,6 +42,19 @@ private slots:
         QCOMPARE(ReadInfoFile(films[1]).Year, QStringLiteral("2010"));
     }
 
+    // On a terminal the progress rewrites one line, which is cleared when the run ends.
+    void progressOnATerminal()
+    {
+        QTemporaryDir home;
+        storeLibrary(home.path(), m_site.baseUrl());
+        const CliResult run = runCliCommand({"reload"}, home.path(), true);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, "\r\033[K[1/3] Download von \"Alpha Beta\" ..."
+                          "\r\033[K[2/3] Download von \"Eisblumen\" ..."
+                          "\r\033[K[3/3] Download von \"Stille Wasser\" ..."
+                          "\r\033[K");
+    }
+
     void skippedFilmsAreNamedAndFail()
     {
         QTemporaryDir home;

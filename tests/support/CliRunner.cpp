@@ -7,23 +7,34 @@
 #include <QProcess>
 #include <QTemporaryFile>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
+#include <pty.h>
 #include <unistd.h>
 
 namespace kinora::test {
 
 namespace {
 
-// Sends a standard stream (1 or 2) into a temporary file while it lives.
+// Sends a standard stream (1 or 2) into a temporary file, or a pseudo-terminal, while it
+// lives.
 class CaughtStream
 {
 public:
-    CaughtStream(FILE* stream, int fd) : m_stream(stream), m_fd(fd)
+    CaughtStream(FILE* stream, int fd, bool terminal = false) : m_stream(stream), m_fd(fd)
     {
-        m_file.open();
+        int target = -1;
+        if (terminal && ::openpty(&m_master, &target, nullptr, nullptr, nullptr) == 0) {
+            ::fcntl(m_master, F_SETFL, O_NONBLOCK);
+        } else {
+            m_file.open();
+            target = m_file.handle();
+        }
         std::fflush(m_stream);
         m_saved = ::dup(m_fd);
-        ::dup2(m_file.handle(), m_fd);
+        ::dup2(target, m_fd);
+        if (m_master >= 0)
+            ::close(target);
     }
     ~CaughtStream() { release(); }
     CaughtStream(const CaughtStream&) = delete;
@@ -36,7 +47,14 @@ public:
         ::dup2(m_saved, m_fd);
         ::close(m_saved);
         m_saved = -1;
-        return readAll(m_file.fileName());
+        if (m_master < 0)
+            return readAll(m_file.fileName());
+        QByteArray bytes;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, n);
+        ::close(m_master);
+        return bytes;
     }
 
 private:
@@ -44,11 +62,12 @@ private:
     FILE* m_stream;
     int m_fd;
     int m_saved = -1;
+    int m_master = -1;
 };
 
 } // namespace
 
-CliResult runCliCommand(const QStringList& args, const QString& home)
+CliResult runCliCommand(const QStringList& args, const QString& home, bool errorsOnTerminal)
 {
     using Run = std::function<int(const QStringList&)>;
     const QList<QPair<QString, Run>> commands = {
@@ -67,7 +86,7 @@ CliResult runCliCommand(const QStringList& args, const QString& home)
     for (const auto& [name, run] : commands) {
         if (!args.isEmpty() && args.first() == name) {
             CaughtStream out(stdout, STDOUT_FILENO);
-            CaughtStream err(stderr, STDERR_FILENO);
+            CaughtStream err(stderr, STDERR_FILENO, errorsOnTerminal);
             result.exitCode = run(args.mid(1));
             result.out = out.release();
             result.err = err.release();
