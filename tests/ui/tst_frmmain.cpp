@@ -14,8 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -42,7 +40,6 @@ private:
     QTreeView* list() const { return child<QTreeView>("ListView1"); }
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
     QAction* action(const char* name) const { return child<QAction>(name); }
-    int rows() const { return list()->model()->rowCount(); }
     QStringList titles() const { return test::titles(list()); }
     void selectRow(int row)
     {
@@ -50,7 +47,6 @@ private:
                                                   QItemSelectionModel::ClearAndSelect |
                                                       QItemSelectionModel::Rows);
     }
-    int rowOf(const QString& title) const { return int(titles().indexOf(title)); }
     void clickRow(int row)
     {
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},

@@ -12,7 +12,6 @@
 #include "store/InfoFile.h"
 
 #include <QComboBox>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
