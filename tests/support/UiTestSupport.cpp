@@ -96,6 +96,10 @@ void clickMenuItem(QMenu* menu, const char* action)
 void chooseInComboBox(QComboBox* box, int way, const QString& entry, const QString& prefix)
 {
     QLineEdit* edit = box->lineEdit();
+    // Keys reach the box only once its window is active, as they do for a person; the box
+    // completes typed text only while it has the focus.
+    QApplication::setActiveWindow(box->window());
+    QTRY_VERIFY(box->window()->isActiveWindow());
     switch (way) {
     case 0: {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 5, box->height() / 2));
@@ -111,10 +115,12 @@ void chooseInComboBox(QComboBox* box, int way, const QString& entry, const QStri
     }
     case 1:
         edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
         QTest::keyClick(edit, Qt::Key_Down);
         break;
     default:
         edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, prefix);
