@@ -116,6 +116,7 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
         // clang-format off
+        QTest::newRow("no result line") << QStringList{"import"} << "" << "Die Ergebniszeile fehlt";
         QTest::newRow("title without letters or digits") << QStringList{"import", "4711 - äöü !"} << "" << "kein Ordnername";
         QTest::newRow("film page missing") << QStringList{"import", "999999 - Nichts"} << "" << "404";
         QTest::newRow("film number beyond 32 bits") << QStringList{"import", "2147483648 - Nichts"} << "" << "außerhalb des gültigen Bereichs";
