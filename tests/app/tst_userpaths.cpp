@@ -28,6 +28,14 @@
 using namespace kinora;
 using namespace kinora::test;
 
+namespace {
+
+// The plot of film 1204 on the local film site, as the wizard shows and stores it.
+const QString kPlot = QStringLiteral(
+    "Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch niemand erkennt sie wieder.");
+
+} // namespace
+
 class TestUserPaths : public QObject
 {
     Q_OBJECT
@@ -238,6 +246,7 @@ private slots:
             QCOMPARE(child<QLineEdit>(wizard, "txtReg")->text(), QStringLiteral("Lorna McVitty"));
             QCOMPARE(child<QPlainTextEdit>(wizard, "txtActors")->toPlainText(),
                      QStringLiteral("Dexter Quill\nJörg Brämer"));
+            QCOMPARE(child<QPlainTextEdit>(wizard, "txtDescript")->toPlainText(), kPlot);
             QVERIFY(!child<QLabel>(wizard, "Picture1")->pixmap().isNull());
             auto* genre = child<QPlainTextEdit>(wizard, "txtGenere");
             QTest::mouseClick(genre->viewport(), Qt::LeftButton);
@@ -256,9 +265,7 @@ private slots:
         QCOMPARE(stored.Title, QStringLiteral("Alpha - Die Rückkehr (2005)"));
         QCOMPARE(stored.Actors, QStringLiteral("Dexter Quill\r\nJörg Brämer"));
         QCOMPARE(stored.Genre, QStringLiteral("Action, Science-Fiction\r\nWestern"));
-        QCOMPARE(stored.Description,
-                 QStringLiteral("Die Besatzung der Alpha kehrt nach zwölf "
-                                "Jahren zurück.Doch niemand erkennt sie wieder."));
+        QCOMPARE(stored.Description, kPlot);
         QCOMPARE(stored.DiskDesc, QStringLiteral("Intern"));
         QCOMPARE(stored.Rating, 0);
         QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
