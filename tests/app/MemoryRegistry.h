@@ -1,72 +1,89 @@
 #pragma once
 
 #include "app/registration/Registry.h"
+#include "store/CodePage.h"
 
 #include <QMap>
 #include <QStringList>
 
 namespace kinora {
 
-// The access right and the Windows error codes the registry answers with.
-inline constexpr quint32 kKeySetValue = 0x2;
-inline constexpr long kErrorFileNotFound = 2;
-inline constexpr long kErrorAccessDenied = 5;
-inline constexpr long kErrorInvalidHandle = 6;
-inline constexpr long kErrorBadPathname = 161;
-inline constexpr long kErrorKeyDeleted = 1018;
-
-// A registry held in memory with the key semantics of HKEY_CLASSES_ROOT: key names ignore
-// case but keep the case they were created with, "\" separates the levels (one trailing
-// separator is allowed), a key with sub-keys cannot be deleted, a handle of a deleted key
-// writes nothing; string values are read back as Windows-1252. It stands in for the Windows
-// registry in the tests of the registry operations.
+// HKEY_CLASSES_ROOT in memory for the registry operations: keys by path ("\" between levels,
+// one trailing "\" allowed, parents created with a key), a key with sub-keys cannot be deleted, a
+// read-only registry creates, writes and deletes nothing. Only what the registration can get wrong
+// is modelled.
 class MemoryRegistry : public Registry
 {
 public:
-    long createKey(Key root, const QString& path, quint32 access, Key* key) override;
-    long openKey(Key root, const QString& path, quint32 access, Key* key) override;
-    long setValue(Key key, const QString& name, quint32 type, const QByteArray& data) override;
-    long deleteKey(Key root, const QString& path) override;
-    long closeKey(Key key) override;
+    long createKey(Key, const QString& path, quint32, Key* key) override
+    {
+        QString levels;
+        for (const QString& level : trimmed(path).split(u'\\')) {
+            levels += (levels.isEmpty() ? QString() : QStringLiteral("\\")) + level;
+            if (!m_keys.contains(levels) && m_readOnly)
+                return 5;
+            m_keys[levels];
+        }
+        return openKey(0, path, kKeyAccess, key);
+    }
+    long openKey(Key, const QString& path, quint32, Key* key) override
+    {
+        if (!m_keys.contains(trimmed(path)))
+            return 2;
+        *key = ++m_lastHandle;
+        m_open.insert(*key, trimmed(path));
+        return kErrorSuccess;
+    }
+    long setValue(Key key, const QString& name, quint32 type, const QByteArray& data) override
+    {
+        if (m_readOnly || !m_open.contains(key) || !m_keys.contains(m_open[key]))
+            return 5;
+        m_keys[m_open[key]][name] = type == kRegSz ? FromCp1252(data.left(data.indexOf('\0')))
+                                                   : QString::fromLatin1(data.toHex());
+        return kErrorSuccess;
+    }
+    long deleteKey(Key, const QString& path) override
+    {
+        const auto below = m_keys.lowerBound(path + u'\\');
+        if (m_readOnly || (below != m_keys.end() && below.key().startsWith(path + u'\\')))
+            return 5;
+        return m_keys.remove(path) ? kErrorSuccess : 2;
+    }
+    long closeKey(Key key) override { return m_open.remove(key) ? kErrorSuccess : 6; }
 
-    // Simulates a user without write rights: nothing can be created, written or deleted.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-
-    bool hasKey(const QString& path, Key root = kClassesRoot) const;
-    // The default value of a key as text; empty when the key or the value is missing.
-    QString defaultValue(const QString& path, Key root = kClassesRoot) const;
-    // Every key below the root in order, one line per key: "path" for a key without values,
-    // "path = text" for its default value and "path [name] = text" for a named value.
-    QStringList dump(Key root = kClassesRoot) const;
+    bool hasKey(const QString& path) const { return m_keys.contains(trimmed(path)); }
+    QString defaultValue(const QString& path) const
+    {
+        return m_keys.value(trimmed(path)).value({});
+    }
+    // Every key in order: "path" for a key without values, "path = text" for its default value
+    // and "path [name] = text" for a named value (a string as text, other data in hex).
+    QStringList dump() const
+    {
+        QStringList lines;
+        for (auto key = m_keys.begin(); key != m_keys.end(); ++key) {
+            if (key->isEmpty())
+                lines << key.key();
+            for (auto value = key->begin(); value != key->end(); ++value)
+                lines << key.key() +
+                             (value.key().isEmpty() ? QString()
+                                                    : QStringLiteral(" [") + value.key() + u']') +
+                             QStringLiteral(" = ") + *value;
+        }
+        return lines;
+    }
     int openKeyCount() const { return int(m_open.size()); }
 
 private:
-    struct Value
+    static QString trimmed(const QString& path)
     {
-        QString name;
-        quint32 type = 0;
-        QByteArray data;
-    };
-    struct KeyData
-    {
-        QString path;                // as first created
-        QMap<QString, Value> values; // by case-folded name
-    };
-    using Tree = QMap<QString, KeyData>; // by case-folded path
-    struct OpenKey
-    {
-        Key root;
-        QString folded;
-        quint32 access;
-    };
+        return path.endsWith(u'\\') ? path.chopped(1) : path;
+    }
 
-    const KeyData* find(Key root, const QString& path) const;
-    static QString valueText(quint32 type, const QByteArray& data);
-    Key openHandle(Key root, const QString& folded, quint32 access);
-
-    QMap<Key, Tree> m_roots;
-    QMap<Key, OpenKey> m_open;
-    Key m_nextHandle = 1;
+    QMap<QString, QMap<QString, QString>> m_keys; // key path: value name: text
+    QMap<Key, QString> m_open;
+    Key m_lastHandle = 0;
     bool m_readOnly = false;
 };
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -102,6 +103,21 @@ private slots:
             {QStringLiteral("--install"), test::buildDir(), QStringLiteral("--prefix"), prefix});
         QVERIFY(install.waitForFinished(120000));
         QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+        for (const char* file :
+             {"share/applications/tessaro-kinora.desktop", "share/mime/packages/tessaro-kinora.xml",
+              "share/icons/hicolor/256x256/apps/tessaro-kinora.png",
+              "share/icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png"})
+            QVERIFY2(QFileInfo::exists(prefix + u'/' + QLatin1String(file)), file);
+        const QString metainfo =
+            prefix + QStringLiteral("/share/metainfo/de.tessaro.kinora.metainfo.xml");
+        if (!QStandardPaths::findExecutable(QStringLiteral("appstreamcli")).isEmpty()) {
+            QProcess validate;
+            validate.setProcessChannelMode(QProcess::MergedChannels);
+            validate.start(QStringLiteral("appstreamcli"),
+                           {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
+            QVERIFY(validate.waitForFinished(60000));
+            QVERIFY2(validate.exitCode() == 0, validate.readAll().constData());
+        }
 
         // The user's home, which that user may write.
         const QString home = root.path() + QStringLiteral("/home");

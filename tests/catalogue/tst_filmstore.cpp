@@ -55,19 +55,6 @@ private slots:
         qputenv("KINORA_HOME", m_home.path().toUtf8());
     }
 
-    void storesAsTheWizard()
-    {
-        const StoreFilmResult result = StoreFilm(film("Grün & Blau!"), cover(Qt::red), false);
-        QVERIFY2(result.status.ok(), qPrintable(result.status.error()));
-        QCOMPARE(result.infoPath, m_home.path() + "/Data/GrnBlau/GrnBlau.knr");
-        QCOMPARE(result.coverPath, m_home.path() + "/Data/GrnBlau/GrnBlau.jpg");
-        FilmRecord expected = film("Grün & Blau!");
-        expected.Rating = 0;
-        expected.FilePath.clear();
-        QCOMPARE(ReadInfoFile(result.infoPath), expected);
-        QCOMPARE(test::readAll(result.coverPath), cover(Qt::red).jpegBytes());
-    }
-
     void filmWithoutCover()
     {
         const StoreFilmResult result = StoreFilm(film("Ohne"), CoverPicture(), false);

@@ -1,6 +1,9 @@
+// kinora-cli show, write, list, search and export. The commands run inside the test program;
+// write (standard input), the program's own arguments and its exit status run it as a process.
 #include "CliRunner.h"
 #include "TestSupport.h"
 
+#include "store/CodePage.h"
 #include "store/InfoFile.h"
 
 #include <QJsonArray>
@@ -17,208 +20,186 @@ class TestCliStore : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void writeThenShow();
-    void writeRefusesAndKeepsOldFile_data();
-    void writeRefusesAndKeepsOldFile();
-    void showErrors();
-    void listAndSearch();
-    void exportCsvSurvivesLineBreaks();
-    void exportJsonToFile();
-    void helpAndVersion();
-
-private:
-    void addFilm(const QString& folder, const FilmRecord& record);
-    std::unique_ptr<QTemporaryDir> m_home;
-};
-
-void TestCliStore::init()
-{
-    m_home = std::make_unique<QTemporaryDir>();
-}
-
-void TestCliStore::addFilm(const QString& folder, const FilmRecord& record)
-{
-    const QString dir = m_home->path() + "/Data/" + folder;
-    QVERIFY(makePath(dir));
-    QVERIFY(WriteInfoFile(dir + "/" + folder + ".knr", record));
-}
-
-void TestCliStore::writeThenShow()
-{
-    const QString path = m_home->path() + "/f.knr";
-    const QByteArray json = R"({"Title":"Brücke","Actors":"A\r\nB","Rating":-1,"Year":"1959"})";
-    CliResult r = runCli({"write", path}, m_home->path(), json);
-    QCOMPARE(r.exitCode, 0);
-    const FilmRecord stored = ReadInfoFile(path);
-    QCOMPARE(stored.Title, QStringLiteral("Brücke"));
-    QCOMPARE(stored.Actors, "A\r\nB");
-    QCOMPARE(stored.Rating, -1);
-    QCOMPARE(stored.Country, QString()); // missing keys: empty text
-
-    r = runCli({"show", path}, m_home->path());
-    QCOMPARE(r.exitCode, 0);
-    const QJsonObject shown = QJsonDocument::fromJson(r.out).object();
-    QCOMPARE(shown.keys().size(), 12);
-    QCOMPARE(shown["Title"].toString(), QStringLiteral("Brücke"));
-    QCOMPARE(shown["Rating"].toInt(), -1);
-    QVERIFY(shown["Rating"].isDouble());
-}
-
-void TestCliStore::writeRefusesAndKeepsOldFile_data()
-{
-    // clang-format off
+    void init() { m_home = std::make_unique<QTemporaryDir>(); }
+    void showEscapesEveryText_data()
+    {
+        // clang-format off
+    QTest::addColumn<QString>("text");
+    QByteArray allBytes;
+    for (int b = 1; b < 256; ++b)
+        allBytes.append(char(b));
+    QTest::newRow("every Windows-1252 byte") << FromCp1252(allBytes);
+    QTest::newRow("markup and control characters") << QStringLiteral("<script>\x01\x1b[31m\x7f\b</script> &amp;");
+    QTest::newRow("NUL and CR LF") << QStringLiteral("vor") + QChar(0) + QStringLiteral("nach\r\n\"x\"\\");
+        // clang-format on
+    }
+    void showEscapesEveryText()
+    {
+        QFETCH(QString, text);
+        const QString path = home() + "/Film.knr";
+        FilmRecord film;
+        film.Title = text;
+        film.Rating = -1;
+        QVERIFY(WriteInfoFile(path, film));
+        const CliResult r = runCliCommand({"show", path}, home());
+        QCOMPARE(r.exitCode, 0);
+        QJsonParseError error;
+        const QJsonObject json = QJsonDocument::fromJson(r.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(json.keys().size(), 12);
+        QCOMPARE(json.value("Title").toString(), text);
+        QCOMPARE(json.value("FilePath").toString(), QString());
+        QVERIFY(json.value("Rating").isDouble());
+        QCOMPARE(json.value("Rating").toInt(), -1);
+    }
+    void writeThenShow()
+    {
+        const QString path = home() + "/f.knr";
+        const QByteArray json =
+            R"({"Title":"Brücke","Actors":"A\r\nB","Rating":"-1e400","Year":"1959","Genre":"a\u0000b"})";
+        const CliResult r = runCli({"write", path}, home(), json);
+        QCOMPARE(r.exitCode, 0);
+        const FilmRecord stored = ReadInfoFile(path);
+        QCOMPARE(stored.Title, QStringLiteral("Brücke"));
+        QCOMPARE(stored.Actors, "A\r\nB");
+        QCOMPARE(stored.Genre, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        QCOMPARE(stored.Rating, std::numeric_limits<qint32>::min()); // a rating text clamps
+        QCOMPARE(stored.Country, QString());                         // missing keys: empty text
+    }
+    void writeRefusesAndKeepsOldFile_data()
+    {
+        // clang-format off
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("target");
-    QTest::newRow("not JSON") << QByteArray("{oops") << "f.knr";
-    QTest::newRow("not an object") << QByteArray("[1,2]") << "f.knr";
-    QTest::newRow("title not a text") << QByteArray(R"({"Title":5})") << "f.knr";
-    QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "f.knr";
-    QTest::newRow("folder missing") << QByteArray(R"({"Title":"x"})") << "nope/f.knr";
-    // clang-format on
-}
-
-void TestCliStore::writeRefusesAndKeepsOldFile()
-{
-    QFETCH(QByteArray, input);
-    QFETCH(QString, target);
-    const QString path = m_home->path() + "/" + target;
-    FilmRecord old;
-    old.Title = "Alt";
-    if (!target.contains('/'))
-        QVERIFY(WriteInfoFile(path, old));
-    const QByteArray before = readAll(path);
-    const CliResult r = runCli({"write", path}, m_home->path(), input);
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.startsWith("kinora-cli: "));
-    QCOMPARE(r.err.count('\n'), 1); // one clear line
-    QCOMPARE(readAll(path), before);
-}
-
-void TestCliStore::showErrors()
-{
-    CliResult r = runCli({"show", m_home->path() + "/missing.knr"}, m_home->path());
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.contains("existiert nicht"));
-    r = runCli({"show"}, m_home->path());
-    QCOMPARE(r.exitCode, 1);
-    r = runCli({"frobnicate"}, m_home->path());
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.contains("Unbekannter Befehl"));
-}
-
-void TestCliStore::listAndSearch()
-{
-    FilmRecord a;
-    a.Title = "Alien";
-    a.Actors = "Sigourney";
-    FilmRecord b;
-    b.Title = "Das Boot";
-    addFilm("Alien", a);
-    addFilm("DasBoot", b);
-    QVERIFY(makePath(m_home->path() + "/Data/Leer"));
-    QVERIFY(WriteInfoFile(m_home->path() + "/Data/Leer/Leer.knr", FilmRecord{}));
-
-    CliResult r = runCli({"list"}, m_home->path());
-    QCOMPARE(r.exitCode, 0);
-    const QList<QByteArray> lines = r.out.trimmed().split('\n');
-    QCOMPARE(lines.size(), 3); // every element but the end marker, the untitled one included
-    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
-    QCOMPARE(first["index"].toInt(), 0);
-    QCOMPARE(first["Title"].toString(), "Alien");
-    QCOMPARE(first["FilePath"].toString(), m_home->path() + "/Data/Alien/Alien.knr");
-
-    QCOMPARE(runCli({"search", "alien sigourney"}, m_home->path()).out, QByteArray("0|\n"));
-    QCOMPARE(runCli({"search", ""}, m_home->path()).out, QByteArray("0|1|2|3|\n"));
-    QCOMPARE(runCli({"search", " "}, m_home->path()).out, QByteArray("0|1|\n"));
-    QCOMPARE(runCli({"search", "zzz"}, m_home->path()).out, QByteArray("\n"));
-}
-
-void TestCliStore::exportCsvSurvivesLineBreaks()
-{
-    FilmRecord a;
-    a.Title = "Alien, \"der Film\"";
-    a.Actors = "Anna\r\nBert";
-    a.Description = "Zeile 1\nZeile 2";
-    a.Rating = 745;
-    addFilm("Alien", a);
-    QVERIFY(makePath(m_home->path() + "/Data/Leer"));
-    QVERIFY(WriteInfoFile(m_home->path() + "/Data/Leer/Leer.knr", FilmRecord{}));
-
-    const CliResult r = runCli({"export", "--format", "csv"}, m_home->path());
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.startsWith("\xEF\xBB\xBFTitle,OrigTitle,"));
-    const QString text = QString::fromUtf8(r.out.mid(3));
-    QVERIFY(text.contains("\"Alien, \"\"der Film\"\"\""));
-    QVERIFY(text.contains("\"Anna\r\nBert\""));
-
-    // Read it back by the RFC 4180 rules: two records (header and the one film), and the
-    // fields come back exactly.
-    QList<QStringList> rows{{}};
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            rows.last().append(field);
-            field.clear();
-        } else if (c == '\r' && text.mid(i, 2) == "\r\n") {
-            rows.last().append(field);
-            field.clear();
-            rows.append(QStringList());
-            ++i;
-        } else {
-            field += c;
-        }
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not JSON") << QByteArray("<html>") << "f.knr" << "Ungültiges JSON";
+    QTest::newRow("invalid UTF-8") << QByteArray("{\"Title\":\"\xff\xfe\"}") << "f.knr" << "Ungültiges JSON";
+    QTest::newRow("rating number far out of range") << QByteArray(R"({"Rating":1e400})") << "f.knr" << "Ungültiges JSON";
+    QTest::newRow("not an object") << QByteArray("[1,2]") << "f.knr" << "JSON-Objekt";
+    QTest::newRow("title not a text") << QByteArray(R"({"Title":5})") << "f.knr" << "„Title“ muss ein Text sein";
+    QTest::newRow("rating an object") << QByteArray(R"({"Rating":{}})") << "f.knr" << "„Rating“ muss eine Zahl sein";
+    QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "f.knr" << "zu lang";
+    QTest::newRow("folder missing") << QByteArray(R"({"Title":"x"})") << "nope/f.knr" << "existiert nicht";
+        // clang-format on
     }
-    rows.removeLast();
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[1][0], a.Title);
-    QCOMPARE(rows[1][5], a.Actors);
-    QCOMPARE(rows[1][7], a.Description);
-    QCOMPARE(rows[1][9], "745");
-}
+    void writeRefusesAndKeepsOldFile()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QString, target);
+        QFETCH(QString, message);
+        const QString path = home() + "/" + target;
+        FilmRecord old;
+        old.Title = "Alt";
+        if (!target.contains('/'))
+            QVERIFY(WriteInfoFile(path, old));
+        const QByteArray before = readAll(path);
+        const CliResult r = runCli({"write", path}, home(), input);
+        QCOMPARE(r.exitCode, 1);
+        const QString err = QString::fromUtf8(r.err);
+        QVERIFY2(err.startsWith("kinora-cli: ") && err.contains(message), qPrintable(err));
+        QCOMPARE(err.count('\n'), 1); // one clear line
+        QCOMPARE(readAll(path), before);
+    }
+    void listSearchAndErrors()
+    {
+        addFilm("Alien", "Alien", "Sigourney");
+        addFilm("DasBoot", "Das Boot");
+        addFilm("Leer", "");
+        CliResult r = runCliCommand({"list"}, home());
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 3); // every element but the end marker, the untitled one included
+        const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+        QCOMPARE(first["index"].toInt(), 0);
+        QCOMPARE(first["Title"].toString(), "Alien");
+        QCOMPARE(first["FilePath"].toString(), home() + "/Data/Alien/Alien.knr");
 
-void TestCliStore::exportJsonToFile()
-{
-    FilmRecord a;
-    a.Title = "Ödipus";
-    addFilm("dipus", a);
-    const QString out = m_home->path() + "/export.json";
-    CliResult r = runCli({"export", "--format", "json", "--output", out}, m_home->path());
-    QCOMPARE(r.exitCode, 0);
-    const QJsonArray films = QJsonDocument::fromJson(readAll(out)).array();
-    QCOMPARE(films.size(), 1);
-    QCOMPARE(films[0].toObject()["Title"].toString(), QStringLiteral("Ödipus"));
+        QCOMPARE(runCliCommand({"search", "alien sigourney"}, home()).out, QByteArray("0|\n"));
+        QCOMPARE(runCliCommand({"search", ""}, home()).out, QByteArray("0|1|2|3|\n"));
+        QCOMPARE(runCliCommand({"search", "zzz"}, home()).out, QByteArray("\n"));
 
-    r = runCli({"export", "--format", "xml"}, m_home->path());
-    QCOMPARE(r.exitCode, 1);
-    r = runCli({"export", "--format", "json", "--output", m_home->path() + "/no/x.json"},
-               m_home->path());
-    QCOMPARE(r.exitCode, 1);
-}
+        r = runCliCommand({"show", home() + "/missing.knr"}, home());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("existiert nicht"));
+        QCOMPARE(runCliCommand({"show"}, home()).exitCode, 1);
+        QCOMPARE(runCliCommand({"search", "a", "b"}, home()).exitCode, 1);
+    }
+    void missingProgramFolderIsNamed_data()
+    {
+        // An empty list would read as "no films"; the user has to learn that the folder is gone.
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("list") << QStringList{"list"};
+        QTest::newRow("search") << QStringList{"search", "alien"};
+        QTest::newRow("export") << QStringList{"export", "--format", "csv"};
+    }
+    void missingProgramFolderIsNamed()
+    {
+        QFETCH(QStringList, args);
+        const CliResult r = runCliCommand(args, home() + "/fehlt");
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith("kinora-cli: Der Programmordner"), r.err.constData());
+        QCOMPARE(r.out, QByteArray());
+    }
+    void exportCsv()
+    {
+        FilmRecord a;
+        a.Title = "Alien, \"der Film\"";
+        a.Actors = "Anna\r\nBert";
+        a.Description = "Zeile 1\nZeile 2";
+        a.Rating = 745;
+        QVERIFY(makePath(home() + "/Data/Alien"));
+        QVERIFY(WriteInfoFile(home() + "/Data/Alien/Alien.knr", a));
+        addFilm("Leer", "");
 
-void TestCliStore::helpAndVersion()
-{
-    CliResult r = runCli({"--version"}, m_home->path());
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.contains("1.1.9"));
-    r = runCli({"--help"}, m_home->path());
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.contains("export"));
-    QCOMPARE(runCli({}, m_home->path()).exitCode, 1);
-}
+        const CliResult r = runCliCommand({"export", "--format", "csv"}, home());
+        QCOMPARE(r.exitCode, 0);
+        // UTF-8 with its mark, CR LF between records, quotes only where a field needs them; the
+        // film without a title is left out.
+        QCOMPARE(QString::fromUtf8(r.out),
+                 "\uFEFFTitle,OrigTitle,Country,Year,Director,Actors,Genre,Description,WebPage,"
+                 "Rating,DiskDesc,FilePath\r\n"
+                 "\"Alien, \"\"der Film\"\"\",,,,,\"Anna\r\nBert\",,\"Zeile 1\nZeile 2\",,745,," +
+                     home() + "/Data/Alien/Alien.knr\r\n");
+    }
+    void exportJsonToFile()
+    {
+        addFilm("dipus", "Ödipus");
+        const QString out = home() + "/export.json";
+        CliResult r = runCliCommand({"export", "--format", "json", "--output", out}, home());
+        QCOMPARE(r.exitCode, 0);
+        const QJsonArray films = QJsonDocument::fromJson(readAll(out)).array();
+        QCOMPARE(films.size(), 1);
+        QCOMPARE(films[0].toObject()["Title"].toString(), QStringLiteral("Ödipus"));
+        QCOMPARE(runCliCommand({"export", "--format", "xml"}, home()).exitCode, 1);
+        r = runCliCommand({"export", "--format", "json", "--output", home() + "/no/x.json"},
+                          home());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.startsWith("kinora-cli: Export nicht gespeichert"));
+    }
+    void programArguments()
+    {
+        CliResult r = runCli({"--help"}, home());
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains("export") && r.out.contains("reload"));
+        QCOMPARE(runCli({}, home()).exitCode, 1);
+        r = runCli({"frobnicate"}, home());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains("Unbekannter Befehl"));
+    }
+
+private:
+    QString home() const { return m_home->path(); }
+    void addFilm(const QString& folder, const QString& title, const QString& actors = {})
+    {
+        FilmRecord record;
+        record.Title = title;
+        record.Actors = actors;
+        const QString dir = home() + "/Data/" + folder;
+        QVERIFY(makePath(dir));
+        QVERIFY(WriteInfoFile(dir + "/" + folder + ".knr", record));
+    }
+    std::unique_ptr<QTemporaryDir> m_home;
+};
 
 QTEST_GUILESS_MAIN(TestCliStore)
 #include "tst_cli_store.moc"

@@ -1,5 +1,6 @@
 #include "CrashFilms.h"
 
+#include "catalogue/FilmStore.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
@@ -33,9 +34,11 @@ QByteArray crashSlot(int k, int generation)
 Status writeCrashGeneration(const QString& folder, int generation)
 {
     for (int k = 0; k < kCrashInfoFiles; ++k) {
-        if (Status written = WriteInfoFile(crashInfoPath(folder, k), crashFilm(k, generation));
-            !written)
-            return written;
+        SaveFilmResult saved = SaveFilm(crashInfoPath(folder, k), crashFilm(k, generation));
+        if (!saved.status)
+            return saved.status;
+        if (!saved.history)
+            return saved.history;
     }
     QList<FilmRecord> records;
     for (int k = 0; k < kCrashCachedFilms; ++k)

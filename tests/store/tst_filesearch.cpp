@@ -64,8 +64,14 @@ void TestFileSearch::skipsHiddenAndMatchesCaseInsensitively()
     touch(root + "/.hiddenfolder/film.knr");
     touch(root + "/Upper.KNR");
     touch(root + "/notes.knr.txt");
+    touch(root + "/Zeile\nUmbruch.knr");
+    touch(root + "/a|b/Rohr.knr"); // "|" separates sync paths, not names
+    touch(root + "/leer/ .knr");
     QVERIFY(QDir(root).mkdir("folder.knr")); // a folder is never a file hit
-    QCOMPARE(FindFiles(root, "*.knr", 0, true), QStringList({root + "/Upper.KNR"}));
+    QVERIFY(QFile::link(root + "/fehlt.knr", root + "/tot.knr"));
+    QCOMPARE(FindFiles(root, "*.knr", 0, true),
+             QStringList({root + "/Upper.KNR", root + "/Zeile\nUmbruch.knr", root + "/a|b/Rohr.knr",
+                          root + "/leer/ .knr"}));
 }
 
 void TestFileSearch::neverFollowsFolderLinks()

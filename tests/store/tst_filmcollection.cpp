@@ -10,283 +10,6 @@
 using namespace kinora;
 using namespace kinora::test;
 
-class TestFilmCollection : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void scanOrderOverSyncPaths();
-    void scanStatusTexts();
-    void scanAgreesWithPlainScan_data();
-    void scanAgreesWithPlainScan();
-    void emptySyncPathsKeepCollection();
-    void unreadableFileKeepsItsPlace();
-    void cacheHasOneSlotPerElement();
-    void cacheFailureKeepsOldCache();
-    void removeAtKeepsEndMarker();
-    void search_data();
-    void search();
-    void searchSeesChanges();
-    void searchAgreesWithPlainLinearPass();
-    void recordsOutsideTheCodePageSurvive();
-
-private:
-    static FilmRecord film(const QString& title);
-    static void store(const QString& path, const FilmRecord& record);
-};
-
-FilmRecord TestFilmCollection::film(const QString& title)
-{
-    FilmRecord r;
-    r.Title = title;
-    return r;
-}
-
-void TestFilmCollection::store(const QString& path, const FilmRecord& record)
-{
-    QVERIFY(makePath(QFileInfo(path).absolutePath()));
-    QVERIFY(WriteInfoFile(path, record));
-}
-
-void TestFilmCollection::scanOrderOverSyncPaths()
-{
-    QTemporaryDir dir;
-    const QString a = dir.path() + "/A", b = dir.path() + "/B", empty = dir.path() + "/E";
-    store(a + "/one/one.knr", film("One"));
-    store(a + "/two.knr", film("Two"));
-    store(b + "/x/x.knr", film("X"));
-    store(b + "/y/y.knr", film("Y"));
-    store(b + "/z.knr", film("Z"));
-    QVERIFY(makePath(empty));
-
-    FilmCollection films;
-    films.setSyncPaths(a + "||" + empty + "|" + b + "|");
-    films.LoadCollection();
-    QCOMPARE(films.count(), 6);
-    QCOMPARE(films.filmCount(), 5);
-    QStringList titles;
-    for (const FilmRecord& r : films.records())
-        titles.append(r.Title);
-    QCOMPARE(titles, QStringList({"Two", "One", "Z", "X", "Y", ""}));
-    QCOMPARE(films.at(0).FilePath, a + "/two.knr");
-    QCOMPARE(films.at(5), FilmRecord{}); // the end marker
-    const FilmRecord full = films.at(1);
-    QCOMPARE(films.text(1, FilmField::Title), full.Title);
-    QCOMPARE(films.filePath(1), full.FilePath);
-
-    // The stored FilePath is never trusted: the scan sets it from where it found the file.
-    FilmRecord lying = film("Lügner");
-    lying.FilePath = "/somewhere/else.knr";
-    store(empty + "/l.knr", lying);
-    films.LoadCollection();
-    QCOMPARE(films.at(2).FilePath, empty + "/l.knr");
-}
-
-void TestFilmCollection::scanStatusTexts()
-{
-    QTemporaryDir dir;
-    store(dir.path() + "/S/a.knr", film("A"));
-    store(dir.path() + "/S/b.knr", film("B"));
-    FilmCollection films;
-    QStringList status;
-    films.setStatusCallback([&](const QString& s) { status.append(s); });
-    films.setSyncPaths(dir.path());
-    films.LoadCollection();
-    QCOMPARE(status, QStringList({"2 Filme gefunden ...", "Daten werden geladen ...",
-                                  "Daten werden geladen (0)...", "Daten werden geladen (1)..."}));
-}
-
-void TestFilmCollection::scanAgreesWithPlainScan_data()
-{
-    // Each entry is a path below the sync folder and what it is: a film whose description
-    // has that many characters, raw bytes ("bytes:"), a link ("link:" and its target below
-    // the folder) or a folder ("/" at the end).
-    QTest::addColumn<QStringList>("tree");
-    QStringList perFilm;
-    for (int i = 0; i < 40; ++i)
-        perFilm << QStringLiteral("Data/F%1/F%1.knr=%2").arg(i).arg(i * 37);
-    QStringList pageEdge;
-    for (int length = 4060; length <= 4075; ++length) // the record ends around its first page
-        pageEdge << QStringLiteral("p%1.knr=%1").arg(length);
-    // clang-format off
-    QTest::newRow("one folder per film") << perFilm;
-    QTest::newRow("nested, in name order") << QStringList{"y.knr=1", "X.knr=2", "b/inner/deep.knr=3", "b/a.knr=4", "S/z.knr=5", "S/cover.jpg=6", "E/", "S/E/"};
-    QTest::newRow("hidden, case and links") << QStringList{".h/x.knr=1", ".x.knr=1", "U.KNR=2", "a/f.knr=3", "a/loop=link:", "b=link:a", "c.knr=link:a/f.knr", "d.knr=link:gone.knr", "e.knr/"};
-    QTest::newRow("records around the first page") << pageEdge;
-    QTest::newRow("broken files") << QStringList{"empty.knr=bytes:", "garbage.knr=bytes:\xFF\xFF garbage", "long.knr=9000", "z/cut.knr=bytes:cut"};
-    // clang-format on
-}
-
-void TestFilmCollection::scanAgreesWithPlainScan()
-{
-    QFETCH(QStringList, tree);
-    QTemporaryDir dir;
-    const QString root = dir.path() + "/lib";
-    for (const QString& entry : tree) {
-        const QString path = root + "/" + entry.section(u'=', 0, 0);
-        const QString what = entry.section(u'=', 1);
-        QVERIFY(makePath(path.endsWith(u'/') ? path : QFileInfo(path).absolutePath()));
-        if (what.startsWith("link:")) {
-            QVERIFY(QFile::link(root + "/" + what.mid(5), path));
-        } else if (what == "bytes:cut") { // a file cut inside its description
-            QVERIFY(writeAll(path, EncodeRecord(film(QString(5000, u'x'))).left(4500)));
-        } else if (what.startsWith("bytes:")) {
-            QVERIFY(writeAll(path, what.mid(6).toLatin1()));
-        } else if (!what.isEmpty()) {
-            FilmRecord r = film(QFileInfo(path).baseName());
-            r.Description = QString(what.toInt(), u'd');
-            r.Rating = 0x01020304;
-            store(path, r);
-        }
-    }
-    // The plain scan: the file search, then every file read whole, one after the other.
-    QStringList expectedStatus;
-    const auto record = [&](const QString& s) { expectedStatus.append(s); };
-    QList<FilmRecord> expected;
-    const QStringList paths = FindFiles(root, "*.knr", 0, true, record);
-    record("Daten werden geladen ...");
-    for (const QString& path : paths) {
-        expected.append(ReadInfoFile(path));
-        expected.last().FilePath = path;
-        record(QStringLiteral("Daten werden geladen (%1)...").arg(expected.size() - 1));
-    }
-    expected.append(FilmRecord{});
-
-    FilmCollection films;
-    QStringList status;
-    films.setStatusCallback([&](const QString& s) { status.append(s); });
-    films.setSyncPaths(root);
-    films.LoadCollection();
-    QCOMPARE(films.records(), expected);
-    QCOMPARE(status, expectedStatus);
-}
-
-void TestFilmCollection::emptySyncPathsKeepCollection()
-{
-    FilmCollection films;
-    films.setFilms({film("Bleibt")});
-    films.LoadCollection();
-    QCOMPARE(films.filmCount(), 1);
-    films.setSyncPaths("|");
-    films.LoadCollection();
-    QCOMPARE(films.count(), 1); // only the end marker: nothing was searched
-}
-
-void TestFilmCollection::unreadableFileKeepsItsPlace()
-{
-    QTemporaryDir dir;
-    QVERIFY(writeAll(dir.path() + "/a.knr", QByteArray("\xFF\xFF garbage", 10)));
-    store(dir.path() + "/b.knr", film("B"));
-    FilmCollection films;
-    films.setSyncPaths(dir.path());
-    films.LoadCollection();
-    QCOMPARE(films.filmCount(), 2);
-    QCOMPARE(films.at(0).Title, QString());
-    QCOMPARE(films.at(0).FilePath, dir.path() + "/a.knr");
-    QCOMPARE(films.at(1).Title, "B");
-}
-
-void TestFilmCollection::cacheHasOneSlotPerElement()
-{
-    QTemporaryDir dir;
-    FilmCollection films;
-    films.setFilms({film("A"), film("B"), film("C"), film("D")});
-    const QString cache = dir.path() + "/Collection.db";
-    QVERIFY(writeAll(cache, QByteArray(123456, 'x'))); // an older, longer cache
-    QVERIFY(films.WriteCache(cache));
-    const QByteArray data = readAll(cache);
-    QCOMPARE(data.size(), 5 * kSlotSize);
-    for (int i = 0; i < 5; ++i)
-        QCOMPARE(*DecodeRecord(QByteArrayView(data).sliced(i * kSlotSize, kSlotSize)), films.at(i));
-}
-
-void TestFilmCollection::cacheFailureKeepsOldCache()
-{
-    QTemporaryDir dir;
-    FilmCollection films;
-    films.setFilms({film("A")});
-    QString error;
-    error = films.WriteCache(dir.path() + "/missing/Collection.db").error();
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!error.isEmpty());
-
-    const QString cache = dir.path() + "/Collection.db";
-    QVERIFY(writeAll(cache, "old"));
-    QVERIFY(setReadOnly(cache, true));
-    error = films.WriteCache(cache).error();
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readAll(cache), QByteArray("old"));
-}
-
-void TestFilmCollection::removeAtKeepsEndMarker()
-{
-    FilmCollection films;
-    films.setFilms({film("A"), film("B"), film("C")});
-    films.removeAt(1);
-    QCOMPARE(films.count(), 3);
-    QCOMPARE(films.at(1).Title, "C");
-    films.removeAt(2); // the end marker stays
-    films.removeAt(-1);
-    QCOMPARE(films.count(), 3);
-    QCOMPARE(films.at(2), FilmRecord{});
-}
-
-void TestFilmCollection::search_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("indexes");
-    // 0 Title "Alien", Actors "Sigourney W."; 1 Title "Das Boot", OrigTitle "U-96";
-    // 2 Title "Ärger im Paradies", WebPage fid=4711, Genre "Komödie|Satire";
-    // 3 no texts at all (shows no row); 4 the end marker.
-    // clang-format off
-    QTest::newRow("empty text matches everything") << "" << "0|1|2|3|4|";
-    QTest::newRow("lower case finds capital") << "alien" << "0|";
-    QTest::newRow("upper case finds it too") << "ALIEN" << "0|";
-    QTest::newRow("words in different fields") << "alien sigourney" << "0|";
-    QTest::newRow("one word missing") << "alien boot" << "";
-    QTest::newRow("OrigTitle is not searched") << "U-96" << "";
-    QTest::newRow("WebPage is searched") << "fid=4711" << "2|";
-    QTest::newRow("umlauts across case") << "ärger" << "2|";
-    QTest::newRow("upper-case umlaut typed") << "KOMÖDIE" << "2|";
-    QTest::newRow("pipe is a plain character") << "e|s" << "2|";
-    QTest::newRow("one blank: two empty words") << " " << "0|1|2|";
-    QTest::newRow("trailing blank") << "boot " << "1|";
-    QTest::newRow("not across fields") << "alien sigourney w.alien" << "";
-    QTest::newRow("nothing matches") << "xyz" << "";
-    QTest::newRow("character outside the code page") << "\u4E2D" << "";
-    QTest::newRow("micro sign upper-cases outside the code page") << "µ" << "1|";
-    QTest::newRow("10000 characters") << QString(10000, u'a') << "";
-    // clang-format on
-}
-
-void TestFilmCollection::search()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, indexes);
-    FilmRecord alien = film("Alien");
-    alien.Actors = "Sigourney W.";
-    FilmRecord boot = film("Das Boot");
-    boot.OrigTitle = "U-96";
-    boot.Description = "Ein U-Boot, 5µm";
-    FilmRecord aerger = film("Ärger im Paradies");
-    aerger.WebPage = "http://x/view.php?page=film&fid=4711";
-    aerger.Genre = "Komödie|Satire";
-    FilmCollection films;
-    films.setFilms({alien, boot, aerger, FilmRecord{}});
-    QCOMPARE(films.SearchCollection(text), indexes);
-}
-
-void TestFilmCollection::searchSeesChanges()
-{
-    FilmCollection films;
-    films.setFilms({film("Alpha"), film("Beta")});
-    QCOMPARE(films.SearchCollection("beta"), "1|");
-    films.replace(0, film("Beta zwei"));
-    QCOMPARE(films.SearchCollection("beta"), "0|1|");
-    films.removeAt(0);
-    QCOMPARE(films.SearchCollection("beta"), "0|");
-}
-
 // The words-and-fields rule written out plainly, to hold the fast search against.
 static QString referenceSearch(const QList<FilmRecord>& records, const QString& text)
 {
@@ -309,62 +32,297 @@ static QString referenceSearch(const QList<FilmRecord>& records, const QString& 
     return result;
 }
 
-void TestFilmCollection::searchAgreesWithPlainLinearPass()
+class TestFilmCollection : public QObject
 {
-    // Characters whose upper case is tricky: "ß" becomes "SS", "µ" and "ƒ" leave the code
-    // page, "ÿ" becomes "Ÿ" (0x9F), NUL and 0x81 stand where the fast search keeps its
-    // separator and its unmatchable byte.
-    const QString alphabet = QStringLiteral("aAsSßµΜÿŸƒäÄ |\u0081x\u4E2D");
-    const QString withNul = alphabet + QChar(0);
-    quint32 seed = 12345;
-    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
-    auto randomText = [&](int maxLen) {
-        QString t;
-        const int len = int(next() % quint32(maxLen + 1));
-        for (int k = 0; k < len; ++k)
-            t += withNul[int(next() % quint32(withNul.size()))];
-        return t;
-    };
-    QList<FilmRecord> films;
-    for (int i = 0; i < 60; ++i) {
-        FilmRecord r;
-        r.Title = randomText(6);
-        r.Actors = randomText(4);
-        r.OrigTitle = randomText(4);
-        r.Description = randomText(8);
-        r.Year = randomText(2);
-        films.append(r);
-    }
-    FilmCollection collection;
-    collection.setFilms(films);
-    films.append(FilmRecord{});
-    for (int k = 0; k < 400; ++k) {
-        const QString text = randomText(4);
-        QCOMPARE(collection.SearchCollection(text), referenceSearch(films, text));
-    }
-}
+    Q_OBJECT
 
-void TestFilmCollection::recordsOutsideTheCodePageSurvive()
-{
-    QTemporaryDir dir;
-    FilmRecord wide = film("Kinō \u4E2D");
-    wide.Actors = "Zoë\r\nŁukasz";
-    wide.Rating = 812;
-    wide.FilePath = dir.path() + "/w.knr";
-    FilmCollection films;
-    films.setFilms({film("A"), film("B")});
-    films.replace(1, wide);
-    QCOMPARE(films.at(1), wide);
-    QCOMPARE(films.text(1, FilmField::Title), wide.Title);
-    QCOMPARE(films.snapshot().text(1, FilmField::Title), wide.Title);
-    QCOMPARE(films.rating(1), 812);
-    QCOMPARE(films.SearchCollection("łukasz"), "1|");
-    QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
-    // The cache stores it as the info file would: "?" for what the code page cannot hold.
-    QVERIFY(films.WriteCache(dir.path() + "/Collection.db"));
-    const QByteArray cache = readAll(dir.path() + "/Collection.db");
-    QCOMPARE(DecodeRecord(QByteArrayView(cache).sliced(kSlotSize, kSlotSize))->Title, "Kin? ?");
-}
+private slots:
+    void scanOrderOverSyncPaths()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.path() + "/A", b = dir.path() + "/B", empty = dir.path() + "/E";
+        store(a + "/one/one.knr", film("One"));
+        store(a + "/two.knr", film("Two"));
+        store(b + "/x/x.knr", film("X"));
+        store(b + "/y/y.knr", film("Y"));
+        store(b + "/z.knr", film("Z"));
+        QVERIFY(makePath(empty));
+
+        FilmCollection films;
+        films.setSyncPaths(a + "||" + empty + "|" + b + "|");
+        films.LoadCollection();
+        QCOMPARE(films.count(), 6);
+        QCOMPARE(films.filmCount(), 5);
+        QStringList titles;
+        for (const FilmRecord& r : films.records())
+            titles.append(r.Title);
+        QCOMPARE(titles, QStringList({"Two", "One", "Z", "X", "Y", ""}));
+        QCOMPARE(films.at(0).FilePath, a + "/two.knr");
+        QCOMPARE(films.at(5), FilmRecord{}); // the end marker
+        const FilmRecord full = films.at(1);
+        QCOMPARE(films.text(1, FilmField::Title), full.Title);
+        QCOMPARE(films.filePath(1), full.FilePath);
+
+        // The stored FilePath is never trusted: the scan sets it from where it found the file.
+        FilmRecord lying = film("Lügner");
+        lying.FilePath = "/somewhere/else.knr";
+        store(empty + "/l.knr", lying);
+        films.LoadCollection();
+        QCOMPARE(films.at(2).FilePath, empty + "/l.knr");
+    }
+    void scanStatusTexts()
+    {
+        QTemporaryDir dir;
+        store(dir.path() + "/S/a.knr", film("A"));
+        store(dir.path() + "/S/b.knr", film("B"));
+        FilmCollection films;
+        QStringList status;
+        films.setStatusCallback([&](const QString& s) { status.append(s); });
+        films.setSyncPaths(dir.path());
+        films.LoadCollection();
+        QCOMPARE(status,
+                 QStringList({"2 Filme gefunden ...", "Daten werden geladen ...",
+                              "Daten werden geladen (0)...", "Daten werden geladen (1)..."}));
+    }
+    void scanAgreesWithPlainScan_data()
+    {
+        // Each entry is a path below the sync folder and what it is: a film whose description
+        // has that many characters, raw bytes ("bytes:"), a link ("link:" and its target below
+        // the folder) or a folder ("/" at the end).
+        QTest::addColumn<QStringList>("tree");
+        QStringList perFilm;
+        for (int i = 0; i < 40; ++i)
+            perFilm << QStringLiteral("Data/F%1/F%1.knr=%2").arg(i).arg(i * 37);
+        QStringList pageEdge;
+        for (int length = 4060; length <= 4075; ++length) // the record ends around its first page
+            pageEdge << QStringLiteral("p%1.knr=%1").arg(length);
+        // clang-format off
+        QTest::newRow("one folder per film") << perFilm;
+        QTest::newRow("nested, in name order") << QStringList{"y.knr=1", "X.knr=2", "b/inner/deep.knr=3", "b/a.knr=4", "S/z.knr=5", "S/cover.jpg=6", "E/", "S/E/"};
+        QTest::newRow("hidden, case and links") << QStringList{".h/x.knr=1", ".x.knr=1", "U.KNR=2", "a/f.knr=3", "a/loop=link:", "b=link:a", "c.knr=link:a/f.knr", "d.knr=link:gone.knr", "e.knr/"};
+        QTest::newRow("records around the first page") << pageEdge;
+        QTest::newRow("broken files") << QStringList{"empty.knr=bytes:", "garbage.knr=bytes:\xFF\xFF garbage", "long.knr=9000", "z/cut.knr=bytes:cut"};
+        // clang-format on
+    }
+
+    void scanAgreesWithPlainScan()
+    {
+        QFETCH(QStringList, tree);
+        QTemporaryDir dir;
+        const QString root = dir.path() + "/lib";
+        for (const QString& entry : tree) {
+            const QString path = root + "/" + entry.section(u'=', 0, 0);
+            const QString what = entry.section(u'=', 1);
+            QVERIFY(makePath(path.endsWith(u'/') ? path : QFileInfo(path).absolutePath()));
+            if (what.startsWith("link:")) {
+                QVERIFY(QFile::link(root + "/" + what.mid(5), path));
+            } else if (what == "bytes:cut") { // a file cut inside its description
+                QVERIFY(writeAll(path, EncodeRecord(film(QString(5000, u'x'))).left(4500)));
+            } else if (what.startsWith("bytes:")) {
+                QVERIFY(writeAll(path, what.mid(6).toLatin1()));
+            } else if (!what.isEmpty()) {
+                FilmRecord r = film(QFileInfo(path).baseName());
+                r.Description = QString(what.toInt(), u'd');
+                r.Rating = 0x01020304;
+                store(path, r);
+            }
+        }
+        // The plain scan: the file search, then every file read whole, one after the other.
+        QStringList expectedStatus;
+        const auto record = [&](const QString& s) { expectedStatus.append(s); };
+        QList<FilmRecord> expected;
+        const QStringList paths = FindFiles(root, "*.knr", 0, true, record);
+        record("Daten werden geladen ...");
+        for (const QString& path : paths) {
+            expected.append(ReadInfoFile(path));
+            expected.last().FilePath = path;
+            record(QStringLiteral("Daten werden geladen (%1)...").arg(expected.size() - 1));
+        }
+        expected.append(FilmRecord{});
+
+        FilmCollection films;
+        QStringList status;
+        films.setStatusCallback([&](const QString& s) { status.append(s); });
+        films.setSyncPaths(root);
+        films.LoadCollection();
+        QCOMPARE(films.records(), expected);
+        QCOMPARE(status, expectedStatus);
+    }
+    void emptySyncPathsKeepCollection()
+    {
+        FilmCollection films;
+        films.setFilms({film("Bleibt")});
+        films.LoadCollection();
+        QCOMPARE(films.filmCount(), 1);
+        films.setSyncPaths("|");
+        films.LoadCollection();
+        QCOMPARE(films.count(), 1); // only the end marker: nothing was searched
+    }
+    void unreadableFileKeepsItsPlace()
+    {
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.path() + "/a.knr", QByteArray("\xFF\xFF garbage", 10)));
+        store(dir.path() + "/b.knr", film("B"));
+        FilmCollection films;
+        films.setSyncPaths(dir.path());
+        films.LoadCollection();
+        QCOMPARE(films.filmCount(), 2);
+        QCOMPARE(films.at(0).Title, QString());
+        QCOMPARE(films.at(0).FilePath, dir.path() + "/a.knr");
+        QCOMPARE(films.at(1).Title, "B");
+    }
+    void cacheHasOneSlotPerElement()
+    {
+        QTemporaryDir dir;
+        FilmCollection films;
+        films.setFilms({film("A"), film("B"), film("C"), film("D")});
+        const QString cache = dir.path() + "/Collection.db";
+        QVERIFY(writeAll(cache, QByteArray(123456, 'x'))); // an older, longer cache
+        QVERIFY(films.WriteCache(cache));
+        const QByteArray data = readAll(cache);
+        QCOMPARE(data.size(), 5 * kSlotSize);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(*DecodeRecord(QByteArrayView(data).sliced(i * kSlotSize, kSlotSize)),
+                     films.at(i));
+    }
+    void removeAtKeepsEndMarker()
+    {
+        FilmCollection films;
+        films.setFilms({film("A"), film("B"), film("C")});
+        films.removeAt(1);
+        QCOMPARE(films.count(), 3);
+        QCOMPARE(films.at(1).Title, "C");
+        films.removeAt(2); // the end marker stays
+        films.removeAt(-1);
+        QCOMPARE(films.count(), 3);
+        QCOMPARE(films.at(2), FilmRecord{});
+    }
+    void search_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("indexes");
+        // 0 Title "Alien", Actors "Sigourney W."; 1 Title "Das Boot", OrigTitle "U-96";
+        // 2 Title "Ärger im Paradies", WebPage fid=4711, Genre "Komödie|Satire";
+        // 3 no texts at all (shows no row); 4 the end marker.
+        // clang-format off
+    QTest::newRow("empty text matches everything") << "" << "0|1|2|3|4|";
+    QTest::newRow("lower case finds capital") << "alien" << "0|";
+    QTest::newRow("upper case finds it too") << "ALIEN" << "0|";
+    QTest::newRow("words in different fields") << "alien sigourney" << "0|";
+    QTest::newRow("one word missing") << "alien boot" << "";
+    QTest::newRow("OrigTitle is not searched") << "U-96" << "";
+    QTest::newRow("WebPage is searched") << "fid=4711" << "2|";
+    QTest::newRow("umlauts across case") << "ärger" << "2|";
+    QTest::newRow("upper-case umlaut typed") << "KOMÖDIE" << "2|";
+    QTest::newRow("pipe is a plain character") << "e|s" << "2|";
+    QTest::newRow("one blank: two empty words") << " " << "0|1|2|";
+    QTest::newRow("trailing blank") << "boot " << "1|";
+    QTest::newRow("not across fields") << "alien sigourney w.alien" << "";
+    QTest::newRow("nothing matches") << "xyz" << "";
+    QTest::newRow("character outside the code page") << "\u4E2D" << "";
+    QTest::newRow("micro sign upper-cases outside the code page") << "µ" << "1|";
+    QTest::newRow("10000 letters") << QString(10000, u'a') << "";
+    QTest::newRow("5000 times 'a '") << QStringLiteral("a ").repeated(5000) << "0|1|2|";
+    QTest::newRow("10000 blanks") << QString(10000, u' ') << "0|1|2|";
+    QTest::newRow("10000 NULs") << QString(10000, QChar(0)) << "";
+    QTest::newRow("10000 characters outside the code page") << QString(10000, QChar(0x65E5)) << "";
+        // clang-format on
+    }
+    void search()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, indexes);
+        FilmRecord alien = film("Alien");
+        alien.Actors = "Sigourney W.";
+        FilmRecord boot = film("Das Boot");
+        boot.OrigTitle = "U-96";
+        boot.Description = "Ein U-Boot, 5µm";
+        FilmRecord aerger = film("Ärger im Paradies");
+        aerger.WebPage = "http://x/view.php?page=film&fid=4711";
+        aerger.Genre = "Komödie|Satire";
+        FilmCollection films;
+        films.setFilms({alien, boot, aerger, FilmRecord{}});
+        QCOMPARE(films.SearchCollection(text), indexes);
+    }
+    void searchSeesChanges()
+    {
+        FilmCollection films;
+        films.setFilms({film("Alpha"), film("Beta")});
+        QCOMPARE(films.SearchCollection("beta"), "1|");
+        films.replace(0, film("Beta zwei"));
+        QCOMPARE(films.SearchCollection("beta"), "0|1|");
+        films.removeAt(0);
+        QCOMPARE(films.SearchCollection("beta"), "0|");
+    }
+    void searchAgreesWithPlainLinearPass()
+    {
+        // Characters whose upper case is tricky: "ß" becomes "SS", "µ" and "ƒ" leave the code
+        // page, "ÿ" becomes "Ÿ" (0x9F), NUL and 0x81 stand where the fast search keeps its
+        // separator and its unmatchable byte.
+        const QString alphabet = QStringLiteral("aAsSßµΜÿŸƒäÄ |\u0081x\u4E2D");
+        const QString withNul = alphabet + QChar(0);
+        quint32 seed = 12345;
+        auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+        auto randomText = [&](int maxLen) {
+            QString t;
+            const int len = int(next() % quint32(maxLen + 1));
+            for (int k = 0; k < len; ++k)
+                t += withNul[int(next() % quint32(withNul.size()))];
+            return t;
+        };
+        QList<FilmRecord> films;
+        for (int i = 0; i < 60; ++i) {
+            FilmRecord r;
+            r.Title = randomText(6);
+            r.Actors = randomText(4);
+            r.OrigTitle = randomText(4);
+            r.Description = randomText(8);
+            r.Year = randomText(2);
+            films.append(r);
+        }
+        FilmCollection collection;
+        collection.setFilms(films);
+        films.append(FilmRecord{});
+        for (int k = 0; k < 400; ++k) {
+            const QString text = randomText(4);
+            QCOMPARE(collection.SearchCollection(text), referenceSearch(films, text));
+        }
+    }
+    void recordsOutsideTheCodePageSurvive()
+    {
+        QTemporaryDir dir;
+        FilmRecord wide = film("Kinō \u4E2D");
+        wide.Actors = "Zoë\r\nŁukasz";
+        wide.Rating = 812;
+        wide.FilePath = dir.path() + "/w.knr";
+        FilmCollection films;
+        films.setFilms({film("A"), film("B")});
+        films.replace(1, wide);
+        QCOMPARE(films.at(1), wide);
+        QCOMPARE(films.text(1, FilmField::Title), wide.Title);
+        QCOMPARE(films.snapshot().text(1, FilmField::Title), wide.Title);
+        QCOMPARE(films.rating(1), 812);
+        QCOMPARE(films.SearchCollection("łukasz"), "1|");
+        QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
+        // The cache stores it as the info file would: "?" for what the code page cannot hold.
+        QVERIFY(films.WriteCache(dir.path() + "/Collection.db"));
+        const QByteArray cache = readAll(dir.path() + "/Collection.db");
+        QCOMPARE(DecodeRecord(QByteArrayView(cache).sliced(kSlotSize, kSlotSize))->Title, "Kin? ?");
+    }
+
+private:
+    FilmRecord film(const QString& title)
+    {
+        FilmRecord r;
+        r.Title = title;
+        return r;
+    }
+    void store(const QString& path, const FilmRecord& record)
+    {
+        QVERIFY(makePath(QFileInfo(path).absolutePath()));
+        QVERIFY(WriteInfoFile(path, record));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFilmCollection)
 #include "tst_filmcollection.moc"

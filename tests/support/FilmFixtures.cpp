@@ -5,8 +5,27 @@
 #include "store/InfoFile.h"
 
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace kinora::test {
+
+FilmRecord film(const QString& title, const QString& year, qint32 rating)
+{
+    FilmRecord f;
+    f.Title = title;
+    f.Year = year;
+    f.Rating = rating;
+    f.Genre = QStringLiteral("Drama");
+    f.Country = QStringLiteral("Deutschland");
+    f.Director = QStringLiteral("Regie ") + title;
+    f.Actors = QStringLiteral("Erste Rolle\r\nZweite Rolle");
+    f.Description = QStringLiteral("Inhalt ") + title;
+    f.WebPage = QStringLiteral("http://127.0.0.1:8437/film/") + title;
+    f.DiskDesc = QStringLiteral("DVD-ROM");
+    return f;
+}
 
 QString storeFilm(const QString& home, const QString& name, FilmRecord film, const QColor& cover)
 {
@@ -26,6 +45,27 @@ bool writeJpeg(const QString& path, const QColor& colour)
     QImage image(30, 40, QImage::Format_RGB32);
     image.fill(colour);
     return image.save(path, "JPEG");
+}
+
+QStringList storeLibrary(const QString& home, const QString& site)
+{
+    const QJsonArray films =
+        QJsonDocument::fromJson(readAll(fixture(QStringLiteral("library.json")))).array();
+    QStringList infoFiles;
+    for (const QJsonValue& value : films) {
+        const QJsonObject o = value.toObject();
+        FilmRecord f;
+        f.Title = o.value(QStringLiteral("title")).toString();
+        f.Year = QStringLiteral("alt");
+        f.Description = QStringLiteral("alte Beschreibung");
+        f.DiskDesc = o.value(QStringLiteral("disk")).toString();
+        f.Rating = 123;
+        f.WebPage = site + QStringLiteral("view.php?page=film&fid=") +
+                    o.value(QStringLiteral("fid")).toString();
+        infoFiles << storeFilm(home, o.value(QStringLiteral("folder")).toString(), f,
+                               QColor(o.value(QStringLiteral("cover")).toString()));
+    }
+    return infoFiles;
 }
 
 } // namespace kinora::test

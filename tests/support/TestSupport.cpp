@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -49,6 +52,17 @@ bool setReadOnly(const QString& path, bool readOnly)
     if (!readOnly)
         p |= QFile::WriteOwner | QFile::WriteUser;
     return QFile::setPermissions(path, p);
+}
+
+qint64 runWithin(int ms, const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<QThread> thread(QThread::create(work));
+    thread->start();
+    if (!thread->wait(QDeadlineTimer(ms)))
+        qFatal("the work did not finish within %d ms", ms);
+    return timer.elapsed();
 }
 
 bool runningAsRoot()

@@ -96,11 +96,12 @@ private slots:
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("order");
         QTest::addColumn<QStringList>("titles");
-        // a: 1999 / 1000, b: 7 / 7, c: 10 / 10, d: "" / 500
-        QTest::newRow("Jahr ascending") << 1 << int(Qt::AscendingOrder) << QStringList{"d", "b", "c", "a"};
-        QTest::newRow("Jahr descending") << 1 << int(Qt::DescendingOrder) << QStringList{"a", "c", "b", "d"};
-        QTest::newRow("Bewertung ascending") << 4 << int(Qt::AscendingOrder) << QStringList{"b", "c", "d", "a"};
-        QTest::newRow("Bewertung descending") << 4 << int(Qt::DescendingOrder) << QStringList{"a", "d", "c", "b"};
+        // a: 1999 / 1000, b: 7 / 7, c: 10 / 10, d: "" / 500, e: 1999 / 1000; equal numbers keep
+        // collection order in both directions.
+        QTest::newRow("Jahr ascending") << 1 << int(Qt::AscendingOrder) << QStringList{"d", "b", "c", "a", "e"};
+        QTest::newRow("Jahr descending") << 1 << int(Qt::DescendingOrder) << QStringList{"a", "e", "c", "b", "d"};
+        QTest::newRow("Bewertung ascending") << 4 << int(Qt::AscendingOrder) << QStringList{"b", "c", "d", "a", "e"};
+        QTest::newRow("Bewertung descending") << 4 << int(Qt::DescendingOrder) << QStringList{"a", "e", "d", "c", "b"};
         // clang-format on
     }
     void numericColumnsSortAsNumbers()
@@ -109,8 +110,8 @@ private slots:
         QFETCH(int, order);
         QFETCH(QStringList, titles);
         FilmCollection collection;
-        collection.setFilms(
-            {film("a", "1999", 1000), film("b", "7", 7), film("c", "10", 10), film("d", "", 500)});
+        collection.setFilms({film("a", "1999", 1000), film("b", "7", 7), film("c", "10", 10),
+                             film("d", "", 500), film("e", "1999", 1000, "/films/e.knr")});
         FilmListModel model;
         model.sort(column, Qt::SortOrder(order));
         model.rebuild(collection, collection.search({}));

@@ -14,8 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -24,25 +22,6 @@
 
 using namespace kinora;
 using namespace kinora::test;
-
-namespace {
-
-FilmRecord film(const QString& title, const QString& year = "2000", qint32 rating = 500)
-{
-    FilmRecord f;
-    f.Title = title;
-    f.Year = year;
-    f.Rating = rating;
-    f.Genre = "Drama";
-    f.Country = "Deutschland";
-    f.Director = "Regie " + title;
-    f.Actors = "Erste Rolle\r\nZweite Rolle";
-    f.Description = "Inhalt " + title;
-    f.WebPage = "http://127.0.0.1:8437/film/" + title;
-    return f;
-}
-
-} // namespace
 
 class TestFrmMain : public QObject
 {
@@ -55,37 +34,19 @@ private:
     QString home() const { return m_home->path(); }
     template <class T> T* child(const char* name) const
     {
-        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
+        return test::child<T>(m_window.get(), name);
     }
     QLineEdit* searchBox() const { return child<QLineEdit>("Text1"); }
     QTreeView* list() const { return child<QTreeView>("ListView1"); }
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
     QAction* action(const char* name) const { return child<QAction>(name); }
-    int rows() const { return list()->model()->rowCount(); }
-    QStringList titles() const
-    {
-        QStringList t;
-        for (int r = 0; r < rows(); ++r)
-            t << list()->model()->index(r, 0).data().toString();
-        return t;
-    }
-    QList<int> tags() const
-    {
-        QList<int> t;
-        for (int r = 0; r < rows(); ++r)
-            t << list()->model()->index(r, 0).data(FilmListModel::TagRole).toInt();
-        return t;
-    }
+    QStringList titles() const { return test::titles(list()); }
     void selectRow(int row)
     {
         list()->selectionModel()->setCurrentIndex(list()->model()->index(row, 0),
                                                   QItemSelectionModel::ClearAndSelect |
                                                       QItemSelectionModel::Rows);
     }
-    int rowOf(const QString& title) const { return int(titles().indexOf(title)); }
     void clickRow(int row)
     {
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
@@ -119,85 +80,6 @@ private slots:
         m_collection.reset();
         m_home.reset();
         SetWebPageOpener({});
-    }
-
-    // The link's caption is the film site's host name.
-    void linkCaptionIsTheSitesHost()
-    {
-        start();
-        QCOMPARE(label("Label10"), QStringLiteral("films.example"));
-    }
-
-    void pluggedCommandsRunFromTheirMenuItems()
-    {
-        start();
-        QVERIFY(!action("mWizard")->isEnabled());
-        QVERIFY(!action("mReloadAllData")->isEnabled());
-        int wizard = 0, reload = 0;
-        m_window->setWizardCommand([&] { ++wizard; });
-        m_window->setReloadAllDataCommand([&] { ++reload; });
-        action("mWizard")->trigger();
-        action("mReloadAllData")->trigger();
-        action("mReloadAllData")->trigger();
-        QCOMPARE(wizard, 1);
-        QCOMPARE(reload, 2);
-    }
-
-    void searchNarrowsCountsAndBlanks()
-    {
-        storeFilm(home(), "Alien", film("Alien"), Qt::red);
-        storeFilm(home(), "Brazil", film("Brazil"));
-        storeFilm(home(), "Blade", film("Blade"));
-        storeFilm(home(), "Untitled", film(""));
-        start();
-        QCOMPARE(searchBox()->text(), QString());
-        QCOMPARE(rows(), 3);
-        QCOMPARE(label("Label3"), QStringLiteral("3 Filme"));
-        QTest::keyClicks(searchBox(), "b");
-        QCOMPARE(titles(), QStringList({"Blade", "Brazil"}));
-        QTest::keyClicks(searchBox(), "ra");
-        QCOMPARE(titles(), QStringList({"Brazil"}));
-        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
-        QCOMPARE(label("lblTitle"), QStringLiteral("Brazil"));
-        QVERIFY(list()->selectionModel()->selectedRows().isEmpty());
-
-        QTest::keyClicks(searchBox(), "xyz");
-        QCOMPARE(rows(), 0);
-        QCOMPARE(label("Label3"), QStringLiteral("0 Filme"));
-        for (const char* name : {"lblTitle", "Label9", "lblCountry", "lblYear", "lblRegie",
-                                 "lblGenere", "lblDiskDesc"})
-            QVERIFY2(label(name).isEmpty(), name);
-        QVERIFY(child<QLabel>("Picture1")->pixmap().isNull());
-        QCOMPARE(child<QWidget>("Shape2")->width(), 0);
-        QCOMPARE(child<QListWidget>("lstActors")->count(), 0);
-        QVERIFY(child<QPlainTextEdit>("txtDescription")->toPlainText().isEmpty());
-
-        searchBox()->selectAll();
-        QTest::keyClick(searchBox(), Qt::Key_Backspace);
-        QCOMPARE(rows(), 3);
-        QCOMPARE(label("lblTitle"), QStringLiteral("Alien"));
-        QVERIFY(!child<QLabel>("Picture1")->pixmap().isNull());
-    }
-
-    void downArrowAndFocusColours()
-    {
-        storeFilm(home(), "Alien", film("Alien"));
-        start();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        const QColor grey(200, 200, 200), white(255, 255, 255);
-        QTRY_VERIFY(list()->hasFocus());
-        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
-        searchBox()->setText("Ali");
-        QTest::mouseClick(searchBox(), Qt::LeftButton);
-        QTRY_VERIFY(searchBox()->hasFocus());
-        QCOMPARE(searchBox()->palette().color(QPalette::Base), white);
-        QTRY_COMPARE(searchBox()->selectedText(), QStringLiteral("Ali"));
-        QTest::keyClick(searchBox(), Qt::Key_Up);
-        QVERIFY(searchBox()->hasFocus());
-        QTest::keyClick(searchBox(), Qt::Key_Down);
-        QVERIFY(list()->hasFocus());
-        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
     }
 
     void detailsPane_data()
@@ -305,71 +187,6 @@ private slots:
         QCOMPARE(list()->model()->index(1, 4).data().toString(), QStringLiteral("9"));
     }
 
-    void popUpOnRightButtonReleaseOnly()
-    {
-        storeFilm(home(), "A", film("Alpha"));
-        start();
-        auto* menu = child<QMenu>("mContext");
-        QStringList items;
-        for (QAction* a : menu->actions())
-            items << a->text();
-        QCOMPARE(items, QStringList({"&Bearbeiten", "&Löschen"}));
-        QWidget* viewport = list()->viewport();
-        const QPoint onRow = list()->visualRect(list()->model()->index(0, 0)).center();
-        for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
-            QTest::mouseRelease(viewport, button, {}, onRow);
-            QVERIFY(!menu->isVisible());
-        }
-        QTest::mousePress(viewport, Qt::RightButton, {}, onRow);
-        QVERIFY(!menu->isVisible());
-        QTest::mouseRelease(viewport, Qt::RightButton, {}, onRow);
-        QTRY_VERIFY(menu->isVisible());
-        menu->close();
-    }
-
-    void deleteRemovesTheFilmAndKeepsTheFilter()
-    {
-        const QString alien = storeFilm(home(), "Alien", film("Alien"), Qt::red);
-        const QString brazil = storeFilm(home(), "Brazil", film("Brazil"), Qt::red);
-        const QString blade = storeFilm(home(), "Blade", film("Blade"), Qt::red);
-        start();
-        QTest::keyClicks(searchBox(), "b");
-        QCOMPARE(titles(), QStringList({"Blade", "Brazil"}));
-        action("mCXKill")->trigger(); // nothing selected: nothing happens
-        QCOMPARE(rows(), 2);
-        selectRow(rowOf("Brazil"));
-        MessageRecorder messages;
-        action("mCXKill")->trigger();
-        QVERIFY(!QDir(home() + "/Data/Brazil").exists());
-        QVERIFY(QFile::exists(alien) && QFile::exists(blade));
-        QVERIFY(QFile::exists(home() + "/Data/Alien/Alien.jpg"));
-        QCOMPARE(searchBox()->text(), QStringLiteral("b"));
-        QCOMPARE(titles(), QStringList({"Blade"}));
-        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
-        QCOMPARE(m_collection->filmCount(), 2);
-        searchBox()->clear();
-        QCOMPARE(titles(), QStringList({"Alien", "Blade"}));
-        QCOMPARE(tags(), QList<int>({0, 1}));
-        QVERIFY(messages.texts.isEmpty());
-        QVERIFY(!brazil.isEmpty());
-    }
-
-    void deleteInASharedFolderRemovesOnlyTheFilmsFiles()
-    {
-        QVERIFY(writeAll(home() + "/Loose.knr", EncodeRecord(film("Loose"))));
-        QVERIFY(writeJpeg(home() + "/Loose.jpg", Qt::red));
-        QVERIFY(writeAll(home() + "/readme.txt", "bleibt"));
-        storeFilm(home(), "Other", film("Other"));
-        start();
-        selectRow(rowOf("Loose"));
-        action("mCXKill")->trigger();
-        QVERIFY(!QFile::exists(home() + "/Loose.knr"));
-        QVERIFY(!QFile::exists(home() + "/Loose.jpg"));
-        QVERIFY(QFile::exists(home() + "/readme.txt"));
-        QVERIFY(QFile::exists(home() + "/Data/Other/Other.knr"));
-        QCOMPARE(titles(), QStringList({"Other"}));
-    }
-
     void failedDeleteKeepsTheFilmAndSaysSo()
     {
         const QString info = storeFilm(home(), "Stuck", film("Stuck"));
@@ -378,6 +195,7 @@ private slots:
         QVERIFY(QFile::remove(info));
         QVERIFY(makePath(info));
         QVERIFY(writeAll(info + "/inside", "x"));
+        action("mCXKill")->trigger(); // nothing selected: nothing happens
         selectRow(0);
         MessageRecorder messages;
         action("mCXKill")->trigger();
@@ -397,14 +215,18 @@ private slots:
         QVERIFY(QDir(home() + "/Data/Brazil").removeRecursively());
         bool enabledDuringScan = true;
         bool busyCursor = false;
+        bool closedDuringScan = true;
         QTimer::singleShot(0, m_window.get(), [&] {
             enabledDuringScan = action("mSync")->isEnabled() || action("mCXKill")->isEnabled();
             busyCursor = QApplication::overrideCursor() &&
                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            closedDuringScan = m_window->close(); // the window stays until the scan is done
         });
         action("mSync")->trigger();
         QVERIFY(!enabledDuringScan);
         QVERIFY(busyCursor);
+        QVERIFY(!closedDuringScan);
+        QVERIFY(m_window->isVisible());
         QVERIFY(action("mSync")->isEnabled());
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(searchBox()->text(), QString());
@@ -413,37 +235,10 @@ private slots:
         QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 3 * kSlotSize);
     }
 
-    void editShowsAtOnce()
-    {
-        FilmRecord alien;
-        alien.Title = "Alien";
-        const QString info = storeFilm(home(), "Alien", alien);
-        storeFilm(home(), "Brazil", film("Brazil"));
-        start();
-        selectRow(rowOf("Alien"));
-        onModalDialog([](QDialog* d) {
-            auto* title = d->findChild<QLineEdit*>("txtTitle");
-            title->selectAll();
-            QTest::keyClicks(title, "Zardoz");
-            d->findChild<QPushButton*>("Command8")->click();
-        });
-        action("mDEdit")->trigger();
-        QCOMPARE(ReadInfoFile(info).Title, QStringLiteral("Zardoz"));
-        QCOMPARE(titles(), QStringList({"Brazil", "Zardoz"}));
-        QCOMPARE(label("lblTitle"), QStringLiteral("Zardoz"));
-        QCOMPARE(m_collection->at(0).Title, QStringLiteral("Zardoz"));
-        QCOMPARE(m_collection->at(0).FilePath, info);
-        searchBox()->setText("alien");
-        QCOMPARE(rows(), 0);
-        searchBox()->setText("zardoz");
-        QCOMPARE(rows(), 1);
-    }
-
     void cancelledEditWritesNothing_data()
     {
         QTest::addColumn<bool>("closeBox");
         QTest::addColumn<bool>("damaged");
-        QTest::newRow("Abbrechen") << false << false;
         QTest::newRow("close box") << true << false;
         QTest::newRow("Abbrechen on a damaged file") << false << true;
     }
@@ -473,7 +268,8 @@ private slots:
     {
         const QString info = storeFilm(home(), "Alien", film("Alien"));
         start();
-        QVERIFY(setReadOnly(info, true));
+        ReadOnlyGuard readOnly(info);
+        QVERIFY(readOnly.ok());
         const QByteArray before = readAll(info);
         selectRow(0);
         MessageRecorder messages;
@@ -487,16 +283,16 @@ private slots:
         QVERIFY(messages.texts.first().contains("unverändert"));
         QCOMPARE(readAll(info), before);
         QCOMPARE(titles(), QStringList({"Alien"}));
-        setReadOnly(info, false);
     }
 
+    // The link is the film site's host; a film page that is no web address is refused aloud.
     void linkOpensOnlyWebPages()
     {
         FilmRecord bad = film("Bad");
         bad.WebPage = "file:///etc/passwd";
-        storeFilm(home(), "A", film("Alien"));
         storeFilm(home(), "B", bad);
         start();
+        QCOMPARE(label("Label10"), QStringLiteral("films.example"));
         QList<QUrl> opened;
         SetWebPageOpener([&](const QUrl& url) {
             opened << url;
@@ -504,40 +300,11 @@ private slots:
         });
         MessageRecorder messages;
         QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
-        QCOMPARE(opened, QList<QUrl>({QUrl("http://127.0.0.1:8437/film/Alien")}));
-        searchBox()->setText("Bad");
-        QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
-        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened.isEmpty());
         QCOMPARE(messages.texts.size(), 1);
         searchBox()->setText("nichts passt");
         QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
-        QCOMPARE(opened.size(), 1);
         QCOMPARE(messages.texts.size(), 1);
-    }
-
-    void duplicateInfoFilesGiveOneRow()
-    {
-        storeFilm(home(), "Alien", film("Alien"));
-        m_collection = std::make_unique<FilmCollection>();
-        m_collection->setSyncPaths(home() + "|" + home() + "/Data"); // overlapping folders
-        m_window = std::make_unique<frmMain>(*m_collection);
-        m_window->scanCollection();
-        QCOMPARE(m_collection->filmCount(), 2);
-        m_window->refreshFullList();
-        QCOMPARE(titles(), QStringList({"Alien"}));
-        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
-    }
-
-    void infoCommandOpensTheInfoDialog()
-    {
-        start();
-        QString shown;
-        onModalDialog([&](QDialog* d) {
-            shown = d->objectName();
-            d->findChild<QPushButton*>("Command1")->click();
-        });
-        action("mInfo")->trigger();
-        QCOMPARE(shown, QStringLiteral("frmInfo"));
     }
 
     void closingWritesTheCache()

@@ -1,0 +1,337 @@
+// A person's day with Kinora, at the person's level: the program started as it starts, and
+// every step a key press or a mouse click on the windows. Search and open a film, edit it,
+// import one through the wizard, delete one, reload all and stop the reload. The details of
+// each window are their own tests (tst_frmmain, tst_frmwizard, tst_frmeditor).
+#include "FilmSiteProcess.h"
+#include "TestSupport.h"
+#include "UiTestSupport.h"
+
+#include "app/Startup.h"
+#include "ui/FilmListModel.h"
+#include "ui/WebLink.h"
+#include "ui/frmMain.h"
+
+#include "store/FilmCollection.h"
+#include "store/InfoFile.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace kinora;
+using namespace kinora::test;
+
+namespace {
+
+// The plot of film 1204 on the local film site, as the wizard shows and stores it.
+const QString kPlot = QStringLiteral(
+    "Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch niemand erkennt sie wieder.");
+
+} // namespace
+
+class TestUserPaths : public QObject
+{
+    Q_OBJECT
+private:
+    FilmSiteProcess m_site;
+    std::unique_ptr<QTemporaryDir> m_home;
+    QStringList m_library; // the canonical library's info files
+    std::unique_ptr<FilmCollection> m_collection;
+    std::unique_ptr<frmMain> m_window;
+
+    QString home() const { return m_home->path(); }
+    template <class T> T* get(const char* name) const { return child<T>(m_window.get(), name); }
+    QLineEdit* searchBox() const { return get<QLineEdit>("Text1"); }
+    QTreeView* list() const { return get<QTreeView>("ListView1"); }
+    QString label(const char* name) const { return get<QLabel>(name)->text(); }
+    QStringList titles() const { return test::titles(list()); }
+    // Every row's tag is the index of its film in the collection, its key that film's file.
+    void verifyRowsMatchTheCollection() const
+    {
+        for (int r = 0; r < list()->model()->rowCount(); ++r) {
+            const QModelIndex index = list()->model()->index(r, 0);
+            const int tag = index.data(FilmListModel::TagRole).toInt();
+            QVERIFY(tag >= 0 && tag < m_collection->filmCount());
+            QCOMPARE(m_collection->at(tag).Title, index.data().toString());
+            QCOMPARE(index.data(FilmListModel::KeyRole).toString(), m_collection->at(tag).FilePath);
+        }
+    }
+    void start()
+    {
+        m_collection = std::make_unique<FilmCollection>();
+        m_window = StartMainWindow(*m_collection);
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+    // A right click on the film's row and the item of the context menu.
+    void fromContextMenu(const QString& title, const char* action)
+    {
+        QVERIFY(clickRow(list(), title));
+        const QPoint onRow =
+            list()->visualRect(list()->model()->index(titles().indexOf(title), 0)).center();
+        QTest::mousePress(list()->viewport(), Qt::RightButton, {}, onRow);
+        QVERIFY(!get<QMenu>("mContext")->isVisible()); // the menu opens on the release
+        QTest::mouseRelease(list()->viewport(), Qt::RightButton, {}, onRow);
+        clickMenuItem(get<QMenu>("mContext"), action);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_site.start(&error), qPrintable(error));
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+    void init()
+    {
+        qputenv("KINORA_SITE_URL", m_site.baseUrl().toUtf8());
+        m_home = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_home->isValid());
+        qputenv("KINORA_HOME", home().toUtf8());
+        m_library = storeLibrary(home(), m_site.baseUrl());
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_collection.reset();
+        SetWebPageOpener({});
+    }
+
+    void searchAndOpenAFilm()
+    {
+        storeFilm(home(), "Untitled", film("")); // a film without title shows no row
+        start();
+        QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
+        QCOMPARE(label("Label3"), QStringLiteral("3 Filme"));
+        // The search box is grey while it has no focus, white while it has.
+        const QColor grey(200, 200, 200), white(255, 255, 255);
+        QVERIFY(list()->hasFocus());
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
+
+        QTest::mouseClick(searchBox(), Qt::LeftButton);
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), white);
+        QTest::keyClicks(searchBox(), "wa");
+        QCOMPARE(titles(), QStringList({"Stille Wasser"}));
+        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
+        QCOMPARE(label("lblTitle"), QStringLiteral("Stille Wasser"));
+        QTest::keyClicks(searchBox(), "x");
+        QCOMPARE(titles(), QStringList());
+        QCOMPARE(label("Label3"), QStringLiteral("0 Filme"));
+        for (const char* name : {"lblTitle", "Label9", "lblCountry", "lblYear", "lblRegie",
+                                 "lblGenere", "lblDiskDesc"})
+            QVERIFY2(label(name).isEmpty(), name);
+        QVERIFY(get<QLabel>("Picture1")->pixmap().isNull());
+        QCOMPARE(get<QWidget>("Shape2")->width(), 0);
+        QVERIFY(get<QPlainTextEdit>("txtDescription")->toPlainText().isEmpty());
+        QTest::keyClick(searchBox(), Qt::Key_Backspace);
+        QCOMPARE(titles(), QStringList({"Stille Wasser"}));
+
+        // Down goes to the list; a click shows the film, cover and all, and the link opens
+        // its page on the film site.
+        QTest::keyClick(searchBox(), Qt::Key_Up);
+        QVERIFY(searchBox()->hasFocus());
+        QTest::keyClick(searchBox(), Qt::Key_Down);
+        QVERIFY(list()->hasFocus());
+        QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
+        QVERIFY(clickRow(list(), "Stille Wasser"));
+        QCOMPARE(label("lblTitle"), QStringLiteral("Stille Wasser"));
+        QCOMPARE(label("lblDiskDesc"), QStringLiteral("Externe HD"));
+        QCOMPARE(get<QPlainTextEdit>("txtDescription")->toPlainText(),
+                 QStringLiteral("alte Beschreibung"));
+        const QImage cover = get<QLabel>("Picture1")->pixmap().toImage();
+        QVERIFY(cover.pixelColor(cover.rect().center()).blue() > 200);
+        QList<QUrl> opened;
+        SetWebPageOpener([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        QTest::mouseClick(get<QLabel>("Label10"), Qt::LeftButton);
+        QCOMPARE(opened, QList<QUrl>{QUrl(m_site.baseUrl() + "view.php?page=film&fid=3105")});
+    }
+
+    void editAFilm_data()
+    {
+        // The storage place is chosen from its list in each of the ways a person does.
+        QTest::addColumn<int>("way");
+        QTest::addColumn<QString>("place");
+        QTest::newRow("list opened with the mouse") << 0 << "DVD-RW";
+        QTest::newRow("arrow key") << 1 << "Externe HD";
+        QTest::newRow("typed, completed by the box") << 2 << "Eigene Videos";
+    }
+    void editAFilm()
+    {
+        QFETCH(int, way);
+        QFETCH(QString, place);
+        start();
+        QTest::keyClicks(searchBox(), "eis");
+        onModalDialog([way](QDialog* editor) {
+            for (const char* name :
+                 {"txtTitle", "Text1", "txtReg", "txtCountry", "txtYear", "txtWebPage"}) {
+                auto* edit = child<QLineEdit>(editor, name);
+                QCOMPARE(edit->cursorPosition(), 0); // long texts show their beginning
+                QTest::mouseClick(edit, Qt::LeftButton);
+                QTest::keyClick(edit, Qt::Key_End);
+                QTest::keyClicks(edit, "zz");
+            }
+            auto* note = child<QLineEdit>(editor, "Text2");
+            QCOMPARE(note->text(), QStringLiteral("123"));
+            QTest::mouseClick(note, Qt::LeftButton);
+            QTest::keyClick(note, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(note, "7.5");
+            auto* actors = child<QPlainTextEdit>(editor, "txtActors");
+            QTest::mouseClick(actors->viewport(), Qt::LeftButton);
+            QTest::keyClick(actors, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(actors, Qt::Key_Return);
+            QTest::keyClicks(actors, "Neue Rolle");
+            QTest::mouseClick(child<QPlainTextEdit>(editor, "txtDescript")->viewport(),
+                              Qt::LeftButton);
+            QTest::keyClicks(child<QPlainTextEdit>(editor, "txtDescript"), "zz");
+            QLineEdit* genre = child<QComboBox>(editor, "txtGenere")->lineEdit();
+            QTest::mouseClick(genre, Qt::LeftButton);
+            QTest::keyClicks(genre, "Drama");
+            chooseInComboBox(child<QComboBox>(editor, "txtDiskDesc"), way, "DVD-RW", "Eig");
+            QTest::mouseClick(child<QPushButton>(editor, "Command8"), Qt::LeftButton);
+        });
+        fromContextMenu("Eisblumen", "mCXEdit");
+
+        const FilmRecord stored = ReadInfoFile(m_library[1]);
+        QCOMPARE(stored.Title, QStringLiteral("Eisblumenzz"));
+        QCOMPARE(stored.OrigTitle, QStringLiteral("zz"));
+        QCOMPARE(stored.Director, QStringLiteral("zz"));
+        QCOMPARE(stored.Year, QStringLiteral("altzz"));
+        QCOMPARE(stored.WebPage, m_site.baseUrl() + "view.php?page=film&fid=5003zz");
+        QCOMPARE(stored.Rating, 8); // the note 7.5, rounded to even
+        QCOMPARE(stored.Actors, QStringLiteral("\r\nNeue Rolle"));
+        QCOMPARE(stored.Description, QStringLiteral("alte Beschreibungzz"));
+        QCOMPARE(stored.Genre, QStringLiteral("Drama"));
+        QCOMPARE(stored.DiskDesc, place);
+        // The list and the details show the edit at once, under the same search.
+        QCOMPARE(searchBox()->text(), QStringLiteral("eis"));
+        QCOMPARE(titles(), QStringList({"Eisblumenzz"}));
+        QCOMPARE(label("lblTitle"), QStringLiteral("Eisblumenzz"));
+        QCOMPARE(m_collection->at(1).FilePath, m_library[1]);
+    }
+
+    void importAFilmThroughTheWizard()
+    {
+        start();
+        QTest::keyClicks(searchBox(), "Alpha");
+        QCOMPARE(titles(), QStringList({"Alpha Beta"}));
+        onModalDialog([this](QDialog* wizard) {
+            auto click = [wizard](const char* name) {
+                QTest::mouseClick(child<QPushButton>(wizard, name), Qt::LeftButton);
+            };
+            click("comForward");
+            auto* term = child<QLineEdit>(wizard, "Text1");
+            QTRY_COMPARE(term->selectedText(), QStringLiteral("(Suchbegriff)"));
+            QTest::keyClicks(term, "alpha"); // replaces the selected "(Suchbegriff)"
+            QTest::keyClick(term, Qt::Key_Return);
+            auto* results = child<QListWidget>(wizard, "List1");
+            QCOMPARE(results->count(), 2);
+            QCOMPARE(results->item(1)->text(),
+                     QStringLiteral("1204 - Alpha - Die Rückkehr (2005)"));
+            QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                              results->visualItemRect(results->item(1)).center());
+            click("comForward");
+            // The film as the site has it, to check and complete before it is stored.
+            QCOMPARE(child<QLineEdit>(wizard, "txtTitle")->text(),
+                     QStringLiteral("Alpha - Die Rückkehr (2005)"));
+            QCOMPARE(child<QLineEdit>(wizard, "txtReg")->text(), QStringLiteral("Lorna McVitty"));
+            QCOMPARE(child<QPlainTextEdit>(wizard, "txtActors")->toPlainText(),
+                     QStringLiteral("Dexter Quill\nJörg Brämer"));
+            QCOMPARE(child<QPlainTextEdit>(wizard, "txtDescript")->toPlainText(), kPlot);
+            QVERIFY(!child<QLabel>(wizard, "Picture1")->pixmap().isNull());
+            auto* genre = child<QPlainTextEdit>(wizard, "txtGenere");
+            QTest::mouseClick(genre->viewport(), Qt::LeftButton);
+            QTest::keyClick(genre, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(genre, Qt::Key_Return);
+            QTest::keyClicks(genre, "Western");
+            chooseInComboBox(child<QComboBox>(wizard, "txtDiskDesc"), 0, "Intern", {});
+            click("comForward");
+            QVERIFY(!wizard->isVisible());
+            Q_UNUSED(this);
+        });
+        clickMenuBarItem(m_window.get(), "mWizard");
+
+        const QString info = home() + "/Data/AlphaDieRckkehr2005/AlphaDieRckkehr2005.knr";
+        const FilmRecord stored = ReadInfoFile(info);
+        QCOMPARE(stored.Title, QStringLiteral("Alpha - Die Rückkehr (2005)"));
+        QCOMPARE(stored.Actors, QStringLiteral("Dexter Quill\r\nJörg Brämer"));
+        QCOMPARE(stored.Genre, QStringLiteral("Action, Science-Fiction\r\nWestern"));
+        QCOMPARE(stored.Description, kPlot);
+        QCOMPARE(stored.DiskDesc, QStringLiteral("Intern"));
+        QCOMPARE(stored.Rating, 0);
+        QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
+        // Listed at once under the search typed before.
+        QCOMPARE(searchBox()->text(), QStringLiteral("Alpha"));
+        QCOMPARE(titles(), QStringList({"Alpha - Die Rückkehr (2005)", "Alpha Beta"}));
+        QCOMPARE(m_collection->filmCount(), 4);
+        verifyRowsMatchTheCollection();
+    }
+
+    void deleteAFilm()
+    {
+        start();
+        MessageRecorder messages;
+        fromContextMenu("Eisblumen", "mCXKill");
+        QVERIFY(!QDir(home() + "/Data/Eisblumen").exists());
+        QVERIFY(QFile::exists(m_library[0]) && QFile::exists(m_library[2]));
+        QCOMPARE(titles(), QStringList({"Alpha Beta", "Stille Wasser"}));
+        QCOMPARE(label("Label3"), QStringLiteral("2 Filme"));
+        QCOMPARE(m_collection->filmCount(), 2);
+        verifyRowsMatchTheCollection();
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void reloadAllAndStop()
+    {
+        const QString lost = storeFilm(home(), "Verloren", film("Verloren"));
+        start();
+        MessageRecorder messages;
+        clickMenuBarItem(m_window.get(), "mReloadAllData");
+        QCOMPARE(messages.texts.size(), 1); // the films it skipped, and how many changed
+        QVERIFY2(messages.texts[0].contains("3 von 4 Filmen") &&
+                     messages.texts[0].contains("\"Verloren\"") &&
+                     messages.texts[0].contains("3 Filme wurden geändert"),
+                 qPrintable(messages.texts[0]));
+        for (const QString& info : std::as_const(m_library))
+            QVERIFY2(ReadInfoFile(info).Year != u"alt", qPrintable(info));
+        QVERIFY(clickRow(list(), "Eisblumen"));
+        QCOMPARE(label("lblYear"), QStringLiteral("2010"));
+        verifyRowsMatchTheCollection();
+
+        // Again, stopped by "A&bbrechen" while the second film is shown: the first film is
+        // refreshed, the others are left as they were.
+        messages.texts.clear();
+        storeLibrary(home(), m_site.baseUrl());
+        onDialogShow([](QDialog* dialog) {
+            auto* bar = child<QProgressBar>(dialog, "ProgressBar1");
+            QObject::connect(bar, &QProgressBar::valueChanged, dialog, [dialog](int value) {
+                if (value == 1)
+                    QTest::mouseClick(child<QPushButton>(dialog, "Command1"), Qt::LeftButton);
+            });
+        });
+        clickMenuBarItem(m_window.get(), "mReloadAllData");
+        QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("2001"));
+        QCOMPARE(ReadInfoFile(m_library[1]).Year, QStringLiteral("alt"));
+        QCOMPARE(ReadInfoFile(m_library[2]).Year, QStringLiteral("alt"));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].startsWith("1 Film wurde geändert.\n„Rückgängig“"),
+                 qPrintable(messages.texts[0]));
+        QVERIFY(QFile::exists(lost));
+
+        // "Rückgängig" takes the stopped run back.
+        clickMenuBarItem(m_window.get(), "mUndo");
+        QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("alt"));
+    }
+};
+
+QTEST_MAIN(TestUserPaths)
+#include "tst_userpaths.moc"
