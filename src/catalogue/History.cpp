@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
+#include <QSaveFile>
 #include <algorithm>
 #include <map>
 
@@ -493,9 +494,13 @@ void HistoryRecord::finish(const QString& description)
     }
     const QJsonObject object{{QStringLiteral("description"), description},
                              {QStringLiteral("files"), after}};
-    // Without it the entry is still complete; an undo then asks before it replaces.
-    static_cast<void>(
-        WriteFileAtomically(m_folder + u'/' + kAfterFile, QJsonDocument(object).toJson()));
+    // Renamed into place but not synced: the entry is complete without it, and should it be
+    // lost or cut off in a crash, an undo only asks before it replaces a file.
+    QSaveFile afterFile(m_folder + u'/' + kAfterFile);
+    if (afterFile.open(QIODevice::WriteOnly)) {
+        afterFile.write(QJsonDocument(object).toJson());
+        afterFile.commit();
+    }
     prune();
 }
 
