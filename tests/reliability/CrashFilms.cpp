@@ -33,12 +33,14 @@ QByteArray crashSlot(int k, int generation)
 
 Status writeCrashGeneration(const QString& folder, int generation)
 {
-    for (int k = 0; k < kCrashInfoFiles; ++k) {
-        SaveFilmResult saved = SaveFilm(crashInfoPath(folder, k), crashFilm(k, generation));
-        if (!saved.status)
-            return saved.status;
-        if (!saved.history)
-            return saved.history;
+    // Film 0 is saved as the editor saves it, keeping its old file in the history.
+    const SaveFilmResult saved = SaveFilm(crashInfoPath(folder, 0), crashFilm(0, generation));
+    if (!saved.status || !saved.history)
+        return saved.status ? saved.history : saved.status;
+    for (int k = 1; k < kCrashInfoFiles; ++k) {
+        if (Status written = WriteInfoFile(crashInfoPath(folder, k), crashFilm(k, generation));
+            !written)
+            return written;
     }
     QList<FilmRecord> records;
     for (int k = 0; k < kCrashCachedFilms; ++k)

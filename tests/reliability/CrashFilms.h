@@ -21,9 +21,9 @@ FilmRecord crashFilm(int k, int generation);
 QString crashInfoPath(const QString& folder, int k);
 // The bytes a complete write of the film leaves in its info file (one padded slot).
 QByteArray crashSlot(int k, int generation);
-// Writes generation g of every info file as the editor saves a film (the old file kept in
-// the history of the library named by KINORA_HOME), then the cache FOLDER/Collection.db
-// holding generation g of all kCrashCachedFilms films.
+// Writes generation g of every info file (film 0 as the editor saves a film, its old file
+// kept in the history of the library named by KINORA_HOME), then the cache
+// FOLDER/Collection.db holding generation g of all kCrashCachedFilms films.
 Status writeCrashGeneration(const QString& folder, int generation);
 
 } // namespace kinora::test

@@ -24,5 +24,7 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "%s\n", qPrintable(written.error()));
             return 1;
         }
+        std::printf("%d\n", g);
+        std::fflush(stdout);
     }
 }
