@@ -251,8 +251,10 @@ bool isPlainRelativePath(const QString& rel)
            !isHistoryPath(rel);
 }
 
-// The entry in folder, when it is complete: its description file parses, names plain paths
-// and every kept file is there with its size. The SHA-1s are checked before an undo.
+// The entry in folder, when it is complete: its description file, written last, parses and
+// names plain paths. The kept files are checked against their SHA-1s before an undo, which
+// then says the entry is damaged rather than skipping to an older one; listing the history
+// and enabling "&Rückgängig" at every start read no kept file.
 std::optional<StoredEntry> loadEntry(const QString& folder, int number)
 {
     const std::optional<QJsonObject> object = readJson(folder + u'/' + kEntryFile);
@@ -274,8 +276,6 @@ std::optional<StoredEntry> loadEntry(const QString& folder, int number)
         const std::optional<FileState> state = stateFromJson(files[i]);
         if (!state || !isPlainRelativePath(rel))
             return std::nullopt;
-        if (state->exists && QFileInfo(folder + u'/' + QString::number(i)).size() != state->size)
-            return std::nullopt;
         stored.before.append({rel, *state});
         stored.entry.paths.append(root + u'/' + rel);
     }
@@ -286,7 +286,6 @@ std::optional<StoredEntry> loadEntry(const QString& folder, int number)
             afterStates.append(fingerprintFromJson(value));
         if (afterStates.size() == stored.before.size()) {
             stored.after = afterStates;
-            stored.entry.finished = true;
             const QString description = after->value(QStringLiteral("description")).toString();
             if (!description.isEmpty())
                 stored.entry.description = description;

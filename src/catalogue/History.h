@@ -42,7 +42,6 @@ struct HistoryEntry
     QStringList paths; // absolute, in the order kept
     int undoes = 0;    // an undo: the number of the operation it took back
     int undoneBy = 0;  // the undo that took this operation back, 0 when none
-    bool finished = false;
 };
 
 // How a file looks without reading it: no file, or its size, modification time and (on POSIX)
