@@ -45,6 +45,7 @@ private slots:
     void otherFormatsBecomeJpeg()
     {
         const CoverPicture cover = CoverPicture::fromBytes(encoded("png"));
+        QVERIFY(!cover.isNull());
         QVERIFY(cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
         QCOMPARE(QImage::fromData(cover.jpegBytes(), "jpeg").size(), QSize(30, 40));
     }
