@@ -1,5 +1,6 @@
-// Search, pick a line, scrape, store and read back, against the local film site; every
-// invented film scrapes. Transport faults are the download's table, covers the cover's.
+// Search, pick a line, scrape, store and read back, against the local film site, and the
+// requests of a scrape. Pages that lack parts are the scraper's saved pages, transport faults
+// the download's table, covers the cover's.
 #include "catalogue/CoverPicture.h"
 #include "catalogue/FilmStore.h"
 #include "net/FilmScraper.h"
@@ -57,20 +58,6 @@ private slots:
         QCOMPARE(ReadInfoFile(stored.infoPath), expected);
         // The site's JPEG reaches the disk unchanged.
         QCOMPARE(test::readAll(stored.coverPath), scraped.cover);
-    }
-
-    // Every invented film, including those that lack parts, scrapes and stores.
-    void everyFilm()
-    {
-        const ResultList all = SearchSite(ExtendedSearchUrl("", "-", "-", "", ""));
-        QVERIFY(all.status.ok());
-        QVERIFY(all.lines.size() >= 30);
-        for (const QString& line : all.lines) {
-            const ScrapeResult scraped = ScrapeFilm(line);
-            QVERIFY2(scraped.status.ok(), qPrintable(line));
-            QVERIFY2(scraped.record.Country != u"#nv", qPrintable(line));
-            QVERIFY2(scraped.record.Year != u"#nv", qPrintable(line));
-        }
     }
 
     // Film page, cover, plot page, in this order; a film without plot link asks for no
