@@ -23,11 +23,6 @@ QByteArray encoded(const char* format)
     return bytes;
 }
 
-bool isJpeg(const QByteArray& bytes)
-{
-    return bytes.startsWith("\xFF\xD8\xFF");
-}
-
 } // namespace
 
 class tst_coverpicture : public QObject
@@ -37,24 +32,21 @@ class tst_coverpicture : public QObject
 private slots:
     void jpegKeptByteExact()
     {
+        QTemporaryDir dir;
         const QByteArray jpeg = encoded("jpeg");
         const CoverPicture cover = CoverPicture::fromBytes(jpeg);
-        QVERIFY(!cover.isNull());
         QCOMPARE(cover.jpegBytes(), jpeg);
         QCOMPARE(cover.image().size(), QSize(30, 40));
+        QVERIFY(cover.save(dir.filePath("c.jpg")));
+        QCOMPARE(test::readAll(dir.filePath("c.jpg")), jpeg);
+        QVERIFY(!cover.save(dir.filePath("missing/c.jpg")));
     }
 
-    void otherFormatsBecomeJpeg_data()
-    {
-        QTest::addColumn<QByteArray>("format");
-        QTest::newRow("png") << QByteArray("png");
-    }
     void otherFormatsBecomeJpeg()
     {
-        QFETCH(QByteArray, format);
-        const CoverPicture cover = CoverPicture::fromBytes(encoded(format));
+        const CoverPicture cover = CoverPicture::fromBytes(encoded("png"));
         QVERIFY(!cover.isNull());
-        QVERIFY(isJpeg(cover.jpegBytes()));
+        QVERIFY(cover.jpegBytes().startsWith("\xFF\xD8\xFF"));
         QCOMPARE(QImage::fromData(cover.jpegBytes(), "jpeg").size(), QSize(30, 40));
     }
 
@@ -71,22 +63,9 @@ private slots:
         const CoverPicture cover = CoverPicture::fromBytes(bytes);
         QVERIFY(cover.isNull());
         QVERIFY(cover.jpegBytes().isEmpty());
-        QString error;
         QTemporaryDir dir;
-        error = cover.save(dir.filePath("c.jpg")).error();
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!error.isEmpty());
+        QVERIFY(!cover.save(dir.filePath("c.jpg")).error().isEmpty());
         QVERIFY(!QFile::exists(dir.filePath("c.jpg")));
-    }
-
-    void saveWritesTheBytes()
-    {
-        QTemporaryDir dir;
-        const QByteArray jpeg = encoded("jpeg");
-        const CoverPicture cover = CoverPicture::fromBytes(jpeg);
-        QVERIFY(cover.save(dir.filePath("c.jpg")));
-        QCOMPARE(test::readAll(dir.filePath("c.jpg")), jpeg);
-        QVERIFY(!cover.save(dir.filePath("missing/c.jpg")));
     }
 };
 

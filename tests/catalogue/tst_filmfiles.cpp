@@ -1,8 +1,8 @@
-#include "FilmFixtures.h"
-
-#include "TestSupport.h"
-
+// Deleting a film's files, which folder is a film's own, and the cover shown beside it.
 #include "catalogue/FilmFiles.h"
+
+#include "FilmFixtures.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,22 +11,6 @@
 
 using namespace kinora;
 using namespace kinora::test;
-
-namespace {
-
-FilmRecord titled(const QString& title)
-{
-    FilmRecord f;
-    f.Title = title;
-    return f;
-}
-
-bool touch(const QString& path)
-{
-    return writeAll(path, "x");
-}
-
-} // namespace
 
 class TestFilmFiles : public QObject
 {
@@ -43,50 +27,41 @@ private slots:
         qputenv("KINORA_HOME", m_home.path().toUtf8());
     }
 
-    void ownFolderGoesWithEverythingInIt()
+    // The film's own folder goes with everything in it; where the folder is not the film's
+    // own, only the info file and its cover go. A film in the next folder stays.
+    void deletes_data()
     {
-        const QString film = storeFilm(m_home.path(), "Alien", titled("Alien"), Qt::red);
-        const QString other = storeFilm(m_home.path(), "Brazil", titled("Brazil"), Qt::blue);
-        makePath(m_home.path() + "/Data/Alien/Extras");
-        QVERIFY(touch(m_home.path() + "/Data/Alien/Extras/trailer.txt"));
-        QVERIFY(touch(m_home.path() + "/Data/Alien/notes.txt"));
-        QVERIFY(setReadOnly(m_home.path() + "/Data/Alien/notes.txt", true));
-        const DeleteFilmResult deleted = DeleteFilmFiles(film);
-        QVERIFY2(deleted.status && deleted.leftBehind.isEmpty(), qPrintable(deleted.leftBehind));
-        QVERIFY(!QDir(m_home.path() + "/Data/Alien").exists());
-        QVERIFY(QFile::exists(other));
-        QVERIFY(QFile::exists(m_home.path() + "/Data/Brazil/Brazil.jpg"));
-    }
-
-    // Where the folder is not the film's own, only the info file and its cover go.
-    void sharedFoldersKeepEverythingElse_data()
-    {
+        QTest::addColumn<QString>("folder");    // relative to the program folder
+        QTest::addColumn<QString>("neighbour"); // read-only
+        QTest::addColumn<bool>("own");
         // clang-format off
-        QTest::addColumn<QString>("folder"); // relative to the program folder
-        QTest::addColumn<QString>("neighbour");
-        QTest::newRow("program folder") << "" << "readme.txt";
-        QTest::newRow("Data folder") << "Data" << "readme.txt";
-        QTest::newRow("folder with another film") << "Data/Shared" << "Other.knr";
-        QTest::newRow("another film further down") << "Data/Series" << "Part2/Part2.knr";
+        QTest::newRow("own folder") << "Data/Film" << "Extras/trailer.txt" << true;
+        QTest::newRow("program folder") << "" << "readme.txt" << false;
+        QTest::newRow("Data folder") << "Data" << "readme.txt" << false;
+        QTest::newRow("folder with another film") << "Data/Shared" << "Other.knr" << false;
+        QTest::newRow("another film further down") << "Data/Series" << "Part2/Part2.knr" << false;
         // clang-format on
     }
-    void sharedFoldersKeepEverythingElse()
+    void deletes()
     {
         QFETCH(QString, folder);
         QFETCH(QString, neighbour);
+        QFETCH(bool, own);
+        const QString next = storeFilm(m_home.path(), "Brazil", film("Brazil"), Qt::blue);
         const QString dir = folder.isEmpty() ? m_home.path() : m_home.path() + u'/' + folder;
         makePath(dir + "/" + QFileInfo(neighbour).path());
-        QVERIFY(touch(dir + u'/' + neighbour));
-        QVERIFY(touch(dir + "/Film.knr"));
-        QVERIFY(writeJpeg(dir + "/Film.jpg", Qt::green));
-        QVERIFY(writeJpeg(dir + "/Another.jpg", Qt::green));
-        QVERIFY(!IsOwnFilmFolder(dir + "/Film.knr"));
+        QVERIFY(writeAll(dir + u'/' + neighbour, "x") && writeAll(dir + "/Film.knr", "x"));
+        QVERIFY(setReadOnly(dir + u'/' + neighbour, true));
+        QVERIFY(writeJpeg(dir + "/Film.jpg", Qt::green) &&
+                writeJpeg(dir + "/Another.jpg", Qt::green));
+        QCOMPARE(IsOwnFilmFolder(dir + "/Film.knr"), own);
         const DeleteFilmResult deleted = DeleteFilmFiles(dir + "/Film.knr");
         QVERIFY2(deleted.status && deleted.leftBehind.isEmpty(), qPrintable(deleted.leftBehind));
-        QVERIFY(!QFile::exists(dir + "/Film.knr"));
-        QVERIFY(!QFile::exists(dir + "/Film.jpg"));
-        QVERIFY(QFile::exists(dir + u'/' + neighbour));
-        QVERIFY(QFile::exists(dir + "/Another.jpg"));
+        QVERIFY(!QFile::exists(dir + "/Film.knr") && !QFile::exists(dir + "/Film.jpg"));
+        QCOMPARE(QFile::exists(dir + u'/' + neighbour), !own);
+        QCOMPARE(QFile::exists(dir + "/Another.jpg"), !own);
+        QCOMPARE(QDir(dir).exists(), !own);
+        QVERIFY(QFile::exists(next) && QFile::exists(m_home.path() + "/Data/Brazil/Brazil.jpg"));
     }
 
     void rootsAndHomeAreNeverAFilmsOwnFolder()
@@ -109,7 +84,7 @@ private slots:
         // A folder in place of the info file cannot be removed as a file, even by root.
         const QString folder = m_home.path() + "/Data/Stuck";
         makePath(folder + "/Stuck.knr");
-        QVERIFY(touch(folder + "/Stuck.knr/inside"));
+        QVERIFY(writeAll(folder + "/Stuck.knr/inside", "x"));
         QVERIFY(writeJpeg(folder + "/Stuck.jpg", Qt::red));
         const DeleteFilmResult deleted = DeleteFilmFiles(folder + "/Stuck.knr");
         QVERIFY(!deleted.status);
@@ -120,14 +95,14 @@ private slots:
 
     void firstCoverInNameOrder()
     {
-        const QString film = storeFilm(m_home.path(), "Film", titled("Film"));
-        const QString folder = QFileInfo(film).path();
-        QVERIFY(FirstCoverBeside(film).isEmpty());
+        const QString info = storeFilm(m_home.path(), "Film", film("Film"));
+        const QString folder = QFileInfo(info).path();
+        QVERIFY(FirstCoverBeside(info).isEmpty());
         QVERIFY(writeJpeg(folder + "/b.jpg", Qt::red));
         QVERIFY(writeJpeg(folder + "/A.jpg", Qt::red));
-        QVERIFY(touch(folder + "/0.png"));
-        QCOMPARE(FirstCoverBeside(film), folder + "/A.jpg");
-        QCOMPARE(CoverPathFor(film), folder + "/Film.jpg");
+        QVERIFY(writeAll(folder + "/0.png", "x"));
+        QCOMPARE(FirstCoverBeside(info), folder + "/A.jpg");
+        QCOMPARE(CoverPathFor(info), folder + "/Film.jpg");
     }
 };
 

@@ -5,10 +5,10 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
-#include "FilmFixtures.h"
 #include "FilmSiteProcess.h"
 #include "TestSupport.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -39,14 +39,14 @@ private slots:
     }
     void caption_data()
     {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("caption");
         // clang-format off
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("short") << "Alien" << "Download von \"Alien\" ...";
-    QTest::newRow("trailing blank removed") << "Alien " << "Download von \"Alien\" ...";
-    QTest::newRow("exactly 50 is short") << QString(50, u'x') << QStringLiteral("Download von \"%1\" ...").arg(QString(50, u'x'));
-    QTest::newRow("60 is cut to 50") << QString(50, u'y') + QString(10, u'z') << QStringLiteral("Download von \"%1... \" ...").arg(QString(50, u'y'));
-    QTest::newRow("blank at the cut removed") << QString(49, u'a') + QStringLiteral(" tail") << QStringLiteral("Download von \"%1... \" ...").arg(QString(49, u'a'));
+        QTest::newRow("short") << "Alien" << "Download von \"Alien\" ...";
+        QTest::newRow("trailing blank removed") << "Alien " << "Download von \"Alien\" ...";
+        QTest::newRow("exactly 50 is short") << QString(50, u'x') << QStringLiteral("Download von \"%1\" ...").arg(QString(50, u'x'));
+        QTest::newRow("60 is cut to 50") << QString(50, u'y') + QString(10, u'z') << QStringLiteral("Download von \"%1... \" ...").arg(QString(50, u'y'));
+        QTest::newRow("blank at the cut removed") << QString(49, u'a') + QStringLiteral(" tail") << QStringLiteral("Download von \"%1... \" ...").arg(QString(49, u'a'));
         // clang-format on
     }
     void caption()
@@ -57,19 +57,19 @@ private slots:
     }
     void filmId_data()
     {
+        QTest::addColumn<QString>("webPage");
+        QTest::addColumn<int>("id");
         // clang-format off
-    QTest::addColumn<QString>("webPage");
-    QTest::addColumn<int>("id");
-    QTest::newRow("film page") << "http://x/view.php?page=film&fid=4711" << 4711;
-    QTest::newRow("leading zeros") << "view.php?page=film&fid=007" << 7;
-    QTest::newRow("after the last =") << "a=1&b=22" << 22;
-    QTest::newRow("no = at all") << "4711" << 4711;
-    QTest::newRow("trailing text") << "fid=12abc" << 12;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("no number") << "fid=abc" << 0;
-    QTest::newRow("nothing after =") << "fid=" << 0;
-    QTest::newRow("negative is no id") << "fid=-5" << 0;
-    QTest::newRow("beyond 32 bits is no id, not the largest") << "fid=2147483648" << 0;
+        QTest::newRow("film page") << "http://x/view.php?page=film&fid=4711" << 4711;
+        QTest::newRow("leading zeros") << "view.php?page=film&fid=007" << 7;
+        QTest::newRow("after the last =") << "a=1&b=22" << 22;
+        QTest::newRow("no = at all") << "4711" << 4711;
+        QTest::newRow("trailing text") << "fid=12abc" << 12;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("no number") << "fid=abc" << 0;
+        QTest::newRow("nothing after =") << "fid=" << 0;
+        QTest::newRow("negative is no id") << "fid=-5" << 0;
+        QTest::newRow("beyond 32 bits is no id, not the largest") << "fid=2147483648" << 0;
         // clang-format on
     }
     void filmId()
@@ -78,114 +78,82 @@ private slots:
         QFETCH(int, id);
         QCOMPARE(FilmIdFromWebPage(webPage), id);
     }
-    void refreshesEveryFilmInOrder()
+
+    // Every film is scraped once, in collection order, and written back to the files it was
+    // loaded from, also outside the Data folder or under an older spelling of its title.
+    void refreshesEveryFilmWhereItLives()
     {
-        const QStringList infos = storeLibrary(home(), m_site.baseUrl());
+        // clang-format off
+        const QList<QStringList> films = { // title, web page, place (Data/<name>/<name>), year, mark
+            {"Alpha Beta ", "http://old/view.php?page=film&fid=4711", "", "2001", "758"},
+            {"Die Sieben Schlüssel ", "view.php?page=film&fid=007", "Data/Sieben/Sieben", "1964", "690"},
+            {"Ohne Note", "fid=3108", "", "2020", "0"},
+            {"Alpha - Die Rückkehr", "fid=1204", "", "2005", "435"},
+            {"Eisblumen", "fid=5003", "Regal/Kiste/Eisblumen", "2010", "785"},
+        };
+        // clang-format on
+        for (const QStringList& f : films)
+            QVERIFY(!addFilm(f[0], f[1], f[2]).isEmpty());
         m_films.LoadCollection();
+        QCOMPARE(m_films.filmCount(), 5);
+        QStringList titles, requests;
+        for (int i = 0; i < 5; ++i) {
+            titles << m_films.at(i).Title;
+            requests << "/view.php?page=film&fid=" +
+                            QString::number(FilmIdFromWebPage(m_films.at(i).WebPage));
+        }
         FilmReloader reloader(m_films);
         QSignalSpy progress(&reloader, &FilmReloader::progress);
         reloader.run();
 
-        QCOMPARE(progress.count(), 3);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(progress.at(i), QVariantList({i, 3, m_films.at(i).Title}));
-        QCOMPARE(reloader.refreshedCount(), 3);
+        QCOMPARE(progress.count(), 5);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(progress.at(i), QVariantList({i, 5, titles[i]}));
+        QCOMPARE(m_site.takeRequests().filter("page=film&"), requests);
+        QCOMPARE(reloader.refreshedCount(), 5);
         QVERIFY(reloader.problems().isEmpty() && reloader.problemReport().isEmpty());
-        for (const QString& info : infos)
+        QCOMPARE(m_films.filmCount(), 5);
+        for (const QStringList& f : films) {
+            const QString info = home() + u'/' + place(f[0], f[2]) + QStringLiteral(".knr");
+            int i = 0;
+            while (i < 4 && m_films.at(i).FilePath != info)
+                ++i;
+            FilmRecord entry = m_films.at(i);
+            QCOMPARE(entry.FilePath, info);
             QVERIFY2(!QImage(info.chopped(4) + QStringLiteral(".jpg")).isNull(), qPrintable(info));
-        QCOMPARE(ReadInfoFile(infos[1]).Year, QStringLiteral("2010"));
-        // One scrape per film, in collection order; the end marker fetches and writes nothing.
-        QCOMPARE(filmPagesRequested(), QStringList({"fid=4711", "fid=5003", "fid=3105"}));
-        QCOMPARE(QDir(home() + QStringLiteral("/Data"))
-                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                     .size(),
-                 3);
+            entry.FilePath.clear();
+            QCOMPARE(ReadInfoFile(info), entry);
+            QCOMPARE((QStringList{entry.Title, entry.Year, QString::number(entry.Rating)}),
+                     (QStringList{f[0].trimmed(), f[3], f[4]}));
+            QCOMPARE(entry.DiskDesc, QStringLiteral("DVD-ROM"));
+            QCOMPARE(entry.WebPage, m_site.baseUrl() + "view.php?page=film&fid=" +
+                                        QString::number(FilmIdFromWebPage(f[1])));
+        }
+        // No second copy that the next scan would list twice.
+        m_films.LoadCollection();
+        QCOMPARE(m_films.filmCount(), 5);
 
         m_films.setFilms({}); // an empty collection visits nothing
         reloader.run();
-        QCOMPARE(progress.count(), 3);
+        QCOMPARE(progress.count(), 5);
         QVERIFY(m_site.takeRequests().isEmpty());
     }
-    void refreshedRecord_data()
-    {
-        // clang-format off
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("webPage");
-    QTest::addColumn<QString>("newTitle");
-    QTest::addColumn<QString>("pageEnd");
-    QTest::addColumn<int>("rating");
-    QTest::newRow("trailing blank") << "Alpha Beta " << "http://old/view.php?page=film&fid=4711" << "Alpha Beta" << "fid=4711" << 758;
-    QTest::newRow("fid=007") << "Die Sieben Schlüssel" << "view.php?page=film&fid=007" << "Die Sieben Schlüssel" << "fid=7" << 690;
-    QTest::newRow("site without mark") << "Ohne Note" << "fid=3108" << "Ohne Note" << "fid=3108" << 0;
-    QTest::newRow("title with a dash") << "Alpha - Die Rückkehr" << "fid=1204" << "Alpha - Die Rückkehr" << "fid=1204" << 435;
-        // clang-format on
-    }
-    void refreshedRecord()
-    {
-        QFETCH(QString, title);
-        QFETCH(QString, webPage);
-        QFETCH(QString, newTitle);
-        QFETCH(QString, pageEnd);
-        QFETCH(int, rating);
-        const QString info = addFilm(title, webPage);
-        m_films.LoadCollection();
-        FilmReloader reloader(m_films);
-        reloader.run();
-        QCOMPARE(filmPagesRequested(), QStringList({pageEnd}));
 
-        const FilmRecord written = ReadInfoFile(info);
-        QCOMPARE(written.Title, newTitle);
-        QCOMPARE(written.DiskDesc, QStringLiteral("DVD-ROM"));
-        QCOMPARE(written.Rating, rating);
-        QVERIFY2(written.WebPage.startsWith(m_site.baseUrl()) && written.WebPage.endsWith(pageEnd),
-                 qPrintable(written.WebPage));
-        QVERIFY(written.FilePath.isEmpty());
-        // The entry in memory is what was written, and keeps the path it was loaded from.
-        FilmRecord entry = m_films.at(0);
-        QCOMPARE(entry.FilePath, info);
-        entry.FilePath.clear();
-        QCOMPARE(entry, written);
-        QCOMPARE(m_films.filmCount(), 1);
-    }
-    void writesBackWhereTheFilmLives()
-    {
-        // A film found outside the Data folder, in a folder not named after it, and a film
-        // stored by the wizard under an older spelling of its title.
-        const QString elsewhere = addFilm("Eisblumen", "fid=5003", "Regal/Kiste");
-        const QString renamed = addFilm("Sieben", "fid=7");
-        FilmRecord older = ReadInfoFile(renamed);
-        older.Title = QStringLiteral("Die Sieben Schlüssel ");
-        QVERIFY(WriteInfoFile(renamed, older));
-        m_films.LoadCollection();
-        FilmReloader reloader(m_films);
-        reloader.run();
-        QCOMPARE(reloader.refreshedCount(), 2);
-
-        QCOMPARE(ReadInfoFile(elsewhere).Year, QStringLiteral("2010"));
-        QVERIFY(!QImage(home() + QStringLiteral("/Regal/Kiste/Eisblumen.jpg")).isNull());
-        QCOMPARE(ReadInfoFile(renamed).Title, QStringLiteral("Die Sieben Schlüssel"));
-        QVERIFY(!QImage(home() + QStringLiteral("/Data/Sieben/Sieben.jpg")).isNull());
-        // No second copy that the next scan would list twice.
-        QVERIFY(!QFile::exists(home() + QStringLiteral("/Data/Eisblumen")));
-        QVERIFY(!QFile::exists(home() + QStringLiteral("/Data/DieSiebenSchlssel")));
-        m_films.LoadCollection();
-        QCOMPARE(m_films.filmCount(), 2);
-    }
     void skipsWithoutLosingData_data()
     {
+        QTest::addColumn<QString>("webPage");
+        QTest::addColumn<QString>("fault"); // the film's troubles: a site mode or a file in the way
+        QTest::addColumn<bool>("infoKept");
+        QTest::addColumn<QString>("reason"); // empty: not reported
         // clang-format off
-    QTest::addColumn<QString>("webPage");
-    QTest::addColumn<QString>("fault"); // the film's troubles: a site mode or a file in the way
-    QTest::addColumn<bool>("infoKept");
-    QTest::addColumn<QString>("reason"); // empty: not reported
-    QTest::newRow("empty WebPage") << "" << "" << true << "keine Film-Nummer";
-    QTest::newRow("no number after =") << "view.php?page=film&fid=" << "" << true << "keine Film-Nummer";
-    QTest::newRow("film page not found") << "fid=999" << "" << true << "404";
-    QTest::newRow("site answers with no film page") << "fid=4711" << "maintenance" << true << "keine Filmseite";
-    QTest::newRow("info file read-only") << "fid=4711" << "read-only" << true << "schreibgeschützt";
-    QTest::newRow("a folder where the cover goes") << "fid=4711" << "cover" << false << "Cover";
-    QTest::newRow("film without cover") << "fid=2288" << "" << false << "";
-    QTest::newRow("cover not a picture") << "fid=3111" << "" << false << "";
+        QTest::newRow("empty WebPage") << "" << "" << true << "keine Film-Nummer";
+        QTest::newRow("no number after =") << "view.php?page=film&fid=" << "" << true << "keine Film-Nummer";
+        QTest::newRow("film page not found") << "fid=999" << "" << true << "404";
+        QTest::newRow("site answers with no film page") << "fid=4711" << "maintenance" << true << "keine Filmseite";
+        QTest::newRow("info file read-only") << "fid=4711" << "read-only" << true << "schreibgeschützt";
+        QTest::newRow("a folder where the cover goes") << "fid=4711" << "cover" << false << "Cover";
+        QTest::newRow("film without cover") << "fid=2288" << "" << false << "";
+        QTest::newRow("cover not a picture") << "fid=3111" << "" << false << "";
         // clang-format on
     }
     void skipsWithoutLosingData()
@@ -236,8 +204,14 @@ private slots:
 
 private:
     QString home() const { return m_home->path(); }
-    // Stores a film as an older import left it: Data/<name>/<name>.knr with an old cover.
-    QString addFilm(const QString& title, const QString& webPage, const QString& folder = {})
+    // Where a film lives, below home and without the ending: Data/<name>/<name> by default.
+    static QString place(const QString& title, const QString& where)
+    {
+        const QString name = SafeFileName(title);
+        return where.isEmpty() ? QStringLiteral("Data/%1/%1").arg(name) : where;
+    }
+    // Stores a film as an older import left it: year "alt", a cover that is no picture.
+    QString addFilm(const QString& title, const QString& webPage, const QString& where = {})
     {
         FilmRecord r;
         r.Title = title;
@@ -245,24 +219,10 @@ private:
         r.Year = QStringLiteral("alt");
         r.DiskDesc = QStringLiteral("DVD-ROM");
         r.Rating = 123;
-        const QString name = SafeFileName(title);
-        const QString dir =
-            home() + u'/' + (folder.isEmpty() ? QStringLiteral("Data/") + name : folder);
-        makePath(dir);
-        const QString info = dir + u'/' + name + QStringLiteral(".knr");
-        if (!WriteInfoFile(info, r) || !writeAll(dir + u'/' + name + QStringLiteral(".jpg"), "old"))
-            return {};
-        return info;
-    }
-    // The film pages the site was asked for since the last call, in order.
-    QStringList filmPagesRequested()
-    {
-        QStringList pages;
-        for (const QString& target : m_site.takeRequests()) {
-            if (target.startsWith(QStringLiteral("/view.php?page=film&")))
-                pages.append(target.mid(int(qstrlen("/view.php?page=film&"))));
-        }
-        return pages;
+        const QString path = home() + u'/' + place(title, where);
+        makePath(QFileInfo(path).path());
+        const bool ok = WriteInfoFile(path + ".knr", r) && writeAll(path + ".jpg", "old");
+        return ok ? path + ".knr" : QString();
     }
 
     FilmSiteProcess m_site;

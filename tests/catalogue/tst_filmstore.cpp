@@ -3,6 +3,7 @@
 #include "store/AppPaths.h"
 #include "store/InfoFile.h"
 
+#include "FilmFixtures.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -10,24 +11,9 @@
 #include <QTest>
 
 using namespace kinora;
+using namespace kinora::test;
 
 namespace {
-
-FilmRecord film(const QString& title)
-{
-    FilmRecord r;
-    r.Title = title;
-    r.OrigTitle = QStringLiteral("#nv");
-    r.Country = QStringLiteral("Österreich");
-    r.Year = QStringLiteral("1987");
-    r.Actors = QStringLiteral("A\r\nB");
-    r.Description = QStringLiteral("Über alles.");
-    r.WebPage = QStringLiteral("http://site/view.php?page=film&fid=815");
-    r.Rating = 520;
-    r.DiskDesc = QStringLiteral("DVD-ROM");
-    r.FilePath = QStringLiteral("/irgendwo/alt.knr");
-    return r;
-}
 
 CoverPicture cover(QColor color)
 {
@@ -55,11 +41,21 @@ private slots:
         qputenv("KINORA_HOME", m_home.path().toUtf8());
     }
 
-    void filmWithoutCover()
+    // The wizard's folder and names; the site's mark and the place it came from stay behind.
+    void storesRecordAndCover()
     {
-        const StoreFilmResult result = StoreFilm(film("Ohne"), CoverPicture(), false);
-        QVERIFY(result.status.ok());
-        QVERIFY(result.coverPath.isEmpty());
+        FilmRecord f = film("Alpha");
+        f.FilePath = QStringLiteral("/irgendwo/alt.knr");
+        const StoreFilmResult stored = StoreFilm(f, cover(Qt::red), false);
+        QVERIFY2(stored.status.ok(), qPrintable(stored.status.error()));
+        QCOMPARE(stored.infoPath, m_home.path() + "/Data/Alpha/Alpha.knr");
+        f.Rating = 0;
+        f.FilePath.clear();
+        QCOMPARE(ReadInfoFile(stored.infoPath), f);
+        QCOMPARE(readAll(stored.coverPath), cover(Qt::red).jpegBytes());
+
+        const StoreFilmResult without = StoreFilm(film("Ohne"), CoverPicture(), false);
+        QVERIFY(without.status.ok() && without.coverPath.isEmpty());
         QCOMPARE(QDir(folder("Ohne")).entryList(QDir::Files), QStringList{"Ohne.knr"});
     }
 
@@ -74,28 +70,22 @@ private slots:
     void refusesExistingFilmUnlessOverwrite()
     {
         QVERIFY(StoreFilm(film("Alpha"), cover(Qt::red), false).status.ok());
-        const QByteArray oldInfo = test::readAll(folder("Alpha") + "/Alpha.knr");
-        const QByteArray oldCover = test::readAll(folder("Alpha") + "/Alpha.jpg");
+        const QByteArray oldInfo = readAll(folder("Alpha") + "/Alpha.knr");
+        const QByteArray oldCover = readAll(folder("Alpha") + "/Alpha.jpg");
 
-        FilmRecord other = film("Alpha!");
-        other.Year = QStringLiteral("2001");
+        const FilmRecord other = film("Alpha!", "2001");
         StoreFilmResult result = StoreFilm(other, cover(Qt::blue), false);
         QVERIFY(!result.status.ok());
         QVERIFY(result.alreadyStored);
-        QCOMPARE(test::readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
-        QCOMPARE(test::readAll(folder("Alpha") + "/Alpha.jpg"), oldCover);
+        QCOMPARE(readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
+        QCOMPARE(readAll(folder("Alpha") + "/Alpha.jpg"), oldCover);
 
         result = StoreFilm(other, cover(Qt::blue), true);
         QVERIFY(result.status.ok());
         QCOMPARE(ReadInfoFile(result.infoPath).Year, QStringLiteral("2001"));
-        QCOMPARE(test::readAll(result.coverPath), cover(Qt::blue).jpegBytes());
-    }
-
-    // The new film has no cover: the old film's picture must not stay as its cover.
-    void overwriteWithoutCoverRemovesOldCover()
-    {
-        QVERIFY(StoreFilm(film("Alpha"), cover(Qt::red), false).status.ok());
-        QVERIFY(StoreFilm(film("Alpha"), CoverPicture(), true).status.ok());
+        QCOMPARE(readAll(result.coverPath), cover(Qt::blue).jpegBytes());
+        // A new film without cover: the old film's picture must not stay as its cover.
+        QVERIFY(StoreFilm(other, CoverPicture(), true).status.ok());
         QVERIFY(!QFileInfo::exists(folder("Alpha") + "/Alpha.jpg"));
     }
 
@@ -104,26 +94,22 @@ private slots:
     void failedCoverLeavesNothingHalfWritten()
     {
         QVERIFY(StoreFilm(film("Alpha"), CoverPicture(), false).status.ok());
-        const QByteArray oldInfo = test::readAll(folder("Alpha") + "/Alpha.knr");
+        const QByteArray oldInfo = readAll(folder("Alpha") + "/Alpha.knr");
         QVERIFY(QDir().mkpath(folder("Alpha") + "/Alpha.jpg")); // a folder where the cover goes
-        FilmRecord other = film("Alpha");
-        other.Year = QStringLiteral("2001");
-        StoreFilmResult result = StoreFilm(other, cover(Qt::red), true);
+        const StoreFilmResult result = StoreFilm(film("Alpha", "2001"), cover(Qt::red), true);
         QVERIFY(!result.status.ok());
         QVERIFY(!result.status.error().isEmpty());
-        QCOMPARE(test::readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
+        QCOMPARE(readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
     }
 
     void failedInfoFileRemovesNewFolder()
     {
-        QVERIFY(test::writeAll(m_home.path() + "/Data", "not a folder"));
+        QVERIFY(writeAll(m_home.path() + "/Data", "not a folder"));
         const StoreFilmResult result = StoreFilm(film("Beta"), cover(Qt::red), false);
         QVERIFY(!result.status.ok());
         QVERIFY(!result.status.error().isEmpty());
         QVERIFY(QFileInfo(m_home.path() + "/Data").isFile());
     }
-
-    void cleanupTestCase() { qunsetenv("KINORA_HOME"); }
 };
 
 QTEST_GUILESS_MAIN(tst_filmstore)
