@@ -1,9 +1,9 @@
 // A person's day with Kinora, at the person's level: the program started as it starts, and
 // every step a key press or a mouse click on the windows. Search and open a film, edit it,
-// import one through the wizard, delete one, reload all and stop the reload. The details of
-// each window are their own tests (tst_frmmain, tst_frmwizard, tst_frmeditor).
+// import one through the wizard, delete one, reload all and stop the reload, and take each
+// back with "&Rückgängig". The details of each window are their own tests (tst_frmmain,
+// tst_frmwizard, tst_frmeditor).
 #include "FilmSiteProcess.h"
-#include "TestSupport.h"
 #include "UiTestSupport.h"
 
 #include "app/Startup.h"
@@ -14,27 +14,11 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTreeView>
-#include <QtTest>
 
 using namespace kinora;
 using namespace kinora::test;
-
-namespace {
-
-// The plot of film 1204 on the local film site, as the wizard shows and stores it.
-const QString kPlot = QStringLiteral(
-    "Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch niemand erkennt sie wieder.");
-
-} // namespace
 
 class TestUserPaths : public QObject
 {
@@ -51,6 +35,12 @@ private:
     QLineEdit* searchBox() const { return get<QLineEdit>("Text1"); }
     QTreeView* list() const { return get<QTreeView>("ListView1"); }
     QString label(const char* name) const { return get<QLabel>(name)->text(); }
+    QAction* undo() const { return get<QAction>("mUndo"); }
+    void pressCtrlZ()
+    {
+        QApplication::setActiveWindow(m_window.get()); // as it is again once a dialog closed
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+    }
     QStringList titles() const { return test::titles(list()); }
     // Every row's tag is the index of its film in the collection, its key that film's file.
     void verifyRowsMatchTheCollection() const
@@ -106,7 +96,8 @@ private slots:
 
     void searchAndOpenAFilm()
     {
-        storeFilm(home(), "Untitled", film("")); // a film without title shows no row
+        storeFilm(home(), "Untitled",
+                  film("")); // a film without title shows no row
         start();
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
         QCOMPARE(label("Label3"), QStringLiteral("3 Filme"));
@@ -169,6 +160,7 @@ private slots:
     {
         QFETCH(int, way);
         QFETCH(QString, place);
+        const QByteArray original = readAll(m_library[1]);
         start();
         QTest::keyClicks(searchBox(), "eis");
         onModalDialog([way](QDialog* editor) {
@@ -217,6 +209,20 @@ private slots:
         QCOMPARE(titles(), QStringList({"Eisblumenzz"}));
         QCOMPARE(label("lblTitle"), QStringLiteral("Eisblumenzz"));
         QCOMPARE(m_collection->at(1).FilePath, m_library[1]);
+
+        // Taking the edit back asks first, since the file changed after it.
+        QVERIFY(writeAll(m_library[1], "changed by hand"));
+        MessageRecorder questions(QMessageBox::No);
+        pressCtrlZ();
+        QCOMPARE(questions.texts.size(), 1);
+        QVERIFY2(questions.texts[0].contains("Bearbeiten: Eisblumen"),
+                 qPrintable(questions.texts[0]));
+        QCOMPARE(readAll(m_library[1]), QByteArray("changed by hand"));
+        questions.answer = QMessageBox::Yes;
+        pressCtrlZ();
+        QCOMPARE(questions.texts.size(), 2);
+        QCOMPARE(readAll(m_library[1]), original);
+        QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
     }
 
     void importAFilmThroughTheWizard()
@@ -224,7 +230,10 @@ private slots:
         start();
         QTest::keyClicks(searchBox(), "Alpha");
         QCOMPARE(titles(), QStringList({"Alpha Beta"}));
-        onModalDialog([this](QDialog* wizard) {
+        // The plot of film 1204 on the local film site, as the wizard shows and stores it.
+        const QString plot = "Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch "
+                             "niemand erkennt sie wieder.";
+        onModalDialog([plot](QDialog* wizard) {
             auto click = [wizard](const char* name) {
                 QTest::mouseClick(child<QPushButton>(wizard, name), Qt::LeftButton);
             };
@@ -233,12 +242,9 @@ private slots:
             QTRY_COMPARE(term->selectedText(), QStringLiteral("(Suchbegriff)"));
             QTest::keyClicks(term, "alpha"); // replaces the selected "(Suchbegriff)"
             QTest::keyClick(term, Qt::Key_Return);
-            auto* results = child<QListWidget>(wizard, "List1");
-            QCOMPARE(results->count(), 2);
-            QCOMPARE(results->item(1)->text(),
-                     QStringLiteral("1204 - Alpha - Die Rückkehr (2005)"));
-            QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
-                              results->visualItemRect(results->item(1)).center());
+            QCOMPARE(child<QListWidget>(wizard, "List1")->count(), 2);
+            QVERIFY(clickRow(child<QListWidget>(wizard, "List1"),
+                             "1204 - Alpha - Die Rückkehr (2005)"));
             click("comForward");
             // The film as the site has it, to check and complete before it is stored.
             QCOMPARE(child<QLineEdit>(wizard, "txtTitle")->text(),
@@ -246,7 +252,7 @@ private slots:
             QCOMPARE(child<QLineEdit>(wizard, "txtReg")->text(), QStringLiteral("Lorna McVitty"));
             QCOMPARE(child<QPlainTextEdit>(wizard, "txtActors")->toPlainText(),
                      QStringLiteral("Dexter Quill\nJörg Brämer"));
-            QCOMPARE(child<QPlainTextEdit>(wizard, "txtDescript")->toPlainText(), kPlot);
+            QCOMPARE(child<QPlainTextEdit>(wizard, "txtDescript")->toPlainText(), plot);
             QVERIFY(!child<QLabel>(wizard, "Picture1")->pixmap().isNull());
             auto* genre = child<QPlainTextEdit>(wizard, "txtGenere");
             QTest::mouseClick(genre->viewport(), Qt::LeftButton);
@@ -256,7 +262,6 @@ private slots:
             chooseInComboBox(child<QComboBox>(wizard, "txtDiskDesc"), 0, "Intern", {});
             click("comForward");
             QVERIFY(!wizard->isVisible());
-            Q_UNUSED(this);
         });
         clickMenuBarItem(m_window.get(), "mWizard");
 
@@ -265,7 +270,7 @@ private slots:
         QCOMPARE(stored.Title, QStringLiteral("Alpha - Die Rückkehr (2005)"));
         QCOMPARE(stored.Actors, QStringLiteral("Dexter Quill\r\nJörg Brämer"));
         QCOMPARE(stored.Genre, QStringLiteral("Action, Science-Fiction\r\nWestern"));
-        QCOMPARE(stored.Description, kPlot);
+        QCOMPARE(stored.Description, plot);
         QCOMPARE(stored.DiskDesc, QStringLiteral("Intern"));
         QCOMPARE(stored.Rating, 0);
         QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
@@ -278,8 +283,11 @@ private slots:
 
     void deleteAFilm()
     {
+        const QString cover = home() + "/Data/Eisblumen/Eisblumen.jpg";
+        const QByteArray info = readAll(m_library[1]), picture = readAll(cover);
         start();
         MessageRecorder messages;
+        QVERIFY(!undo()->isEnabled());
         fromContextMenu("Eisblumen", "mCXKill");
         QVERIFY(!QDir(home() + "/Data/Eisblumen").exists());
         QVERIFY(QFile::exists(m_library[0]) && QFile::exists(m_library[2]));
@@ -287,7 +295,25 @@ private slots:
         QCOMPARE(label("Label3"), QStringLiteral("2 Filme"));
         QCOMPARE(m_collection->filmCount(), 2);
         verifyRowsMatchTheCollection();
+        QCOMPARE(undo()->statusTip(), QStringLiteral("Rückgängig: Löschen: Eisblumen"));
+
+        // Ctrl+Z brings it back byte for byte.
+        pressCtrlZ();
+        QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
+        QCOMPARE(readAll(m_library[1]), info);
+        QCOMPARE(readAll(cover), picture);
+        QVERIFY(!undo()->isEnabled());
         QVERIFY(messages.texts.isEmpty());
+
+        // A history that cannot be kept is told once, not at every delete.
+        QVERIFY(QDir(home() + "/.history").removeRecursively());
+        QVERIFY(writeAll(home() + "/.history", "a file where the folder should be"));
+        fromContextMenu("Eisblumen", "mCXKill");
+        fromContextMenu("Alpha Beta", "mCXKill");
+        QCOMPARE(titles(), QStringList({"Stille Wasser"}));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].contains("lässt sich aber nicht rückgängig machen"));
+        QVERIFY(!undo()->isEnabled());
     }
 
     void reloadAllAndStop()
@@ -296,7 +322,8 @@ private slots:
         start();
         MessageRecorder messages;
         clickMenuBarItem(m_window.get(), "mReloadAllData");
-        QCOMPARE(messages.texts.size(), 1); // the films it skipped, and how many changed
+        QCOMPARE(messages.texts.size(),
+                 1); // the films it skipped, and how many changed
         QVERIFY2(messages.texts[0].contains("3 von 4 Filmen") &&
                      messages.texts[0].contains("\"Verloren\"") &&
                      messages.texts[0].contains("3 Filme wurden geändert"),

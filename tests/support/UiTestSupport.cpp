@@ -72,16 +72,13 @@ QStringList titles(const QAbstractItemView* view)
 
 bool clickRow(QAbstractItemView* view, const QString& text, Qt::MouseButton button)
 {
-    for (int row = 0; row < view->model()->rowCount(); ++row) {
-        const QModelIndex index = view->model()->index(row, 0);
-        if (index.data().toString() == text) {
-            const QPoint centre = view->visualRect(index).center();
-            QTest::mousePress(view->viewport(), button, {}, centre);
-            QTest::mouseRelease(view->viewport(), button, {}, centre);
-            return true;
-        }
+    const int row = titles(view).indexOf(text);
+    const QPoint centre = view->visualRect(view->model()->index(row, 0)).center();
+    if (row >= 0) {
+        QTest::mousePress(view->viewport(), button, {}, centre);
+        QTest::mouseRelease(view->viewport(), button, {}, centre);
     }
-    return false;
+    return row >= 0;
 }
 
 void clickMenuItem(QMenu* menu, const char* action)
@@ -100,8 +97,7 @@ void chooseInComboBox(QComboBox* box, int way, const QString& entry, const QStri
     // completes typed text only while it has the focus.
     QApplication::setActiveWindow(box->window());
     QTRY_VERIFY(box->window()->isActiveWindow());
-    switch (way) {
-    case 0: {
+    if (way == 0) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 5, box->height() / 2));
         QAbstractItemView* list = box->view();
         QTRY_VERIFY(list->isVisible());
@@ -111,29 +107,25 @@ void chooseInComboBox(QComboBox* box, int way, const QString& entry, const QStri
         QTest::mouseMove(list->viewport(), row.center());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
         QTRY_VERIFY(!list->isVisible());
-        break;
+        return;
     }
-    case 1:
-        edit->setFocus();
-        QTRY_VERIFY(edit->hasFocus());
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    if (way == 1) {
         QTest::keyClick(edit, Qt::Key_Down);
-        break;
-    default:
-        edit->setFocus();
-        QTRY_VERIFY(edit->hasFocus());
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, prefix);
-        break;
+        return;
     }
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, prefix);
 }
 
-MessageRecorder::MessageRecorder()
+MessageRecorder::MessageRecorder(QMessageBox::StandardButton reply) : answer(reply)
 {
     MessageBox::setTestAnswer(
-        [this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
+        [this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons buttons) {
             texts.append(text);
-            return QMessageBox::Ok;
+            return buttons.testFlag(this->answer) ? this->answer : QMessageBox::Ok;
         });
 }
 

@@ -3,12 +3,21 @@
 #include "FilmFixtures.h"
 #include "TestSupport.h"
 
+// The widgets that window tests find and drive, and Qt Test.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
+#include <QtTest>
 #include <functional>
 
 class QAbstractItemView;
@@ -42,13 +51,15 @@ bool clickRow(QAbstractItemView* view, const QString& text,
 // Clicks the item of a shown pop-up menu that holds the action (object name).
 void clickMenuItem(QMenu* menu, const char* action);
 
-// Answers every message box with Ok and records its text while alive.
+// Records the text of every message box while alive and answers it with answer (at first
+// reply), or with Ok when the box does not offer answer.
 class MessageRecorder
 {
 public:
-    MessageRecorder();
+    explicit MessageRecorder(QMessageBox::StandardButton reply = QMessageBox::Ok);
     ~MessageRecorder();
     QStringList texts;
+    QMessageBox::StandardButton answer;
 };
 
 } // namespace kinora::test

@@ -1,9 +1,8 @@
+// The main window on its own: the details pane, the cover, sorting, the cache, and the ways
+// an edit or a delete can fail. Search, open, edit, delete and undo are the user's path
+// (tst_userpaths).
 #include "UiTestSupport.h"
 
-#include "TestSupport.h"
-
-#include "ui/FilmListModel.h"
-#include "ui/WebLink.h"
 #include "ui/frmMain.h"
 
 #include "store/FilmCollection.h"
@@ -11,14 +10,6 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTreeView>
-#include <QtTest>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -32,26 +23,13 @@ private:
     std::unique_ptr<frmMain> m_window;
 
     QString home() const { return m_home->path(); }
-    template <class T> T* child(const char* name) const
-    {
-        return test::child<T>(m_window.get(), name);
-    }
-    QLineEdit* searchBox() const { return child<QLineEdit>("Text1"); }
-    QTreeView* list() const { return child<QTreeView>("ListView1"); }
-    QString label(const char* name) const { return child<QLabel>(name)->text(); }
-    QAction* action(const char* name) const { return child<QAction>(name); }
+    template <class T> T* get(const char* name) const { return child<T>(m_window.get(), name); }
+    QLineEdit* searchBox() const { return get<QLineEdit>("Text1"); }
+    QTreeView* list() const { return get<QTreeView>("ListView1"); }
+    QString label(const char* name) const { return get<QLabel>(name)->text(); }
+    QAction* action(const char* name) const { return get<QAction>(name); }
     QStringList titles() const { return test::titles(list()); }
-    void selectRow(int row)
-    {
-        list()->selectionModel()->setCurrentIndex(list()->model()->index(row, 0),
-                                                  QItemSelectionModel::ClearAndSelect |
-                                                      QItemSelectionModel::Rows);
-    }
-    void clickRow(int row)
-    {
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
-                          list()->visualRect(list()->model()->index(row, 0)).center());
-    }
+    int barWidth() const { return get<QWidget>("Shape2")->width(); }
 
     // Starts the window the way the program does, on the films stored so far.
     void start()
@@ -79,12 +57,11 @@ private slots:
         m_window.reset();
         m_collection.reset();
         m_home.reset();
-        SetWebPageOpener({});
     }
 
+    // clang-format off
     void detailsPane_data()
     {
-        // clang-format off
         QTest::addColumn<QString>("description");
         QTest::addColumn<QString>("shownDescription");
         QTest::addColumn<QString>("actors");
@@ -95,12 +72,11 @@ private slots:
         QTest::newRow("#NV as it is, half bar") << "#NV" << "#NV" << "A\nB" << QStringList{"A\nB"} << 500 << 0.5;
         QTest::newRow("empty, overflowing bar") << "" << "" << "" << QStringList{} << 1250 << 1.25;
         QTest::newRow("markup stays text") << "<b>fett</b>" << "<b>fett</b>" << "<i>x</i>" << QStringList{"<i>x</i>"} << 1000 << 1.0;
-        // clang-format on
     }
+    // clang-format on
     void detailsPane()
     {
         QFETCH(QString, description);
-        QFETCH(QString, shownDescription);
         QFETCH(QString, actors);
         QFETCH(QStringList, actorLines);
         QFETCH(int, rating);
@@ -109,27 +85,14 @@ private slots:
         f.Description = description;
         f.Actors = actors;
         f.OrigTitle = "#nv";
-        f.DiskDesc = "DVD-ROM";
         storeFilm(home(), "Film", f);
         start();
         QCOMPARE(label("lblTitle"), QStringLiteral("<b>Titel</b>"));
-        QCOMPARE(child<QLabel>("lblTitle")->textFormat(), Qt::PlainText);
+        QCOMPARE(get<QLabel>("lblTitle")->textFormat(), Qt::PlainText);
         QCOMPARE(label("Label9"), QStringLiteral("#nv"));
-        QCOMPARE(label("lblYear"), QStringLiteral("1999"));
-        QCOMPARE(label("lblDiskDesc"), QStringLiteral("DVD-ROM"));
-        QCOMPARE(child<QPlainTextEdit>("txtDescription")->toPlainText(), shownDescription);
-        QStringList lines;
-        for (int i = 0; i < child<QListWidget>("lstActors")->count(); ++i)
-            lines << child<QListWidget>("lstActors")->item(i)->text();
-        QCOMPARE(lines, actorLines);
-        const int background = child<QWidget>("Shape1")->width();
-        QCOMPARE(child<QWidget>("Shape2")->width(), qRound(fill * background));
-        QCOMPARE(child<QWidget>("Shape2")->x(), child<QWidget>("Shape1")->x());
-        for (QLabel* l : m_window->findChildren<QLabel*>()) {
-            if (l->objectName().startsWith("lbl") || l->objectName() == "Label9" ||
-                l->objectName() == "Label3")
-                QVERIFY2(l->textFormat() == Qt::PlainText, qPrintable(l->objectName()));
-        }
+        QTEST(get<QPlainTextEdit>("txtDescription")->toPlainText(), "shownDescription");
+        QCOMPARE(test::titles(get<QListWidget>("lstActors")), actorLines);
+        QCOMPARE(barWidth(), qRound(fill * get<QWidget>("Shape1")->width()));
     }
 
     void coverIsTheFirstJpegAndDetailsReadTheFileAnew()
@@ -139,25 +102,21 @@ private slots:
         QVERIFY(writeJpeg(folder + "/b.jpg", Qt::red));
         QVERIFY(writeJpeg(folder + "/A.jpg", Qt::blue));
         start();
-        const QImage shown = child<QLabel>("Picture1")->pixmap().toImage();
-        QVERIFY(!shown.isNull());
+        const QImage shown = get<QLabel>("Picture1")->pixmap().toImage();
         const QColor centre = shown.pixelColor(shown.rect().center());
         QVERIFY2(centre.blue() > 200 && centre.red() < 60, qPrintable(centre.name()));
 
         // A click on the row already selected reads the file anew.
-        FilmRecord changed = film("Neuer Titel");
-        QVERIFY(WriteInfoFile(info, changed));
-        clickRow(0);
+        QVERIFY(WriteInfoFile(info, film("Neuer Titel")));
+        QVERIFY(clickRow(list(), "Film"));
         QCOMPARE(label("lblTitle"), QStringLiteral("Neuer Titel"));
         QCOMPARE(titles(), QStringList({"Film"})); // the row keeps its values until a rebuild
 
-        QFile::remove(info);
-        QFile::remove(folder + "/A.jpg");
-        QFile::remove(folder + "/b.jpg");
-        clickRow(0);
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(clickRow(list(), "Film"));
         QVERIFY(label("lblTitle").isEmpty());
-        QCOMPARE(child<QWidget>("Shape2")->width(), 0);
-        QVERIFY(child<QLabel>("Picture1")->pixmap().isNull());
+        QCOMPARE(barWidth(), 0);
+        QVERIFY(get<QLabel>("Picture1")->pixmap().isNull());
     }
 
     void headerClicksSortAndToggle()
@@ -182,9 +141,6 @@ private slots:
         QCOMPARE(titles(), QStringList({"Gamma", "Alpha", "beta"}));
         clickHeader(0);
         QCOMPARE(titles(), QStringList({"Alpha", "beta", "Gamma"}));
-        clickHeader(4);
-        QCOMPARE(titles(), QStringList({"beta", "Alpha", "Gamma"}));
-        QCOMPARE(list()->model()->index(1, 4).data().toString(), QStringLiteral("9"));
     }
 
     void failedDeleteKeepsTheFilmAndSaysSo()
@@ -196,7 +152,7 @@ private slots:
         QVERIFY(makePath(info));
         QVERIFY(writeAll(info + "/inside", "x"));
         action("mCXKill")->trigger(); // nothing selected: nothing happens
-        selectRow(0);
+        QVERIFY(clickRow(list(), "Stuck"));
         MessageRecorder messages;
         action("mCXKill")->trigger();
         QCOMPARE(messages.texts.size(), 1);
@@ -205,87 +161,42 @@ private slots:
         QVERIFY(QFile::exists(info + "/inside"));
     }
 
-    void synchroniseRescansWritesCacheAndDisablesCommandsWhileScanning()
+    // clang-format off
+    void editThatWritesNothing_data()
     {
-        storeFilm(home(), "Alien", film("Alien"));
-        storeFilm(home(), "Brazil", film("Brazil"));
-        start();
-        searchBox()->setText("ali");
-        storeFilm(home(), "Casablanca", film("Casablanca"));
-        QVERIFY(QDir(home() + "/Data/Brazil").removeRecursively());
-        bool enabledDuringScan = true;
-        bool busyCursor = false;
-        bool closedDuringScan = true;
-        QTimer::singleShot(0, m_window.get(), [&] {
-            enabledDuringScan = action("mSync")->isEnabled() || action("mCXKill")->isEnabled();
-            busyCursor = QApplication::overrideCursor() &&
-                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-            closedDuringScan = m_window->close(); // the window stays until the scan is done
-        });
-        action("mSync")->trigger();
-        QVERIFY(!enabledDuringScan);
-        QVERIFY(busyCursor);
-        QVERIFY(!closedDuringScan);
-        QVERIFY(m_window->isVisible());
-        QVERIFY(action("mSync")->isEnabled());
-        QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(searchBox()->text(), QString());
-        QCOMPARE(titles(), QStringList({"Alien", "Casablanca"}));
-        QCOMPARE(label("Label3"), QStringLiteral("2 Filme"));
-        QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 3 * kSlotSize);
+        QTest::addColumn<bool>("damaged"); // else read-only
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Abbrechen on a damaged file") << true << "Command9" << "";
+        QTest::newRow("OK on a read-only file") << false << "Command8" << "unverändert";
     }
-
-    void cancelledEditWritesNothing_data()
+    // clang-format on
+    void editThatWritesNothing()
     {
-        QTest::addColumn<bool>("closeBox");
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("close box") << true << false;
-        QTest::newRow("Abbrechen on a damaged file") << false << true;
-    }
-    void cancelledEditWritesNothing()
-    {
-        QFETCH(bool, closeBox);
         QFETCH(bool, damaged);
+        QFETCH(QString, button);
+        QFETCH(QString, message);
         const QString info = storeFilm(home(), "Alien", film("Alien"));
         start();
         if (damaged)
             QVERIFY(writeAll(info, QByteArray("\xff\xff garbage", 10)));
+        ReadOnlyGuard readOnly(damaged ? QString() : info);
         const QByteArray before = readAll(info);
-        selectRow(0);
-        onModalDialog([closeBox](QDialog* d) {
-            QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), "neu");
-            if (closeBox)
-                d->close();
-            else
-                d->findChild<QPushButton*>("Command9")->click();
-        });
-        action("mCXEdit")->trigger();
-        QCOMPARE(readAll(info), before);
-        QCOMPARE(titles(), QStringList({"Alien"}));
-    }
-
-    void failedSaveIsReportedAndLeavesTheFile()
-    {
-        const QString info = storeFilm(home(), "Alien", film("Alien"));
-        start();
-        ReadOnlyGuard readOnly(info);
-        QVERIFY(readOnly.ok());
-        const QByteArray before = readAll(info);
-        selectRow(0);
+        QVERIFY(clickRow(list(), "Alien"));
         MessageRecorder messages;
-        onModalDialog([](QDialog* d) {
-            QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), " 2");
-            d->findChild<QPushButton*>("Command8")->click();
+        onModalDialog([button](QDialog* d) {
+            QTest::keyClicks(child<QLineEdit>(d, "txtTitle"), " 2");
+            QTest::mouseClick(child<QPushButton>(d, qPrintable(button)), Qt::LeftButton);
         });
         action("mDEdit")->trigger();
-        QCOMPARE(messages.texts.size(), 1);
-        QVERIFY(messages.texts.first().contains("nicht in"));
-        QVERIFY(messages.texts.first().contains("unverändert"));
+        QCOMPARE(messages.texts.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(messages.texts[0].contains(message), qPrintable(messages.texts[0]));
         QCOMPARE(readAll(info), before);
         QCOMPARE(titles(), QStringList({"Alien"}));
     }
 
-    // The link is the film site's host; a film page that is no web address is refused aloud.
+    // The link shows the film site's host; a film page that is no web address is refused aloud.
     void linkOpensOnlyWebPages()
     {
         FilmRecord bad = film("Bad");
@@ -293,27 +204,43 @@ private slots:
         storeFilm(home(), "B", bad);
         start();
         QCOMPARE(label("Label10"), QStringLiteral("films.example"));
-        QList<QUrl> opened;
-        SetWebPageOpener([&](const QUrl& url) {
-            opened << url;
-            return true;
-        });
         MessageRecorder messages;
-        QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
-        QVERIFY(opened.isEmpty());
+        QTest::mouseClick(get<QLabel>("Label10"), Qt::LeftButton);
         QCOMPARE(messages.texts.size(), 1);
-        searchBox()->setText("nichts passt");
-        QTest::mouseClick(child<QLabel>("Label10"), Qt::LeftButton);
+        QTest::keyClicks(searchBox(), "nichts passt");
+        QTest::mouseClick(get<QLabel>("Label10"), Qt::LeftButton);
         QCOMPARE(messages.texts.size(), 1);
     }
 
-    void closingWritesTheCache()
+    void synchroniseRescansWritesCacheAndDisablesCommandsWhileScanning()
     {
         storeFilm(home(), "Alien", film("Alien"));
+        storeFilm(home(), "Brazil", film("Brazil"));
         start();
-        QFile::remove(home() + "/Collection.db");
+        QTest::keyClicks(searchBox(), "ali");
+        storeFilm(home(), "Casablanca", film("Casablanca"));
+        QVERIFY(QDir(home() + "/Data/Brazil").removeRecursively());
+        bool enabledDuringScan = true, busyCursor = false, closedDuringScan = true;
+        QTimer::singleShot(0, m_window.get(), [&] {
+            enabledDuringScan = action("mSync")->isEnabled() || action("mCXKill")->isEnabled();
+            busyCursor = QApplication::overrideCursor() &&
+                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            closedDuringScan = m_window->close(); // the window stays until the scan is done
+        });
+        action("mSync")->trigger();
+        QVERIFY(!enabledDuringScan && busyCursor && !closedDuringScan);
+        QVERIFY(m_window->isVisible());
+        QVERIFY(action("mSync")->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(searchBox()->text(), QString());
+        QCOMPARE(titles(), QStringList({"Alien", "Casablanca"}));
+        QCOMPARE(label("Label3"), QStringLiteral("2 Filme"));
+        const QString cache = home() + "/Collection.db";
+        QCOMPARE(QFileInfo(cache).size(), 3 * kSlotSize);
+        // Closing writes it too.
+        QVERIFY(QFile::remove(cache));
         QVERIFY(m_window->close());
-        QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 2 * kSlotSize);
+        QCOMPARE(QFileInfo(cache).size(), 3 * kSlotSize);
     }
 
     // A cache that cannot be written is told once per run, not at every synchronise and close.
