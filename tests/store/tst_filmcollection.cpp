@@ -60,7 +60,7 @@ private slots:
                 r.Description = QString(what.toInt(), u'd');
                 r.Rating = 0x01020304;
                 r.FilePath = "/somewhere/else.knr"; // never trusted: the scan knows better
-                store(path, r);
+                QVERIFY(WriteInfoFile(path, r));
             }
         }
         // The plain scan: per sync path the file search, then every file read whole, one
@@ -223,16 +223,11 @@ private slots:
     }
 
 private:
-    FilmRecord film(const QString& title)
+    static FilmRecord film(const QString& title)
     {
         FilmRecord r;
         r.Title = title;
         return r;
-    }
-    void store(const QString& path, const FilmRecord& record)
-    {
-        QVERIFY(makePath(QFileInfo(path).absolutePath()));
-        QVERIFY(WriteInfoFile(path, record));
     }
 };
 
