@@ -57,7 +57,7 @@ private slots:
     // window, no cache, no registration. A failed save is reported and ends with 1.
     void editMode_data()
     {
-        QTest::addColumn<QString>("file"); // below the home, where Alien is stored
+        QTest::addColumn<QString>("file");   // below the home, where Alien is stored
         QTest::addColumn<QString>("button"); // Command8 stores, Command9 cancels
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("title"); // what the file holds afterwards; empty: unchanged
