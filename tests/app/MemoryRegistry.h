@@ -9,21 +9,16 @@
 namespace kinora {
 
 // HKEY_CLASSES_ROOT in memory for the registry operations: keys by path ("\" between levels,
-// one trailing "\" allowed, parents created with a key), a key with sub-keys cannot be deleted, a
-// read-only registry creates, writes and deletes nothing. Only what the registration can get wrong
-// is modelled.
+// one trailing "\" allowed, parents created with a key), a key with sub-keys cannot be deleted.
+// Only what the registration can get wrong is modelled.
 class MemoryRegistry : public Registry
 {
 public:
     long createKey(Key, const QString& path, quint32, Key* key) override
     {
-        QString levels;
-        for (const QString& level : trimmed(path).split(u'\\')) {
-            levels += (levels.isEmpty() ? QString() : QStringLiteral("\\")) + level;
-            if (!m_keys.contains(levels) && m_readOnly)
-                return 5;
-            m_keys[levels];
-        }
+        const QStringList levels = trimmed(path).split(u'\\');
+        for (qsizetype n = 1; n <= levels.size(); ++n)
+            m_keys[levels.first(n).join(u'\\')];
         return openKey(0, path, kKeyAccess, key);
     }
     long openKey(Key, const QString& path, quint32, Key* key) override
@@ -34,31 +29,28 @@ public:
         m_open.insert(*key, trimmed(path));
         return kErrorSuccess;
     }
+    // A string is kept as text when it arrives in Windows-1252 with its terminating zero, any
+    // other data in hex.
     long setValue(Key key, const QString& name, quint32 type, const QByteArray& data) override
     {
-        if (m_readOnly || !m_open.contains(key) || !m_keys.contains(m_open[key]))
-            return 5;
-        m_keys[m_open[key]][name] = type == kRegSz ? FromCp1252(data.left(data.indexOf('\0')))
-                                                   : QString::fromLatin1(data.toHex());
+        if (!m_open.contains(key))
+            return 6;
+        m_keys[m_open[key]][name] = type == kRegSz && data.endsWith('\0')
+                                        ? FromCp1252(data.chopped(1))
+                                        : QString::fromLatin1(data.toHex());
         return kErrorSuccess;
     }
     long deleteKey(Key, const QString& path) override
     {
         const auto below = m_keys.lowerBound(path + u'\\');
-        if (m_readOnly || (below != m_keys.end() && below.key().startsWith(path + u'\\')))
+        if (below != m_keys.end() && below.key().startsWith(path + u'\\'))
             return 5;
         return m_keys.remove(path) ? kErrorSuccess : 2;
     }
     long closeKey(Key key) override { return m_open.remove(key) ? kErrorSuccess : 6; }
 
-    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
-    bool hasKey(const QString& path) const { return m_keys.contains(trimmed(path)); }
-    QString defaultValue(const QString& path) const
-    {
-        return m_keys.value(trimmed(path)).value({});
-    }
     // Every key in order: "path" for a key without values, "path = text" for its default value
-    // and "path [name] = text" for a named value (a string as text, other data in hex).
+    // and "path [name] = text" for a named value.
     QStringList dump() const
     {
         QStringList lines;
@@ -67,9 +59,8 @@ public:
                 lines << key.key();
             for (auto value = key->begin(); value != key->end(); ++value)
                 lines << key.key() +
-                             (value.key().isEmpty() ? QString()
-                                                    : QStringLiteral(" [") + value.key() + u']') +
-                             QStringLiteral(" = ") + *value;
+                             (value.key().isEmpty() ? QString() : " [" + value.key() + ']') +
+                             " = " + *value;
         }
         return lines;
     }
@@ -84,7 +75,6 @@ private:
     QMap<QString, QMap<QString, QString>> m_keys; // key path: value name: text
     QMap<Key, QString> m_open;
     Key m_lastHandle = 0;
-    bool m_readOnly = false;
 };
 
 } // namespace kinora

@@ -6,7 +6,6 @@
 #include "store/AppPaths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -17,36 +16,23 @@ using namespace kinora;
 
 namespace {
 
-struct Run
+// Runs the command with env and returns its exit code (-1 when it crashed or did not end) and
+// output. With asUser, a test running as root runs it as the user "nobody" (uid 65534), who
+// may not write into the installed folders.
+std::pair<int, QString> run(QStringList command, const QProcessEnvironment& env, bool asUser)
 {
-    int exitCode = -1;
-    QString out;
-};
-
-// Runs program with env; as root it runs as the user "nobody" (uid 65534), who may not write
-// into the installed folders.
-Run runAsUser(const QString& program, const QStringList& args, const QProcessEnvironment& env)
-{
+    if (asUser && test::runningAsRoot())
+        command =
+            QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    if (test::runningAsRoot())
-        process.start(QStringLiteral("setpriv"),
-                      QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                  QStringLiteral("--clear-groups"), program} +
-                          args);
-    else
-        process.start(program, args);
-    Run run;
-    if (!process.waitForFinished(60000)) {
+    process.start(command.takeFirst(), command);
+    if (!process.waitForFinished(120000))
         process.kill();
-        process.waitForFinished();
-        run.out = QStringLiteral("no end within 60 s\n");
-    } else if (process.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = process.exitCode();
-    }
-    run.out += QString::fromUtf8(process.readAll());
-    return run;
+    process.waitForFinished();
+    const bool ended = process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAll())};
 }
 
 } // namespace
@@ -73,14 +59,13 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(bool, portable);
         QTemporaryDir root;
-        QVERIFY(test::makePath(root.path() + QStringLiteral("/bin")));
+        QVERIFY(test::makePath(root.path() + "/bin"));
         for (const QString& file : files) {
             const QString path = root.path() + u'/' + file;
-            QVERIFY(file.endsWith(u'/')
-                        ? test::makePath(path)
-                        : test::makePath(QFileInfo(path).path()) && test::writeAll(path, "x"));
+            QVERIFY(test::makePath(file.endsWith(u'/') ? path : QFileInfo(path).path()));
+            QVERIFY(file.endsWith(u'/') || test::writeAll(path, "x"));
         }
-        QCOMPARE(IsPortableCopy(root.path() + QStringLiteral("/bin")), portable);
+        QCOMPARE(IsPortableCopy(root.path() + "/bin"), portable);
     }
 
     // Installed as root, started as an ordinary user without KINORA_HOME: kinora-cli imports
@@ -92,62 +77,45 @@ private slots:
         QString error;
         QVERIFY2(site.start(&error), qPrintable(error));
         QTemporaryDir root;
-        QVERIFY(QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ExeOwner | QFile::ReadOther |
-                                                       QFile::ExeOther));
-        const QString prefix = root.path() + QStringLiteral("/usr");
-        QProcess install;
-        install.setProcessChannelMode(QProcess::MergedChannels);
-        install.start(
-            QStringLiteral(KINORA_CMAKE_COMMAND),
-            {QStringLiteral("--install"), test::buildDir(), QStringLiteral("--prefix"), prefix});
-        QVERIFY(install.waitForFinished(120000));
-        QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+        QVERIFY(QFile::setPermissions(root.path(), QFile::Permissions(0x7005))); // rwx, other r-x
+        const QString prefix = root.path() + "/usr";
+        const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+        auto [code, out] =
+            run({KINORA_CMAKE_COMMAND, "--install", test::buildDir(), "--prefix", prefix}, system,
+                false);
+        QVERIFY2(code == 0, qPrintable(out));
         for (const char* file :
-             {"share/applications/tessaro-kinora.desktop", "share/mime/packages/tessaro-kinora.xml",
-              "share/icons/hicolor/256x256/apps/tessaro-kinora.png",
-              "share/icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png"})
-            QVERIFY2(QFileInfo::exists(prefix + u'/' + QLatin1String(file)), file);
-        const QString metainfo =
-            prefix + QStringLiteral("/share/metainfo/de.tessaro.kinora.metainfo.xml");
-        if (!QStandardPaths::findExecutable(QStringLiteral("appstreamcli")).isEmpty()) {
-            QProcess validate;
-            validate.setProcessChannelMode(QProcess::MergedChannels);
-            validate.start(QStringLiteral("appstreamcli"),
-                           {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
-            QVERIFY(validate.waitForFinished(60000));
-            QVERIFY2(validate.exitCode() == 0, validate.readAll().constData());
+             {"applications/tessaro-kinora.desktop", "mime/packages/tessaro-kinora.xml",
+              "icons/hicolor/256x256/apps/tessaro-kinora.png",
+              "icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png"})
+            QVERIFY2(QFileInfo::exists(prefix + "/share/" + file), file);
+        if (!QStandardPaths::findExecutable("appstreamcli").isEmpty()) {
+            std::tie(code, out) = run({"appstreamcli", "validate", "--no-net",
+                                       prefix + "/share/metainfo/de.tessaro.kinora.metainfo.xml"},
+                                      system, false);
+            QVERIFY2(code == 0, qPrintable(out));
         }
 
-        // The user's home, which that user may write.
-        const QString home = root.path() + QStringLiteral("/home");
+        // The user's home, which that user may write; the data folder is the default below it.
+        const QString home = root.path() + "/home";
         QVERIFY(test::makePath(home));
         QVERIFY(QFile::setPermissions(home, QFile::Permissions(0x7777)));
         QProcessEnvironment env;
-        env.insert(QStringLiteral("HOME"), home);
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
-        env.insert(QStringLiteral("KINORA_SITE_URL"), site.baseUrl());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
-        const QString library = home + QStringLiteral("/.local/share/kinora");
-
-        Run run =
-            runAsUser(prefix + QStringLiteral("/bin/kinora-cli"),
-                      {QStringLiteral("import"), QStringLiteral("4711 - Alpha Beta (2001)")}, env);
-        QVERIFY2(run.exitCode == 0, qPrintable(run.out));
-        QVERIFY(
-            QFileInfo::exists(library + QStringLiteral("/Data/AlphaBeta2001/AlphaBeta2001.knr")));
-
-        run = runAsUser(prefix + QStringLiteral("/bin/kinora"),
-                        {QStringLiteral("--exit-after-start")}, env);
-        QVERIFY2(run.exitCode == 0, qPrintable(run.out));
-        QVERIFY2(run.out.contains(QStringLiteral("ready 1")), qPrintable(run.out));
-        QVERIFY(QFileInfo(library + QStringLiteral("/Collection.db")).size() > 0);
-        QCOMPARE(QDir(prefix + QStringLiteral("/bin"))
-                     .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-                 QStringList({QStringLiteral("kinora"), QStringLiteral("kinora-cli")}));
+        env.insert("HOME", home);
+        env.insert("XDG_RUNTIME_DIR", home);
+        env.insert("KINORA_SITE_URL", site.baseUrl());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("PATH", qEnvironmentVariable("PATH"));
+        const QString library = home + "/.local/share/kinora";
+        std::tie(code, out) =
+            run({prefix + "/bin/kinora-cli", "import", "4711 - Alpha Beta (2001)"}, env, true);
+        QVERIFY2(code == 0, qPrintable(out));
+        QVERIFY(QFileInfo::exists(library + "/Data/AlphaBeta2001/AlphaBeta2001.knr"));
+        std::tie(code, out) = run({prefix + "/bin/kinora", "--exit-after-start"}, env, true);
+        QVERIFY2(code == 0 && out.contains("ready 1"), qPrintable(out));
+        QVERIFY(QFileInfo(library + "/Collection.db").size() > 0);
+        QCOMPARE(QDir(prefix + "/bin").entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList({"kinora", "kinora-cli"}));
     }
 };
 

@@ -14,9 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QThreadPool>
-#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
@@ -32,22 +30,6 @@ bool anyVisibleTopLevel(const char* objectName)
             return true;
     }
     return false;
-}
-
-// Closes the main window as soon as the program's event loop runs, so that Main() returns.
-void closeMainWindowOnceRunning()
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer] {
-        if (QThread::currentThread()->loopLevel() == 0)
-            return;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == QLatin1String("frmMain") && w->isVisible())
-                w->close();
-        }
-        timer->deleteLater();
-    });
-    timer->start(10);
 }
 
 } // namespace
@@ -71,27 +53,55 @@ private slots:
     }
     void cleanup() { m_home.reset(); }
 
-    void editModeOkStoresTheRecordAndShowsNothingElse()
+    // An info file on the command line opens the record editor and nothing else: no main
+    // window, no cache, no registration. A failed save is reported and ends with 1.
+    void editMode_data()
     {
-        const QString info = storeFilm(home(), "Alien", film("Alien"));
+        QTest::addColumn<QString>("file");   // below the home, where Alien is stored
+        QTest::addColumn<QString>("button"); // Command8 stores, Command9 cancels
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("title"); // what the file holds afterwards; empty: unchanged
+        // clang-format off
+        QTest::newRow("OK stores the record") << "Data/Alien/Alien.knr" << "Command8" << 0 << "Alien 2";
+        QTest::newRow("cancel writes nothing") << "Data/Alien/Alien.knr" << "Command9" << 0 << "";
+        QTest::newRow("cancel creates no file") << "Neu.knr" << "Command9" << 0 << "";
+        QTest::newRow("failed save") << "kein/Ordner/Film.knr" << "Command8" << 1 << "";
+        // clang-format on
+    }
+    void editMode()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, button);
+        QFETCH(int, status);
+        QFETCH(QString, title);
+        storeFilm(home(), "Alien", film("Alien"));
+        const QString info = home() + '/' + file;
+        const bool existed = QFile::exists(info);
+        const QByteArray before = readAll(info);
+        MessageRecorder messages;
         bool mainWindowSeen = true;
         onModalDialog([&](QDialog* d) {
             mainWindowSeen = anyVisibleTopLevel("frmMain") || anyVisibleTopLevel("frmSplash");
-            auto* title = d->findChild<QLineEdit*>("txtTitle");
-            title->end(false);
-            QTest::keyClicks(title, " 2");
-            d->findChild<QPushButton*>("Command8")->click();
+            auto* titleEdit = child<QLineEdit>(d, "txtTitle");
+            titleEdit->end(false);
+            QTest::keyClicks(titleEdit, " 2");
+            child<QPushButton>(d, qPrintable(button))->click();
         });
-        QCOMPARE(Main({"kinora", info}), 0);
+        QCOMPARE(Main({"kinora", info}), status);
         QVERIFY(!mainWindowSeen);
-        QCOMPARE(ReadInfoFile(info).Title, QStringLiteral("Alien 2"));
+        QCOMPARE(messages.texts.size(), status);
+        QCOMPARE(QFile::exists(info), existed);
+        if (title.isEmpty())
+            QCOMPARE(readAll(info), before);
+        else
+            QCOMPARE(ReadInfoFile(info).Title, title);
         QVERIFY(!QFile::exists(home() + "/Collection.db"));
         QThreadPool::globalInstance()->waitForDone();
         QVERIFY(!QFile::exists(home() + "/xdg-data/applications/tessaro-kinora.desktop"));
     }
 
-    // A normal start registers the file type; a home that cannot take the registration
-    // changes nothing about the start.
+    // A normal start registers the running program's file type; a home that cannot take the
+    // registration changes nothing about the start.
     void normalStartRegistersUnlessTheHomeIsUnwritable_data()
     {
         QTest::addColumn<bool>("writableHome");
@@ -110,101 +120,31 @@ private slots:
         QCOMPARE(Main({"kinora", "--exit-after-start"}), 0);
         QThreadPool::globalInstance()->waitForDone();
         QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 2 * kSlotSize);
-        const QString entry = writableHome
-                                  ? home() + "/xdg-data/applications/tessaro-kinora.desktop"
-                                  : home() + "/plain/data/applications/tessaro-kinora.desktop";
-        QCOMPARE(QFile::exists(entry), writableHome);
+        const QString entry = QString::fromUtf8(readAll(qEnvironmentVariable("XDG_DATA_HOME") +
+                                                        "/applications/tessaro-kinora.desktop"));
+        QCOMPARE(
+            entry.contains(
+                QStringLiteral("\nExec=\"%1\" %f\n").arg(QCoreApplication::applicationFilePath())),
+            writableHome);
     }
 
-    void editModeCancelWritesNothing_data()
-    {
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("existing file") << true;
-        QTest::newRow("missing file is not created") << false;
-    }
-    void editModeCancelWritesNothing()
-    {
-        QFETCH(bool, exists);
-        const QString info =
-            exists ? storeFilm(home(), "Alien", film("Alien")) : home() + "/Neu.knr";
-        const QByteArray before = readAll(info);
-        onModalDialog([](QDialog* d) {
-            QTest::keyClicks(d->findChild<QLineEdit*>("txtTitle"), "x");
-            d->findChild<QPushButton*>("Command9")->click();
-        });
-        QCOMPARE(RunEditMode(info), 0);
-        QCOMPARE(QFile::exists(info), exists);
-        QCOMPARE(readAll(info), before);
-    }
-
-    void editModeReportsAFailedSave()
-    {
-        const QString info = home() + "/kein/Ordner/Film.knr";
-        MessageRecorder messages;
-        onModalDialog([](QDialog* d) { d->findChild<QPushButton*>("Command8")->click(); });
-        QCOMPARE(RunEditMode(info), 1);
-        QCOMPARE(messages.texts.size(), 1);
-        QVERIFY(!QFile::exists(info));
-    }
-
+    // Every film listed and the list focused; the cache, here an older and longer one, is
+    // rewritten behind the listed films.
     void normalStartListsEverythingAndFocusesTheList()
     {
         storeFilm(home(), "Alien", film("Alien"));
         storeFilm(home(), "Brazil", film("Brazil"));
+        const QString cache = home() + "/Collection.db";
+        QVERIFY(writeAll(cache, QByteArray(5 * kSlotSize, 'x')));
         FilmCollection collection;
         const std::unique_ptr<frmMain> window = StartMainWindow(collection);
         QVERIFY(window->isVisible());
         QVERIFY(!anyVisibleTopLevel("frmSplash"));
-        QTRY_COMPARE(QFileInfo(home() + "/Collection.db").size(), 3 * kSlotSize);
-        QCOMPARE(window->findChild<QLineEdit*>("Text1")->text(), QString());
-        QCOMPARE(window->findChild<QLabel*>("Label3")->text(), QStringLiteral("2 Filme"));
+        QCOMPARE(child<QLineEdit>(window.get(), "Text1")->text(), QString());
+        QCOMPARE(child<QLabel>(window.get(), "Label3")->text(), QStringLiteral("2 Filme"));
         QCOMPARE(window->filmList()->rowCount(), 2);
-        QCOMPARE(window->focusWidget(), window->findChild<QTreeView*>("ListView1"));
-    }
-
-    // The cache is written behind the listed films: whoever looks meanwhile finds the old
-    // cache or the whole new one, never a part of it.
-    void everyStartRewritesTheCache()
-    {
-        storeFilm(home(), "Alien", film("Alien"));
-        const QString cache = home() + "/Collection.db";
-        const QByteArray old(3 * kSlotSize, 'x');
-        QByteArray first;
-        for (int run = 0; run < 2; ++run) {
-            QVERIFY(writeAll(cache, old));
-            FilmCollection collection;
-            const std::unique_ptr<frmMain> window = StartMainWindow(collection);
-            QByteArray seen;
-            QTRY_VERIFY((seen = readAll(cache)) != old);
-            QCOMPARE(seen.size(), 2 * kSlotSize);
-            if (run == 0)
-                first = seen;
-            else
-                QCOMPARE(seen, first);
-        }
-    }
-
-    // The whole of Main: anything but a lower-case ".knr" at the very end starts normally.
-    void otherCommandLinesStartNormally_data()
-    {
-        QTest::addColumn<QString>("argument");
-        QTest::newRow("none") << QString();
-        QTest::newRow("upper-case .KNR") << "ALIEN.KNR";
-        QTest::newRow("quoted path") << "\"ALIEN.knr\"";
-    }
-    void otherCommandLinesStartNormally()
-    {
-        QFETCH(QString, argument);
-        const QString info = storeFilm(home(), "Alien", film("Alien"));
-        const QByteArray before = readAll(info);
-        closeMainWindowOnceRunning();
-        QStringList arguments{"kinora"};
-        if (!argument.isEmpty())
-            arguments << home() + "/Data/Alien/" + argument;
-        QCOMPARE(Main(arguments), 0);
-        QCOMPARE(QFileInfo(home() + "/Collection.db").size(), 2 * kSlotSize);
-        QCOMPARE(readAll(info), before);
-        QVERIFY(!anyVisibleTopLevel("frmMain"));
+        QCOMPARE(window->focusWidget(), child<QTreeView>(window.get(), "ListView1"));
+        QTRY_COMPARE(QFileInfo(cache).size(), 3 * kSlotSize);
     }
 };
 
