@@ -43,14 +43,11 @@ private slots:
         QVERIFY(WriteInfoFile(path, film));
         const CliResult r = runCliCommand({"show", path}, home());
         QCOMPARE(r.exitCode, 0);
-        QJsonParseError error;
-        const QJsonObject json = QJsonDocument::fromJson(r.out, &error).object();
-        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonObject json = QJsonDocument::fromJson(r.out).object();
         QCOMPARE(json.keys().size(), 12);
         QCOMPARE(json.value("Title").toString(), text);
         QCOMPARE(json.value("FilePath").toString(), QString());
-        QVERIFY(json.value("Rating").isDouble());
-        QCOMPARE(json.value("Rating").toInt(), -1);
+        QCOMPARE(json.value("Rating"), QJsonValue(-1)); // a number, not a text
     }
     void writeThenShow()
     {
@@ -70,28 +67,24 @@ private slots:
     {
         // clang-format off
     QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("message");
-    QTest::newRow("not JSON") << QByteArray("<html>") << "f.knr" << "Ungültiges JSON";
-    QTest::newRow("invalid UTF-8") << QByteArray("{\"Title\":\"\xff\xfe\"}") << "f.knr" << "Ungültiges JSON";
-    QTest::newRow("rating number far out of range") << QByteArray(R"({"Rating":1e400})") << "f.knr" << "Ungültiges JSON";
-    QTest::newRow("not an object") << QByteArray("[1,2]") << "f.knr" << "JSON-Objekt";
-    QTest::newRow("title not a text") << QByteArray(R"({"Title":5})") << "f.knr" << "„Title“ muss ein Text sein";
-    QTest::newRow("rating an object") << QByteArray(R"({"Rating":{}})") << "f.knr" << "„Rating“ muss eine Zahl sein";
-    QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "f.knr" << "zu lang";
-    QTest::newRow("folder missing") << QByteArray(R"({"Title":"x"})") << "nope/f.knr" << "existiert nicht";
+    QTest::newRow("not JSON") << QByteArray("<html>") << "Ungültiges JSON";
+    QTest::newRow("invalid UTF-8") << QByteArray("{\"Title\":\"\xff\xfe\"}") << "Ungültiges JSON";
+    QTest::newRow("rating number far out of range") << QByteArray(R"({"Rating":1e400})") << "Ungültiges JSON";
+    QTest::newRow("not an object") << QByteArray("[1,2]") << "JSON-Objekt";
+    QTest::newRow("title not a text") << QByteArray(R"({"Title":5})") << "„Title“ muss ein Text sein";
+    QTest::newRow("rating an object") << QByteArray(R"({"Rating":{}})") << "„Rating“ muss eine Zahl sein";
+    QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "zu lang";
         // clang-format on
     }
     void writeRefusesAndKeepsOldFile()
     {
         QFETCH(QByteArray, input);
-        QFETCH(QString, target);
         QFETCH(QString, message);
-        const QString path = home() + "/" + target;
+        const QString path = home() + "/f.knr";
         FilmRecord old;
         old.Title = "Alt";
-        if (!target.contains('/'))
-            QVERIFY(WriteInfoFile(path, old));
+        QVERIFY(WriteInfoFile(path, old));
         const QByteArray before = readAll(path);
         const CliResult r = runCli({"write", path}, home(), input);
         QCOMPARE(r.exitCode, 1);
@@ -124,21 +117,16 @@ private slots:
         QCOMPARE(runCliCommand({"show"}, home()).exitCode, 1);
         QCOMPARE(runCliCommand({"search", "a", "b"}, home()).exitCode, 1);
     }
-    void missingProgramFolderIsNamed_data()
-    {
-        // An empty list would read as "no films"; the user has to learn that the folder is gone.
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("list") << QStringList{"list"};
-        QTest::newRow("search") << QStringList{"search", "alien"};
-        QTest::newRow("export") << QStringList{"export", "--format", "csv"};
-    }
     void missingProgramFolderIsNamed()
     {
-        QFETCH(QStringList, args);
-        const CliResult r = runCliCommand(args, home() + "/fehlt");
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.startsWith("kinora-cli: Der Programmordner"), r.err.constData());
-        QCOMPARE(r.out, QByteArray());
+        // An empty list would read as "no films"; the user has to learn that the folder is gone.
+        for (const QStringList& args : {QStringList{"list"}, QStringList{"search", "alien"},
+                                        QStringList{"export", "--format", "csv"}}) {
+            const CliResult r = runCliCommand(args, home() + "/fehlt");
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.startsWith("kinora-cli: Der Programmordner"), r.err.constData());
+            QCOMPARE(r.out, QByteArray());
+        }
     }
     void exportCsv()
     {

@@ -28,31 +28,28 @@ private slots:
         qputenv("KINORA_SITE_URL", m_site.baseUrl().toUtf8());
     }
 
+    void refreshesEveryFilm_data()
+    {
+        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<QByteArray>("progress");
+        // Not a terminal: one progress line per film. On a terminal the progress rewrites one
+        // line, which is cleared when the run ends.
+        // clang-format off
+        QTest::newRow("lines") << false << QByteArray("[1/3] Download von \"Alpha Beta\" ...\n[2/3] Download von \"Eisblumen\" ...\n[3/3] Download von \"Stille Wasser\" ...\n");
+        QTest::newRow("terminal") << true << QByteArray("\r\033[K[1/3] Download von \"Alpha Beta\" ...\r\033[K[2/3] Download von \"Eisblumen\" ...\r\033[K[3/3] Download von \"Stille Wasser\" ...\r\033[K");
+        // clang-format on
+    }
     void refreshesEveryFilm()
     {
+        QFETCH(bool, terminal);
+        QFETCH(QByteArray, progress);
         QTemporaryDir home;
         const QStringList films = storeLibrary(home.path(), m_site.baseUrl());
-        const CliResult run = runCliCommand({"reload"}, home.path());
+        const CliResult run = runCliCommand({"reload"}, home.path(), terminal);
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.out.startsWith("3 von 3 Filmen wurden aktualisiert.\nGeändert: "), run.out);
-        // Not a terminal: one progress line per film.
-        QCOMPARE(run.err, "[1/3] Download von \"Alpha Beta\" ...\n"
-                          "[2/3] Download von \"Eisblumen\" ...\n"
-                          "[3/3] Download von \"Stille Wasser\" ...\n");
+        QCOMPARE(run.err, progress);
         QCOMPARE(ReadInfoFile(films[1]).Year, QStringLiteral("2010"));
-    }
-
-    // On a terminal the progress rewrites one line, which is cleared when the run ends.
-    void progressOnATerminal()
-    {
-        QTemporaryDir home;
-        storeLibrary(home.path(), m_site.baseUrl());
-        const CliResult run = runCliCommand({"reload"}, home.path(), true);
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, "\r\033[K[1/3] Download von \"Alpha Beta\" ..."
-                          "\r\033[K[2/3] Download von \"Eisblumen\" ..."
-                          "\r\033[K[3/3] Download von \"Stille Wasser\" ..."
-                          "\r\033[K");
     }
 
     void dryRunShowsTheChangesAndUndoTakesTheRunBack()

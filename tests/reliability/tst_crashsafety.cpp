@@ -1,15 +1,15 @@
-// Writers killed with SIGKILL at random moments leave every info file and Collection.db
-// with either its old or its new content, never a torn mix, and no temporary file where
-// the scan would read it; the history holds only complete entries, and the old content of
-// every file that changed.
-#include "CrashFilms.h"
+// Writers killed with SIGKILL at random moments leave every info file and Collection.db with either
+// its old or its new content, never a torn mix, and no temporary file where the scan would read it;
+// the history holds only complete entries, and the old content of every file that changed. The
+// writer is this program, started with --write.
 #include "TestSupport.h"
 
+#include "catalogue/FilmStore.h"
 #include "catalogue/History.h"
 #include "store/FileSearch.h"
+#include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
-#include <QDirIterator>
 #include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -22,37 +22,69 @@ using namespace kinora;
 namespace {
 
 constexpr int kWriterKills = 60;
-// The info files the writer keeps; Collection.db follows them in the list of generations.
-constexpr int kFilms = test::kCrashInfoFiles;
+constexpr int kFilms = 4; // info files; Collection.db follows them in the list of generations
+// Films in Collection.db: enough that one cache write takes a while (about 1 MB), so that many
+// kills land in the middle of it.
+constexpr int kCachedFilms = 100;
 
-// The generation an info file holds, or -1 when its bytes are no complete generation.
-int infoGeneration(const QString& path, int k)
+// Every generation g of film k has its own exact bytes (Rating carries g, the description's length
+// changes with g), so a file on disk is either one complete generation or it is torn.
+FilmRecord crashFilm(int k, int g)
 {
-    const QByteArray bytes = test::readAll(path);
-    const std::optional<FilmRecord> film = DecodeRecord(bytes);
-    if (!film || bytes != test::crashSlot(k, film->Rating))
-        return -1;
-    return film->Rating;
+    FilmRecord film;
+    film.Title = QStringLiteral("Film %1").arg(k);
+    film.Year = QString::number(1950 + g % 70);
+    film.Actors = QStringLiteral("Jörg Mähler\r\nAnna Weiß");
+    film.Description = QString((g * 37 + k * 101) % 9000, QChar(u'a' + (g + k) % 26));
+    film.DiskDesc = QStringLiteral("Generation %1").arg(g);
+    film.Rating = g;
+    return film;
 }
 
-// The generation Collection.db holds, or -1 when it is torn or mixes generations.
-int cacheGeneration(const QString& path)
+QByteArray slot(int k, int g)
 {
-    const QByteArray bytes = test::readAll(path);
-    if (bytes.size() != (test::kCrashCachedFilms + 1) * kSlotSize)
-        return -1;
+    QByteArray bytes = EncodeRecord(crashFilm(k, g));
+    return bytes.append(kSlotSize - bytes.size(), '\0');
+}
+
+// Film k's info file; kFilms stands for Collection.db.
+QString infoPath(const QString& folder, int k)
+{
+    return k == kFilms ? folder + QStringLiteral("/Collection.db")
+                       : QStringLiteral("%1/Data/Film%2/Film%2.knr").arg(folder).arg(k);
+}
+
+// Generation g of every info file (film 0 saved as the editor saves it, its old file kept in the
+// history of KINORA_HOME), then Collection.db holding generation g of every cached film.
+Status writeGeneration(const QString& folder, int g)
+{
+    const SaveFilmResult saved = SaveFilm(infoPath(folder, 0), crashFilm(0, g));
+    if (!saved.status || !saved.history)
+        return saved.status ? saved.history : saved.status;
+    for (int k = 1; k < kFilms; ++k) {
+        if (Status written = WriteInfoFile(infoPath(folder, k), crashFilm(k, g)); !written)
+            return written;
+    }
+    QList<FilmRecord> records;
+    for (int k = 0; k < kCachedFilms; ++k)
+        records.append(crashFilm(k, g));
+    FilmCollection films;
+    films.setFilms(records);
+    return films.WriteCache(infoPath(folder, kFilms));
+}
+
+// The generation film k's info file or Collection.db holds; -1 when it is torn or mixes
+// generations.
+int generation(const QString& folder, int k)
+{
+    const QByteArray bytes = test::readAll(infoPath(folder, k));
     const std::optional<FilmRecord> first = DecodeRecord(bytes);
     if (!first)
         return -1;
-    const int g = first->Rating;
-    for (int k = 0; k < test::kCrashCachedFilms; ++k) {
-        if (bytes.mid(qsizetype(k) * kSlotSize, kSlotSize) != test::crashSlot(k, g))
-            return -1;
-    }
-    // The end marker is the empty record: all counts and the rating zero, then filler.
-    if (bytes.last(kSlotSize) != QByteArray(kSlotSize, '\0'))
-        return -1;
-    return g;
+    QByteArray expected = slot(k % kFilms, first->Rating);
+    for (int i = 1; k == kFilms && i <= kCachedFilms; ++i) // the end marker is the empty slot
+        expected += i < kCachedFilms ? slot(i, first->Rating) : QByteArray(kSlotSize, '\0');
+    return bytes == expected ? first->Rating : -1;
 }
 
 } // namespace
@@ -62,183 +94,145 @@ class TestCrashSafety : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void scanSkipsSaveFileTemporaries();
-    void killedWriterLeavesOldOrNewContent();
-    void secondProgramWaitsForTheHistory();
+    void initTestCase()
+    {
+        // The moments of the kills; KINORA_CRASH_SEED repeats a run's choice of delays.
+        const bool given = qEnvironmentVariableIsSet("KINORA_CRASH_SEED");
+        const quint32 seed = given ? quint32(qEnvironmentVariableIntValue("KINORA_CRASH_SEED"))
+                                   : QRandomGenerator::global()->generate();
+        qInfo("KINORA_CRASH_SEED=%u", seed);
+        m_random.seed(seed);
+    }
+    void init()
+    {
+        // A kill leaves the page cache as it is, so the writer's disk syncs only cost time here:
+        // the library lives in memory where there is such a file system.
+        const QString memory = QStringLiteral("/dev/shm");
+        m_dir = QFileInfo(memory).isWritable()
+                    ? std::make_unique<QTemporaryDir>(memory + QStringLiteral("/kinora-XXXXXX"))
+                    : std::make_unique<QTemporaryDir>();
+        m_folder = m_dir->path();
+        // The library of the writer, of kinora-cli and of this test's look at the history.
+        qputenv("KINORA_HOME", m_folder.toUtf8());
+        for (int k = 0; k < kFilms; ++k)
+            QVERIFY(test::makePath(ParentFolder(infoPath(m_folder, k))));
+        const Status written = writeGeneration(m_folder, 0);
+        QVERIFY2(written, qPrintable(written.error()));
+        m_generations = QList<int>(kFilms + 1, 0);
+    }
+    void killedWriterLeavesOldOrNewContent()
+    {
+        // How long a generation takes depends on the load: the kills are spread over a window that
+        // follows it, so that they land within the first two generations.
+        quint32 window = 60000;
+        int changes = 0;
+        for (int kill = 0; kill < kWriterKills; ++kill) {
+            QProcess process;
+            const int next = *std::max_element(m_generations.begin(), m_generations.end()) + 1;
+            process.start(QCoreApplication::applicationFilePath(),
+                          {QStringLiteral("--write"), m_folder, QString::number(next)});
+            QVERIFY2(process.waitForReadyRead(30000), qPrintable(process.errorString()));
+            QThread::usleep(m_random.bounded(window));
+            process.kill();
+            QVERIFY(process.waitForFinished(30000));
+            // Killed, not ended by a failed write.
+            QVERIFY2(process.exitStatus() == QProcess::CrashExit, process.readAllStandardError());
+            // "ready", then one line per finished generation.
+            const qsizetype finished = process.readAllStandardOutput().count('\n') - 1;
+            window = finished == 0 ? window * 5 / 4 : finished > 2 ? window * 4 / 5 : window;
+            const QString problem = checkFiles(&changes);
+            QVERIFY2(problem.isEmpty(),
+                     qPrintable(QStringLiteral("kill %1: ").arg(kill) + problem));
+        }
+        QVERIFY2(changes >= kWriterKills / 3, "the writer was killed before it wrote anything");
+    }
+    void secondProgramWaitsForTheHistory()
+    {
+        // While one program keeps or prunes its entry, another one on the same library waits for
+        // the history's lock, then keeps its own entry.
+        QLockFile lock(m_folder + QStringLiteral("/.history/lock"));
+        QVERIFY(lock.tryLock(0));
+        const int entries = int(ListHistory().size());
+        QProcess run;
+        run.start(test::buildDir() + QStringLiteral("/kinora-cli"),
+                  {QStringLiteral("write"), infoPath(m_folder, 0)});
+        run.write(R"({"Title": "Film 0", "Year": "2000"})");
+        run.closeWriteChannel();
+        QVERIFY(!run.waitForFinished(500));
+        QCOMPARE(ListHistory().size(), entries);
+        lock.unlock();
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.readAllStandardError(), QByteArray());
+        QCOMPARE(run.exitCode(), 0);
+        QCOMPARE(ListHistory().size(), entries + 1);
+        QCOMPARE(test::readAll(m_folder + QStringLiteral("/.history/%1/0").arg(entries + 1)),
+                 slot(0, 0));
+    }
 
 private:
-    // Every file is one complete generation, no older than before; updates m_generations.
-    void checkFiles(int kill);
-    QStringList leftovers() const;
+    // What is wrong after a kill: a file torn or older than before, a file the scan finds besides
+    // the info files, an incomplete history entry, or film 0's old bytes missing from the history.
+    // Empty when all is well; counts the files that moved on.
+    QString checkFiles(int* changes)
+    {
+        const QList<int> before = m_generations;
+        QStringList infoFiles;
+        for (int k = 0; k <= kFilms; ++k) {
+            const QString path = infoPath(m_folder, k);
+            m_generations[k] = generation(m_folder, k);
+            if (m_generations[k] < before[k])
+                return QStringLiteral("%1 went from generation %2 to %3 (-1: torn)")
+                    .arg(path)
+                    .arg(before[k])
+                    .arg(m_generations[k]);
+            *changes += m_generations[k] != before[k];
+            infoFiles.append(path);
+        }
+        infoFiles.removeLast();
+        const QStringList found = FindFiles(m_folder, QStringLiteral("*.knr"), 0, true, {});
+        if (found != infoFiles)
+            return QStringLiteral("the scan finds ") + found.join(u' ');
+        const QList<HistoryEntry> entries = ListHistory();
+        const QString history = m_folder + QStringLiteral("/.history/");
+        if (QDir(history).entryList({QStringLiteral("[0-9]*")}).size() != entries.size())
+            return QStringLiteral("a history entry is incomplete");
+        // Unless so many generations passed that the history has let that entry go.
+        const int passed = m_generations[0] - before[0];
+        const bool kept = passed == 0 || passed >= kHistoryOperations ||
+                          std::any_of(entries.begin(), entries.end(), [&](const HistoryEntry& e) {
+                              return test::readAll(history + QString::number(e.number) + "/0") ==
+                                     slot(0, before[0]);
+                          });
+        return kept
+                   ? QString()
+                   : QStringLiteral("generation %1 of film 0 is not in the history").arg(before[0]);
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
-    QList<int> m_generations; // per info file, then the cache
+    QList<int> m_generations; // per info file, then Collection.db
     QRandomGenerator m_random;
-    int m_changes = 0;
 };
 
-void TestCrashSafety::initTestCase()
+int main(int argc, char* argv[])
 {
-    // The moments of the kills; KINORA_CRASH_SEED repeats a run's choice of delays.
-    quint32 seed = QRandomGenerator::global()->generate();
-    if (qEnvironmentVariableIsSet("KINORA_CRASH_SEED"))
-        seed = qEnvironmentVariableIntValue("KINORA_CRASH_SEED");
-    qInfo("KINORA_CRASH_SEED=%u", seed);
-    m_random.seed(seed);
-}
-
-void TestCrashSafety::init()
-{
-    // A kill leaves the page cache as it is, so the writer's disk syncs only cost time here:
-    // the library lives in memory where there is such a file system.
-    const QString memory = QStringLiteral("/dev/shm");
-    m_dir = QFileInfo(memory).isWritable()
-                ? std::make_unique<QTemporaryDir>(memory + QStringLiteral("/kinora-crash-XXXXXX"))
-                : std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_folder = m_dir->path();
-    // The library of the writer, of kinora-cli and of this test's look at the history.
-    qputenv("KINORA_HOME", m_folder.toUtf8());
-    for (int k = 0; k < kFilms; ++k)
-        QVERIFY(test::makePath(ParentFolder(test::crashInfoPath(m_folder, k))));
-    const Status written = test::writeCrashGeneration(m_folder, 0);
-    QVERIFY2(written, qPrintable(written.error()));
-    m_generations = QList<int>(kFilms + 1, 0);
-    m_changes = 0;
-}
-
-void TestCrashSafety::scanSkipsSaveFileTemporaries()
-{
-    // The names QSaveFile gives its temporary file when the file system cannot create an
-    // unnamed one, and the backup names editors leave.
-    const QString film = m_folder + QStringLiteral("/Data/Film0/");
-    for (const char* name : {"Film0.knr.AbC123", "Film0.knr.tmp", "Film0.knr~", "Film0.knrx"})
-        QVERIFY(test::writeAll(film + QLatin1String(name), test::crashSlot(0, 1)));
-    const QStringList found = FindFiles(film, QStringLiteral("*.knr"), 0, true, {});
-    QCOMPARE(found, QStringList{test::crashInfoPath(m_folder, 0)});
-}
-
-void TestCrashSafety::checkFiles(int kill)
-{
-    const QList<int> before = m_generations;
-    const auto check = [&](int slot, int g, const QString& path) {
-        QVERIFY2(g >= 0, qPrintable(QStringLiteral("kill %1: %2 is torn").arg(kill).arg(path)));
-        QVERIFY2(g >= m_generations[slot],
-                 qPrintable(QStringLiteral("kill %1: %2 went back from generation %3 to %4")
-                                .arg(kill)
-                                .arg(path)
-                                .arg(m_generations[slot])
-                                .arg(g)));
-        m_changes += g != m_generations[slot];
-        m_generations[slot] = g;
-    };
-    for (int k = 0; k < kFilms; ++k) {
-        const QString path = test::crashInfoPath(m_folder, k);
-        check(k, infoGeneration(path, k), path);
-        if (QTest::currentTestFailed())
-            return;
+    // The writer: generation after generation until it is killed. It prints "ready" when it starts
+    // writing, so that the test times the kill from there, then each finished one.
+    if (argc == 4 && qstrcmp(argv[1], "--write") == 0) {
+        std::puts("ready");
+        for (int g = std::atoi(argv[3]);; ++g) {
+            std::fflush(stdout);
+            if (const Status written = writeGeneration(QString::fromLocal8Bit(argv[2]), g);
+                !written) {
+                std::fprintf(stderr, "%s\n", qPrintable(written.error()));
+                return 1;
+            }
+            std::printf("%d\n", g);
+        }
     }
-    const QString cache = m_folder + QStringLiteral("/Collection.db");
-    check(kFilms, cacheGeneration(cache), cache);
-    if (QTest::currentTestFailed())
-        return;
-
-    QStringList expected;
-    for (int k = 0; k < kFilms; ++k)
-        expected.append(test::crashInfoPath(m_folder, k));
-    QCOMPARE(FindFiles(m_folder, QStringLiteral("*.knr"), 0, true, {}), expected);
-
-    // Every numbered entry is complete, and when film 0 changed, its old bytes are there
-    // (unless so many generations passed that the history has let that entry go).
-    const QList<HistoryEntry> entries = ListHistory();
-    const QString history = m_folder + QStringLiteral("/.history/");
-    QCOMPARE(QDir(history).entryList({QStringLiteral("[0-9]*")}).size(), entries.size());
-    const int generations = m_generations[0] - before[0];
-    if (generations == 0 || generations >= kHistoryOperations)
-        return;
-    const QByteArray old = test::crashSlot(0, before[0]);
-    QVERIFY2(std::any_of(entries.begin(), entries.end(),
-                         [&](const HistoryEntry& e) {
-                             return test::readAll(history + QString::number(e.number) +
-                                                  QStringLiteral("/0")) == old;
-                         }),
-             qPrintable(QStringLiteral("kill %1: generation %2 of film 0 is not in the history")
-                            .arg(kill)
-                            .arg(before[0])));
+    QCoreApplication app(argc, argv);
+    TestCrashSafety test;
+    return QTest::qExec(&test, argc, argv);
 }
 
-QStringList TestCrashSafety::leftovers() const
-{
-    QStringList names;
-    QDirIterator it(m_folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = QFileInfo(path).fileName();
-        if (!path.contains(QLatin1String("/.history/")) && !name.endsWith(QLatin1String(".knr")) &&
-            name != u"Collection.db")
-            names.append(name);
-    }
-    return names;
-}
-
-void TestCrashSafety::killedWriterLeavesOldOrNewContent()
-{
-    const QString writer = test::buildDir() + QStringLiteral("/tests/kinora-crash-writer");
-    // How long a generation takes (four films, one saved with its history, 1 MB of cache)
-    // depends on the disk's syncs and the load: the kills are spread over a window that
-    // follows it, so that they land within the first two generations.
-    quint32 window = 60000;
-    for (int kill = 0; kill < kWriterKills; ++kill) {
-        QProcess process;
-        const int next = *std::max_element(m_generations.begin(), m_generations.end()) + 1;
-        process.start(writer, {m_folder, QString::number(next)});
-        QVERIFY2(process.waitForReadyRead(30000), qPrintable(process.errorString()));
-        QThread::usleep(m_random.bounded(window));
-        QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
-        process.kill();
-        QVERIFY(process.waitForFinished(30000));
-        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
-        // "ready", then one line per finished generation.
-        const qsizetype finished = process.readAllStandardOutput().count('\n') - 1;
-        if (finished == 0)
-            window = window * 5 / 4;
-        else if (finished > 2)
-            window = window * 4 / 5;
-        checkFiles(kill);
-        if (QTest::currentTestFailed())
-            return;
-    }
-    QVERIFY2(m_changes >= kWriterKills / 3, "the writer was killed before it wrote anything");
-    qInfo("%d kills of kinora-crash-writer: %d files moved to a newer generation, 0 torn; "
-          "%lld temporary files left, none of them found by the scan",
-          kWriterKills, m_changes, qlonglong(leftovers().size()));
-}
-
-void TestCrashSafety::secondProgramWaitsForTheHistory()
-{
-    // While one program keeps or prunes its entry, another one on the same library waits for
-    // the history's lock, then keeps its own entry.
-    QLockFile lock(m_folder + QStringLiteral("/.history/lock"));
-    QVERIFY(lock.tryLock(0));
-    const int entries = int(ListHistory().size());
-    QProcess run;
-    run.start(test::buildDir() + QStringLiteral("/kinora-cli"),
-              {QStringLiteral("write"), test::crashInfoPath(m_folder, 0)});
-    run.write(R"({"Title": "Film 0", "Year": "2000"})");
-    run.closeWriteChannel();
-    QVERIFY(!run.waitForFinished(500));
-    QCOMPARE(ListHistory().size(), entries);
-    lock.unlock();
-    QVERIFY(run.waitForFinished(30000));
-    QCOMPARE(run.readAllStandardError(), QByteArray());
-    QCOMPARE(run.exitCode(), 0);
-    QCOMPARE(ListHistory().size(), entries + 1);
-    QCOMPARE(test::readAll(m_folder + QStringLiteral("/.history/%1/0").arg(entries + 1)),
-             test::crashSlot(0, 0));
-}
-
-QTEST_GUILESS_MAIN(TestCrashSafety)
 #include "tst_crashsafety.moc"

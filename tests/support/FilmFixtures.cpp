@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 namespace kinora::test {
 
@@ -53,17 +52,15 @@ QStringList storeLibrary(const QString& home, const QString& site)
         QJsonDocument::fromJson(readAll(fixture(QStringLiteral("library.json")))).array();
     QStringList infoFiles;
     for (const QJsonValue& value : films) {
-        const QJsonObject o = value.toObject();
+        const auto text = [&](const char* key) { return value[QLatin1String(key)].toString(); };
         FilmRecord f;
-        f.Title = o.value(QStringLiteral("title")).toString();
+        f.Title = text("title");
         f.Year = QStringLiteral("alt");
         f.Description = QStringLiteral("alte Beschreibung");
-        f.DiskDesc = o.value(QStringLiteral("disk")).toString();
+        f.DiskDesc = text("disk");
         f.Rating = 123;
-        f.WebPage = site + QStringLiteral("view.php?page=film&fid=") +
-                    o.value(QStringLiteral("fid")).toString();
-        infoFiles << storeFilm(home, o.value(QStringLiteral("folder")).toString(), f,
-                               QColor(o.value(QStringLiteral("cover")).toString()));
+        f.WebPage = site + QStringLiteral("view.php?page=film&fid=") + text("fid");
+        infoFiles << storeFilm(home, text("folder"), f, QColor(text("cover")));
     }
     return infoFiles;
 }

@@ -11,21 +11,18 @@ namespace kinora::test {
 class FilmSiteProcess
 {
 public:
-    explicit FilmSiteProcess(const QStringList& extraArgs = {});
+    explicit FilmSiteProcess(const QStringList& extraArgs = {}) : m_args(extraArgs) {}
     ~FilmSiteProcess();
     FilmSiteProcess(const FilmSiteProcess&) = delete;
     FilmSiteProcess& operator=(const FilmSiteProcess&) = delete;
 
     // Starts the site and waits (up to 10 s) until it listens. False with a reason otherwise.
     bool start(QString* error = nullptr);
-
-    quint16 port() const { return m_port; }
     // "http://127.0.0.1:PORT/"
-    QString baseUrl() const;
+    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1/").arg(m_port); }
     // A base address below which every request meets the fault mode (see kinora-filmsite
     // --help): baseUrl() + "fault/MODE/".
-    QString faultUrl(const QString& mode) const;
-
+    QString faultUrl(const QString& mode) const { return baseUrl() + "fault/" + mode + u'/'; }
     // The request targets ("/view.php?page=film&fid=4711") the site received since the last
     // call, in order.
     QStringList takeRequests();

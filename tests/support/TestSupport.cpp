@@ -1,11 +1,9 @@
 #include "TestSupport.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QThread>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <unistd.h>
 
 namespace kinora::test {
@@ -37,6 +35,18 @@ bool writeAll(const QString& path, const QByteArray& data)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
+}
+
+QMap<QString, QByteArray> snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        entries.insert(entry.filePath(), entry.isFile() ? readAll(entry.filePath()) : QByteArray());
+    }
+    return entries;
 }
 
 bool makePath(const QString& path)

@@ -3,6 +3,7 @@
 #include "store/FilmRecord.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,9 @@ QString fixture(const QString& relativePath);
 
 QByteArray readAll(const QString& path);
 bool writeAll(const QString& path, const QByteArray& data);
+// Every file and folder below folder, hidden ones included, with its bytes (none for a folder
+// or a pipe): what a failed write must leave exactly as it found it.
+QMap<QString, QByteArray> snapshot(const QString& folder);
 // Creates the folder and its parents.
 bool makePath(const QString& path);
 // Makes a file or folder read-only (or writable again); tests running as root cannot rely
