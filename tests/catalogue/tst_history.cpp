@@ -1,4 +1,5 @@
-// The history keeps what an edit, a replacing import or a delete replaces, and an undo puts
+// Deleting a film's files, which folder is a film's own, and the cover shown beside it; the
+// history keeps what an edit, a replacing import or a delete replaces, and an undo puts
 // back exactly those bytes; a damaged entry or one that leads out of the library is never
 // restored.
 #include "FilmFixtures.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <map>
@@ -195,6 +197,84 @@ private slots:
         QCOMPARE(entries.first().number, kHistoryOperations + 2);
         QCOMPARE(entries.last().number, 3);
         QCOMPARE(entries.first().paths, QStringList{QFileInfo(m_alien).canonicalFilePath()});
+    }
+
+    // The film's own folder goes with everything in it; where the folder is not the film's
+    // own, only the info file and its cover go. A film in the next folder stays.
+    void deletes_data()
+    {
+        QTest::addColumn<QString>("folder");    // relative to the program folder
+        QTest::addColumn<QString>("neighbour"); // read-only
+        QTest::addColumn<bool>("own");
+        // clang-format off
+        QTest::newRow("own folder") << "Data/Film" << "Extras/trailer.txt" << true;
+        QTest::newRow("program folder") << "" << "readme.txt" << false;
+        QTest::newRow("Data folder") << "Data" << "readme.txt" << false;
+        QTest::newRow("folder with another film") << "Data/Shared" << "Other.knr" << false;
+        QTest::newRow("another film further down") << "Data/Series" << "Part2/Part2.knr" << false;
+        // clang-format on
+    }
+    void deletes()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, neighbour);
+        QFETCH(bool, own);
+        const QString dir = folder.isEmpty() ? home() : home() + u'/' + folder;
+        makePath(dir + "/" + QFileInfo(neighbour).path());
+        QVERIFY(writeAll(dir + u'/' + neighbour, "x") && writeAll(dir + "/Film.knr", "x"));
+        QVERIFY(setReadOnly(dir + u'/' + neighbour, true));
+        QVERIFY(writeJpeg(dir + "/Film.jpg", Qt::green) &&
+                writeJpeg(dir + "/Another.jpg", Qt::green));
+        QCOMPARE(IsOwnFilmFolder(dir + "/Film.knr"), own);
+        const DeleteFilmResult deleted = DeleteFilmFiles(dir + "/Film.knr");
+        QVERIFY2(deleted.status && deleted.leftBehind.isEmpty(), qPrintable(deleted.leftBehind));
+        QVERIFY(!QFile::exists(dir + "/Film.knr") && !QFile::exists(dir + "/Film.jpg"));
+        QCOMPARE(QFile::exists(dir + u'/' + neighbour), !own);
+        QCOMPARE(QFile::exists(dir + "/Another.jpg"), !own);
+        QCOMPARE(QDir(dir).exists(), !own);
+        QVERIFY(QFile::exists(home() + "/Data/Brazil/Brazil.knr") &&
+                QFile::exists(home() + "/Data/Brazil/Brazil.jpg"));
+    }
+
+    void rootsAndHomeAreNeverAFilmsOwnFolder()
+    {
+        QVERIFY(!IsOwnFilmFolder("/Film.knr"));
+        QVERIFY(!IsOwnFilmFolder(QDir::homePath() + "/Film.knr"));
+        QVERIFY(!IsOwnFilmFolder("Film.knr")); // no folder part at all
+        // A folder above the program folder would take the program folder with it.
+        QVERIFY(!IsOwnFilmFolder(QFileInfo(home()).path() + "/Film.knr"));
+    }
+
+    void aMissingFilmCountsAsGone()
+    {
+        const DeleteFilmResult deleted = DeleteFilmFiles(home() + "/Data/Gone/Gone.knr");
+        QVERIFY(deleted.status && deleted.leftBehind.isEmpty());
+    }
+
+    void anUndeletableInfoFileKeepsTheWholeFilm()
+    {
+        // A folder in place of the info file cannot be removed as a file, even by root.
+        const QString folder = home() + "/Data/Stuck";
+        makePath(folder + "/Stuck.knr");
+        QVERIFY(writeAll(folder + "/Stuck.knr/inside", "x"));
+        QVERIFY(writeJpeg(folder + "/Stuck.jpg", Qt::red));
+        const DeleteFilmResult deleted = DeleteFilmFiles(folder + "/Stuck.knr");
+        QVERIFY(!deleted.status);
+        QVERIFY(deleted.status.error().contains("konnte nicht gelöscht werden"));
+        QVERIFY(QFile::exists(folder + "/Stuck.jpg"));
+        QVERIFY(QFile::exists(folder + "/Stuck.knr/inside"));
+    }
+
+    void firstCoverInNameOrder()
+    {
+        const QString info = storeFilm(home(), "Film", film("Film"));
+        const QString folder = QFileInfo(info).path();
+        QVERIFY(FirstCoverBeside(info).isEmpty());
+        QVERIFY(writeJpeg(folder + "/b.jpg", Qt::red));
+        QVERIFY(writeJpeg(folder + "/A.jpg", Qt::red));
+        QVERIFY(writeAll(folder + "/0.png", "x"));
+        QCOMPARE(FirstCoverBeside(info), folder + "/A.jpg");
+        QCOMPARE(CoverPathFor(info), folder + "/Film.jpg");
     }
 };
 
