@@ -128,7 +128,6 @@ private slots:
                 header->viewport(), Qt::LeftButton, {},
                 QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
         };
-        QCOMPARE(titles(), QStringList({"Alpha", "beta", "Gamma"}));
         clickHeader(1);
         QCOMPARE(titles(), QStringList({"beta", "Alpha", "Gamma"}));
         clickHeader(1);
@@ -228,23 +227,17 @@ private slots:
         QCOMPARE(titles(), QStringList({"Alien", "Casablanca"})); // and the search "ali" is gone
         const QString cache = home() + "/Collection.db";
         QCOMPARE(QFileInfo(cache).size(), 3 * kSlotSize);
-        // Closing writes it too.
-        QVERIFY(QFile::remove(cache));
-        QVERIFY(m_window->close());
-        QCOMPARE(QFileInfo(cache).size(), 3 * kSlotSize);
-    }
-
-    // A cache that cannot be written is told once per run, not at every synchronise and close.
-    void unwritableCacheIsToldOnce()
-    {
-        QVERIFY(QDir(home()).mkdir("Collection.db"));
-        start();
+        // A cache that cannot be written is told once per run, not at every synchronise.
+        QVERIFY(QFile::remove(cache) && QDir(home()).mkdir("Collection.db"));
         MessageRecorder messages;
         action("mSync")->trigger();
         action("mSync")->trigger();
-        QVERIFY(m_window->close());
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY(messages.texts[0].contains(QStringLiteral("Collection.db")));
+        // Closing writes it too.
+        QVERIFY(QDir(cache).removeRecursively());
+        QVERIFY(m_window->close());
+        QCOMPARE(QFileInfo(cache).size(), 3 * kSlotSize);
     }
 };
 
