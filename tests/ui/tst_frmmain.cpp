@@ -56,7 +56,6 @@ private slots:
     {
         m_window.reset();
         m_collection.reset();
-        m_home.reset();
     }
 
     // clang-format off

@@ -130,7 +130,6 @@ private slots:
         forward();
         if (!term.isEmpty()) {
             search("Alpha Beta"); // an earlier result the new search must replace
-            QCOMPARE(lines(), QStringList({"4711 - Alpha Beta (2001)"}));
             m_site.takeRequests();
             edit(extended ? "srchTitle" : "Text1")->setText(term);
         }
@@ -156,7 +155,6 @@ private slots:
         QLineEdit* title = get<QLineEdit>("srchTitle");
         title->setFocus();
         QTRY_VERIFY(button("Command4")->isDefault());
-        QVERIFY(!button("Command1")->isDefault());
         title->setText(QStringLiteral("Kaputt Eins"));
         QTest::keyClick(title, Qt::Key_Return);
         QCOMPARE(lines(), QStringList({"9100 - Kaputt Eins (2008)"}));
