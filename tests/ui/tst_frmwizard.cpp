@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(m_wizard->wizardPage(), 2);
         // "Abbrechen" on the film's page writes nothing.
         QTest::mouseClick(button("comCancel"), Qt::LeftButton);
-        QCOMPARE(m_wizard->result(), int(QDialog::Rejected));
+        QVERIFY(!m_wizard->isVisible()); // result() is Rejected from the start
         QVERIFY(!QFile::exists(home() + QStringLiteral("/Data")));
     }
 
