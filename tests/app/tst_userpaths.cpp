@@ -265,7 +265,6 @@ private slots:
         QCOMPARE(m_collection->filmCount(), 2);
         QCOMPARE(undo()->statusTip(), QStringLiteral("Rückgängig: Löschen: Eisblumen"));
 
-        // Ctrl+Z brings it back byte for byte.
         pressCtrlZ();
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
         QCOMPARE(readAll(m_library[1]), info);
@@ -316,7 +315,6 @@ private slots:
         QVERIFY2(messages.texts[0].startsWith("1 Film wurde geändert.\n„Rückgängig“"),
                  qPrintable(messages.texts[0]));
 
-        // "Rückgängig" takes the stopped run back.
         clickMenuBarItem(m_window.get(), "mUndo");
         QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("alt"));
     }

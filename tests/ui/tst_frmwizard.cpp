@@ -63,7 +63,6 @@ private:
         edit("Text1")->setText(term);
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
     }
-    // Page 2 with the film of the line, from a search for term.
     void toConfirmPage(const QString& term, const QString& line)
     {
         forward();
