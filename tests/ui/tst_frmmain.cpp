@@ -92,7 +92,6 @@ private slots:
         QCOMPARE(get<QWidget>("Shape2")->width(), qRound(fill * get<QWidget>("Shape1")->width()));
     }
 
-    // Which picture is the cover is tst_filmfiles'; the window shows it (the user's path).
     void detailsReadTheFileAnewAndAMissingFilmShowsNothing()
     {
         const QString info = storeFilm(home(), "Film", film("Film"));
