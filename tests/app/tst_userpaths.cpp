@@ -174,6 +174,7 @@ private slots:
         QCOMPARE(stored.Title, QStringLiteral("Eisblumenzz"));
         QCOMPARE(stored.OrigTitle, QStringLiteral("zz"));
         QCOMPARE(stored.Director, QStringLiteral("zz"));
+        QCOMPARE(stored.Country, QStringLiteral("zz"));
         QCOMPARE(stored.Year, QStringLiteral("altzz"));
         QCOMPARE(stored.WebPage, m_site.baseUrl() + "view.php?page=film&fid=5003zz");
         QCOMPARE(stored.Rating, 8); // the note 7.5, rounded to even
@@ -185,6 +186,7 @@ private slots:
         QCOMPARE(titles(), QStringList({"Eisblumenzz"}));
         QCOMPARE(label("lblTitle"), QStringLiteral("Eisblumenzz"));
         QCOMPARE(m_collection->at(1).FilePath, m_library[1]);
+        QCOMPARE(m_collection->at(2).Title, QStringLiteral("Stille Wasser")); // the others kept
 
         // Taking the edit back asks first, since the file changed after it.
         QVERIFY(writeAll(m_library[1], "changed by hand"));

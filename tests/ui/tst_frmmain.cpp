@@ -211,7 +211,8 @@ private slots:
         QVERIFY(QDir(home() + "/Data/Brazil").removeRecursively());
         bool enabledDuringScan = true, busyCursor = false, closedDuringScan = true;
         QTimer::singleShot(0, m_window.get(), [&] {
-            enabledDuringScan = action("mSync")->isEnabled() || action("mCXKill")->isEnabled();
+            enabledDuringScan = action("mSync")->isEnabled() || action("mCXKill")->isEnabled() ||
+                                action("mWizard")->isEnabled();
             busyCursor = QApplication::overrideCursor() &&
                          QApplication::overrideCursor()->shape() == Qt::WaitCursor;
             closedDuringScan = m_window->close(); // the window stays until the scan is done
