@@ -21,7 +21,7 @@ FilmRecord everyText(const QString& text)
         if (field != FilmField::Rating)
             film.setFieldText(field, text);
     }
-    film.Rating = -1;
+    film.Rating = -0x12345678; // negative, every byte different
     return film;
 }
 
