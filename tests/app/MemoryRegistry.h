@@ -9,8 +9,8 @@
 namespace kinora {
 
 // HKEY_CLASSES_ROOT in memory for the registry operations: keys by path ("\" between levels,
-// one trailing "\" allowed, parents created with a key), a key with sub-keys cannot be deleted.
-// Only what the registration can get wrong is modelled.
+// one trailing "\" allowed, parents created with a key). Only what the registration can get
+// wrong is modelled.
 class MemoryRegistry : public Registry
 {
 public:
@@ -42,9 +42,6 @@ public:
     }
     long deleteKey(Key, const QString& path) override
     {
-        const auto below = m_keys.lowerBound(path + u'\\');
-        if (below != m_keys.end() && below.key().startsWith(path + u'\\'))
-            return 5;
         return m_keys.remove(path) ? kErrorSuccess : 2;
     }
     long closeKey(Key key) override { return m_open.remove(key) ? kErrorSuccess : 6; }

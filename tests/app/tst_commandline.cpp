@@ -20,11 +20,8 @@ private slots:
         QTest::newRow("no arguments") << QStringList{} << "" << false << "";
         QTest::newRow("info file") << QStringList{"/films/Alien/Alien.knr"} << "/films/Alien/Alien.knr" << false << "";
         QTest::newRow("upper-case extension") << QStringList{"/films/Alien.KNR"} << "" << false << "";
-        QTest::newRow("still quoted") << QStringList{"\"/films/Alien.knr\""} << "" << false << "";
-        QTest::newRow("trailing blank") << QStringList{"/films/Alien.knr "} << "" << false << "";
         QTest::newRow("path split at its blank is whole again") << QStringList{"/my", "films/Alien.knr"} << "/my films/Alien.knr" << false << "";
         QTest::newRow("not unquoted or trimmed") << QStringList{"\"/a b\"/Alien.knr"} << "\"/a b\"/Alien.knr" << false << "";
-        QTest::newRow("bare extension") << QStringList{".knr"} << ".knr" << false << "";
         QTest::newRow("exit after start") << QStringList{"--exit-after-start"} << "" << true << "";
         QTest::newRow("exit hook with more words") << QStringList{"--exit-after-start", "x"} << "" << false << "";
         QTest::newRow("screenshot, path split at its blank") << QStringList{"--screenshot=/tmp/a", "b.png"} << "" << false << "/tmp/a b.png";

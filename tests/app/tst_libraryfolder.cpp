@@ -16,9 +16,8 @@ using namespace kinora;
 
 namespace {
 
-// Runs the command with env and returns its exit code (-1 when it crashed or did not end) and
-// output. With asUser, a test running as root runs it as the user "nobody" (uid 65534), who
-// may not write into the installed folders.
+// Exit code (-1: crashed or did not end) and output. With asUser, a test running as root runs
+// the command as "nobody" (uid 65534), who may not write into the installed folders.
 std::pair<int, QString> run(QStringList command, const QProcessEnvironment& env, bool asUser)
 {
     if (asUser && test::runningAsRoot())

@@ -39,7 +39,6 @@ private slots:
         // reports its 2 after "inner", then the top level its 4 after "b" and 5 after "S".
         QCOMPARE(status, QStringList({"2 Filme gefunden ...", "4 Filme gefunden ...",
                                       "5 Filme gefunden ..."}));
-        QCOMPARE(FindFiles(root, "*.knr", 0, true), found); // the same every time
     }
 
     // Hidden names are skipped, the extension matches in any case, and a link to a folder is
@@ -79,14 +78,12 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("folder");
-        QTest::newRow("film in its folder") << "/Daten/Film/Film.knr"
-                                            << "/Daten/Film";
-        QTest::newRow("file at the root") << "/Film.knr"
-                                          << "";
-        QTest::newRow("bare name") << "Film.knr"
-                                   << "";
-        QTest::newRow("empty") << ""
-                               << "";
+        // clang-format off
+        QTest::newRow("film in its folder") << "/Daten/Film/Film.knr" << "/Daten/Film";
+        QTest::newRow("file at the root") << "/Film.knr" << "";
+        QTest::newRow("bare name") << "Film.knr" << "";
+        QTest::newRow("empty") << "" << "";
+        // clang-format on
     }
     void parentFolder()
     {

@@ -135,16 +135,13 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("indexes");
-        // 0 Title "Alien", Actors "Sigourney W."; 1 Title "Das Boot", OrigTitle "U-96", and a
-        // description in Windows-1252; 2 Title "Ärger im Paradies", WebPage fid=4711, Genre
-        // "Komödie|Satire", and actors outside the code page; 3 no texts at all (shows no row);
-        // 4 the end marker. "ß" upper-cases to "SS" (last in a field, where a lost letter shows),
-        // "ÿ" to "Ÿ" (0x9F); NUL and 0x81 stand where the fast search keeps its separator and its
-        // unmatchable byte.
+        // The films of search(): 1 in Windows-1252, 2 with actors outside it, 3 without texts
+        // (no row), 4 the end marker. "ß" upper-cases to "SS" (last in a field, where a lost
+        // letter shows), "ÿ" to "Ÿ" (0x9F); NUL and 0x81 stand where the fast search keeps its
+        // separator and its unmatchable byte.
         // clang-format off
     QTest::newRow("empty text matches everything") << "" << "0|1|2|3|4|";
     QTest::newRow("lower case finds capital") << "alien" << "0|";
-    QTest::newRow("upper case finds it too") << "ALIEN" << "0|";
     QTest::newRow("words in different fields") << "alien sigourney" << "0|";
     QTest::newRow("one word missing") << "alien boot" << "";
     QTest::newRow("OrigTitle is not searched") << "U-96" << "";
@@ -156,7 +153,6 @@ private slots:
     QTest::newRow("trailing blank") << "boot " << "1|";
     QTest::newRow("not across fields") << "alien sigourney w.alien" << "";
     QTest::newRow("not across fields outside the code page") << "4711ärger" << "";
-    QTest::newRow("nothing matches") << "xyz" << "";
     QTest::newRow("character outside the code page") << "\u4E2D" << "";
     QTest::newRow("micro sign upper-cases outside the code page") << "µ" << "1|";
     QTest::newRow("10000 letters") << QString(10000, u'a') << "";
@@ -214,8 +210,6 @@ private slots:
         QCOMPARE(films.text(1, FilmField::Title), wide.Title);
         QCOMPARE(films.snapshot().text(1, FilmField::Title), wide.Title);
         QCOMPARE(films.rating(1), 812);
-        QCOMPARE(films.SearchCollection("łukasz"), "1|");
-        QCOMPARE(films.SearchCollection("\u4E2D"), "1|");
         // The cache stores it as the info file would: "?" for what the code page cannot hold.
         QVERIFY(films.WriteCache(dir.path() + "/Collection.db"));
         const QByteArray cache = readAll(dir.path() + "/Collection.db");

@@ -14,7 +14,6 @@ using namespace kinora::test;
 
 namespace {
 
-// Every text field set to text, the rating -1.
 FilmRecord everyText(const QString& text)
 {
     FilmRecord film;
@@ -22,7 +21,7 @@ FilmRecord everyText(const QString& text)
         if (field != FilmField::Rating)
             film.setFieldText(field, text);
     }
-    film.Rating = -1;
+    film.Rating = -0x12345678; // negative, every byte different
     return film;
 }
 
@@ -55,13 +54,6 @@ private slots:
         QVERIFY(writeAll(path, QByteArray(kSlotSize + 500, '\xFF'))); // whatever was there before
         QVERIFY(WriteInfoFile(path, alien()));
         QCOMPARE(readAll(path), expected + QByteArray(kSlotSize - 35, '\0'));
-
-        FilmRecord negative;
-        negative.Rating = -1;
-        QCOMPARE(EncodeRecord(negative).mid(18, 4), QByteArray::fromHex("FFFFFFFF"));
-        FilmRecord umlaut;
-        umlaut.Title = QStringLiteral("ä");
-        QCOMPARE(EncodeRecord(umlaut).left(3), QByteArray::fromHex("0100E4"));
     }
     void everyCodePageByteRoundTrips()
     {
@@ -69,13 +61,8 @@ private slots:
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
         const QString text = FromCp1252(all);
-        QCOMPARE(text.size(), 256);
         QCOMPARE(text[0x80], QChar(0x20AC)); // euro sign
-        QCOMPARE(text[0x9F], QChar(0x0178));
-        QCOMPARE(text[0xE4], QChar(u'ä'));
         QCOMPARE(ToCp1252(text), all);
-        // One "?" per character, also for a character outside the 16-bit range (two units).
-        QCOMPARE(ToCp1252(QStringLiteral("a\u4E2Db\U0001F600c")), QByteArray("a?b?c"));
     }
     void textsRoundTrip_data()
     {
@@ -84,11 +71,7 @@ private slots:
     QTest::addColumn<QString>("stored"); // what reads back: the text in Windows-1252
     const auto same = [](const char* name, const QString& text) { QTest::newRow(name) << text << text; };
     same("umlauts and CR LF", QStringLiteral("Anna Weiß\r\nBernd Kühn\r\nÖsterreich"));
-    same("markup", QStringLiteral("<script>alert('x')</script> <b>&amp;</b> &#0;"));
-    same("control characters", QStringLiteral("\x01\x02\x1b[31mRot\x7f\b\f\v"));
     same("NUL inside the text", QStringLiteral("vor") + QChar(0) + QStringLiteral("nach"));
-    same("path separators and dot dot", QStringLiteral("../a/b\\c:d*e?f\"g<h>i|j"));
-    same("no-value marker", QStringLiteral("#nv"));
     same("empty", QString());
     same("900 bytes in every field", QString(900, u'x'));
     QTest::newRow("outside the code page") << QStringLiteral("日本 😀 ł") << QStringLiteral("?? ? ?");
@@ -101,7 +84,6 @@ private slots:
         QFETCH(QString, stored);
         const QString path = m_dir.filePath("roundtrip.knr");
         QVERIFY(WriteInfoFile(path, everyText(text)));
-        QCOMPARE(QFileInfo(path).size(), kSlotSize);
         QCOMPARE(ReadInfoFile(path), everyText(stored));
     }
     void slotLimit_data()
@@ -115,15 +97,9 @@ private slots:
         FilmRecord past = limit;
         past.Description += u'x';
         QTest::newRow("texts of 9975 bytes") << past << false;
-        QTest::newRow("eleven texts of 907 bytes") << everyText(QString(907, u'x')) << false;
         FilmRecord huge;
         huge.Description = QString(70000, u'x'); // a 16-bit count must not wrap to a short one
         QTest::newRow("one text of 70000 bytes") << huge << false;
-        FilmRecord extremes = alien();
-        extremes.Rating = std::numeric_limits<qint32>::min();
-        QTest::newRow("lowest rating") << extremes << true;
-        extremes.Rating = std::numeric_limits<qint32>::max();
-        QTest::newRow("highest rating") << extremes << true;
     }
     void slotLimit()
     {
@@ -135,7 +111,6 @@ private slots:
         const Status written = WriteInfoFile(path, film);
         QCOMPARE(written.ok(), stored);
         QCOMPARE(ReadInfoFile(path), stored ? film : old);
-        QCOMPARE(QFileInfo(path).size(), kSlotSize);
         if (!stored)
             QVERIFY2(written.error().contains(QStringLiteral("zu lang")),
                      qPrintable(written.error()));
@@ -148,24 +123,11 @@ private slots:
     FilmRecord described = alien();
     described.Description = QStringLiteral("Ein Schiff");
     const QByteArray encoded = EncodeRecord(described);
-    QByteArray pastSlot(kSlotSize, '\0');
-    pastSlot[0] = char(0xFF);
-    pastSlot[1] = char(0x7F); // 32767 bytes of title
-    // Nine empty texts and a rating bring DiskDesc's count to bytes 22-23.
-    QByteArray lastCount(kSlotSize, '\0');
-    lastCount[22] = char(0x10);
-    lastCount[23] = char(0x27); // 10000
     QByteArray second = EncodeRecord(alien());
     second = second + QByteArray(kSlotSize - second.size(), '\0') + EncodeRecord(everyText("zwei"));
     QTest::newRow("empty file") << QByteArray() << FilmRecord{};
     QTest::newRow("cut inside the title") << encoded.left(4) << FilmRecord{};
-    QTest::newRow("cut inside the description") << encoded.left(encoded.indexOf("Schiff") + 2) << FilmRecord{};
-    QTest::newRow("count runs past the slot") << pastSlot << FilmRecord{};
-    QTest::newRow("last count runs past the slot") << lastCount << FilmRecord{};
-    QTest::newRow("every count and the rating at their maximum") << QByteArray(9 * 2 + 4 + 2 * 2, '\xff') << FilmRecord{};
-    QTest::newRow("10000 bytes 0xFF") << QByteArray(kSlotSize, '\xff') << FilmRecord{};
-    QTest::newRow("random bytes") << QByteArray::fromHex("31323334353637383930") << FilmRecord{};
-    QTest::newRow("HTML instead of a record") << QByteArray("<html><body>404 Not Found</body></html>") << FilmRecord{};
+    QTest::newRow("count runs past the slot: 10000 bytes 0xFF") << QByteArray(kSlotSize, '\xff') << FilmRecord{};
     // Bytes past the end of the file read as zero, as in a file without filler.
     QTest::newRow("ends right after the record") << encoded << described;
     QTest::newRow("cut off inside the rating") << EncodeRecord(alien()).chopped(6) << alien();
@@ -189,13 +151,9 @@ private slots:
         QTest::addColumn<QString>("name");
         // clang-format off
     QTest::newRow("blanks and brackets") << "Das Boot (1981)" << "DasBoot1981";
-    QTest::newRow("accent dropped") << "Amélie" << "Amlie";
-    QTest::newRow("leading umlaut") << "Ödipus" << "dipus";
+    QTest::newRow("umlaut and accent dropped") << "Ödipus Amélie" << "dipusAmlie";
     QTest::newRow("nothing left") << "!!!" << "";
-    QTest::newRow("punctuation differs") << "Alien?" << "Alien";
     QTest::newRow("path parts") << "../..\\etc/passwd" << "etcpasswd";
-    QTest::newRow("non-Latin letters") << "Ｆｉｌｍ Кино" << "";
-    QTest::newRow("cut to 200") << QString(300, u'a') << QString(200, u'a');
     QTest::newRow("600 umlauts and letters: 200 letters") << QStringLiteral("äA").repeated(300) << QString(200, u'A');
         // clang-format on
     }
