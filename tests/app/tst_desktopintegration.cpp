@@ -73,6 +73,9 @@ private slots:
         type.program = QStringLiteral("kinora");
         QCOMPARE(readAll(resources + "tessaro-kinora.desktop"),
                  DesktopIntegration::desktopEntry(type));
+        // The names come from the class name: letters and digits, one "-" for every other run.
+        type.className = QStringLiteral("\\Film  2.0\\");
+        QCOMPARE(type.id(), QStringLiteral("film-2-0"));
     }
 
     // Every folder name gives an entry that desktop-file-validate accepts and whose open action
