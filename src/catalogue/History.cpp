@@ -5,21 +5,25 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QSaveFile>
+#include <QThread>
 #include <algorithm>
 #include <map>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <QLockFile>
 #endif
 
 namespace kinora {
@@ -371,6 +375,71 @@ Status lockFailure()
                                           "Kinora-Programm benutzt."));
 }
 
+// The history's lock, held by one program at a time while it keeps, finishes or marks an entry.
+// On Unix it is a lock on the file ".history/lock" that the system lets go of when its holder
+// ends, killed or not: a crash leaves nothing behind that the next program would wait for. The
+// file itself stays.
+class HistoryLock
+{
+public:
+    enum Outcome { Locked, Busy, Unwritable };
+
+    explicit HistoryLock(const QString& folder)
+#ifdef Q_OS_UNIX
+        : m_path(QFile::encodeName(folder + QStringLiteral("/lock")))
+#else
+        : m_lock(folder + QStringLiteral("/lock"))
+#endif
+    {
+    }
+    HistoryLock(const HistoryLock&) = delete;
+    HistoryLock& operator=(const HistoryLock&) = delete;
+    ~HistoryLock()
+    {
+#ifdef Q_OS_UNIX
+        if (m_fd >= 0)
+            ::close(m_fd);
+#endif
+    }
+
+    Outcome tryLock(int timeoutMs)
+    {
+#ifdef Q_OS_UNIX
+        const QDeadlineTimer deadline(timeoutMs);
+        for (int pause = 5;; pause = std::min(pause * 2, 200)) {
+            const int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd < 0)
+                return Unwritable;
+            // The lock counts only on the file the name still leads to: a program of an older
+            // kind may have removed it since it was opened.
+            struct stat held, named;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+                ::stat(m_path.constData(), &named) == 0 && held.st_ino == named.st_ino &&
+                held.st_dev == named.st_dev) {
+                m_fd = fd;
+                return Locked;
+            }
+            ::close(fd);
+            if (deadline.hasExpired())
+                return Busy;
+            QThread::msleep(ulong(std::min<qint64>(pause, deadline.remainingTime())));
+        }
+#else
+        if (m_lock.tryLock(timeoutMs))
+            return Locked;
+        return m_lock.error() == QLockFile::LockFailedError ? Busy : Unwritable;
+#endif
+    }
+
+private:
+#ifdef Q_OS_UNIX
+    QByteArray m_path;
+    int m_fd = -1;
+#else
+    QLockFile m_lock;
+#endif
+};
+
 } // namespace
 
 HistoryRecord::HistoryRecord(const QString& description, const QStringList& paths, int undoes,
@@ -399,9 +468,12 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
     };
     if (!QDir().mkpath(dir))
         return fail(QStringLiteral("Der Ordner kann nicht angelegt werden."));
-    QLockFile lock(dir + QStringLiteral("/lock"));
-    if (!lock.tryLock(kLockWaitMs))
-        return lockFailure();
+    HistoryLock lock(dir);
+    if (const HistoryLock::Outcome locked = lock.tryLock(kLockWaitMs);
+        locked != HistoryLock::Locked)
+        return locked == HistoryLock::Busy
+                   ? lockFailure()
+                   : fail(QStringLiteral("Die Sperrdatei kann nicht angelegt werden."));
 
     const std::map<int, QString> folders = entryFolders();
     const int number = folders.empty() ? 1 : folders.rbegin()->first + 1;
@@ -483,8 +555,8 @@ void HistoryRecord::finish(const QString& description)
             changed = !state || state->sha1 != m_before[i];
         }
     }
-    QLockFile lock(HistoryDir() + QStringLiteral("/lock"));
-    if (!lock.tryLock(kLockWaitMs))
+    HistoryLock lock(HistoryDir());
+    if (lock.tryLock(kLockWaitMs) != HistoryLock::Locked)
         return; // the entry stays; without its after-state an undo asks before it replaces
     if (!changed) {
         discard(m_folder);
@@ -622,8 +694,8 @@ UndoResult Undo(const UndoPlan& plan)
     record.finish();
     result.number = record.number();
 
-    QLockFile lock(HistoryDir() + QStringLiteral("/lock"));
-    if (lock.tryLock(kLockWaitMs)) {
+    HistoryLock lock(HistoryDir());
+    if (lock.tryLock(kLockWaitMs) == HistoryLock::Locked) {
         if (stored->entry.undoes != 0) {
             // Taking an undo back makes its operation current again.
             if (const std::optional<StoredEntry> original = findEntry(stored->entry.undoes))

@@ -176,14 +176,37 @@ private slots:
         QVERIFY(!QFile::exists(home() + "/.history/tmp-1-1"));
     }
 
+    void anUnwritableHistoryDoesNotStopAnEdit_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("file");
+        // clang-format off
+        QTest::newRow("a file where the history should be") << "" << ".history";
+        QTest::newRow("a folder where the lock should be") << ".history/lock" << "";
+        // clang-format on
+    }
+
     void anUnwritableHistoryDoesNotStopAnEdit()
     {
-        QVERIFY(writeAll(home() + "/.history", "a file where the folder should be"));
+        QFETCH(QString, folder);
+        QFETCH(QString, file);
+        QVERIFY(folder.isEmpty() ? writeAll(home() + "/" + file, "")
+                                 : makePath(home() + "/" + folder));
         const SaveFilmResult saved = SaveFilm(m_alien, film("Alien", "1986"));
         QVERIFY(saved.status);
         QVERIFY(!saved.history);
         QVERIFY(saved.history.error().contains(".history"));
         QCOMPARE(ReadInfoFile(m_alien).Year, "1986");
+    }
+
+    void aLockLeftByAKilledProgramStopsNothing()
+    {
+        // What a program killed while it took the lock may leave: lock files without a holder.
+        QVERIFY(makePath(home() + "/.history"));
+        QVERIFY(writeAll(home() + "/.history/lock", ""));
+        QVERIFY(writeAll(home() + "/.history/lock.rmlock", ""));
+        QVERIFY(SaveFilm(m_alien, film("Alien", "1986")).history);
+        QCOMPARE(ListHistory().size(), 1);
     }
 
     void keepsTheLastFiftyOperationsThatChangedSomething()

@@ -10,12 +10,15 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
-#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace kinora;
 
@@ -150,8 +153,9 @@ private slots:
     {
         // While one program keeps or prunes its entry, another one on the same library waits for
         // the history's lock, then keeps its own entry.
-        QLockFile lock(m_folder + QStringLiteral("/.history/lock"));
-        QVERIFY(lock.tryLock(0));
+        const int lock =
+            ::open(qPrintable(m_folder + "/.history/lock"), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0);
         const int entries = int(ListHistory().size());
         QProcess run;
         run.start(test::buildDir() + QStringLiteral("/kinora-cli"),
@@ -160,7 +164,7 @@ private slots:
         run.closeWriteChannel();
         QVERIFY(!run.waitForFinished(500));
         QCOMPARE(ListHistory().size(), entries);
-        lock.unlock();
+        ::close(lock);
         QVERIFY(run.waitForFinished(30000));
         QCOMPARE(run.readAllStandardError(), QByteArray());
         QCOMPARE(run.exitCode(), 0);
