@@ -135,8 +135,8 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("indexes");
-        // The films of search(): 1 in Windows-1252, 2 with actors outside it, 3 without texts
-        // (no row), 4 the end marker. "ß" upper-cases to "SS" (last in a field, where a lost
+        // The films of search(): 1 in Windows-1252, 2 with actors outside it, 3 without a searched
+        // text (no row), 4 the end marker. "ß" upper-cases to "SS" (last in a field, where a lost
         // letter shows), "ÿ" to "Ÿ" (0x9F); NUL and 0x81 stand where the fast search keeps its
         // separator and its unmatchable byte.
         // clang-format off
@@ -183,7 +183,9 @@ private slots:
         aerger.Genre = "Komödie|Satire";
         aerger.Actors = QString("Łukasz, e") + QChar(0) + "f, Straße";
         FilmCollection films;
-        films.setFilms({alien, boot, aerger, FilmRecord{}});
+        FilmRecord untitled; // a text outside the code page, in a field that is not searched
+        untitled.OrigTitle = "Łódź";
+        films.setFilms({alien, boot, aerger, untitled});
         QCOMPARE(films.SearchCollection(text), indexes);
     }
     void searchSeesChanges()
