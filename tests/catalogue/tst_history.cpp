@@ -81,6 +81,7 @@ private slots:
         QTest::newRow("edit") << "edit" << "Bearbeiten: Alien";
         QTest::newRow("delete") << "delete" << "Löschen: Alien";
         QTest::newRow("import") << "import" << "Import: Alien ersetzt";
+        QTest::newRow("import where neither film has a cover") << "bare import" << "Import: Alien ersetzt";
         // clang-format on
     }
 
@@ -88,6 +89,8 @@ private slots:
     {
         QFETCH(QString, operation);
         QFETCH(QString, description);
+        if (operation == "bare import")
+            QVERIFY(QFile::remove(CoverPathFor(m_alien)));
         const auto before = library();
         const Status history =
             operation == "edit" ? historyOf(SaveFilm(m_alien, film("Alien", "1986")))
