@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <span>
 
 namespace kinora::cli {
 
@@ -17,5 +18,18 @@ int runImport(const QStringList& args);
 int runReload(const QStringList& args);
 int runHistory(const QStringList& args);
 int runUndo(const QStringList& args);
+
+// A command as kinora-cli lists it in its help and runs it.
+struct Command
+{
+    const char* name;
+    const char* synopsis;
+    int (*run)(const QStringList& args);
+};
+
+// Every command, in the order of the help text.
+std::span<const Command> allCommands();
+// The command of that name; nullptr when there is none.
+const Command* findCommand(QStringView name);
 
 } // namespace kinora::cli

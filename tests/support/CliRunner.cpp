@@ -4,7 +4,6 @@
 
 #include "cli/Commands.h"
 
-#include <QMap>
 #include <QProcess>
 #include <QTemporaryFile>
 #include <cstdio>
@@ -16,21 +15,8 @@ namespace kinora::test {
 
 CliResult runCliCommand(const QStringList& args, const QString& home, bool errorsOnTerminal)
 {
-    using Run = int (*)(const QStringList&);
-    static const QMap<QString, Run> commands = {
-        {QStringLiteral("show"), cli::runShow},
-        {QStringLiteral("list"), cli::runList},
-        {QStringLiteral("search"), cli::runSearch},
-        {QStringLiteral("export"), cli::runExport},
-        {QStringLiteral("site-search"), cli::runSiteSearch},
-        {QStringLiteral("scrape"), cli::runScrape},
-        {QStringLiteral("import"), cli::runImport},
-        {QStringLiteral("reload"), cli::runReload},
-        {QStringLiteral("history"), cli::runHistory},
-        {QStringLiteral("undo"), cli::runUndo},
-    };
-    const Run run = commands.value(args.value(0));
-    if (!run)
+    const cli::Command* command = cli::findCommand(args.value(0));
+    if (!command)
         qFatal("runCliCommand: no command %s", qPrintable(args.value(0)));
     // Standard output goes into a file, standard error into a file or a pseudo-terminal.
     QTemporaryFile out, err;
@@ -46,7 +32,7 @@ CliResult runCliCommand(const QStringList& args, const QString& home, bool error
     ::dup2(out.handle(), STDOUT_FILENO);
     ::dup2(errTarget, STDERR_FILENO);
     CliResult result;
-    result.exitCode = run(args.mid(1));
+    result.exitCode = command->run(args.mid(1));
     std::fflush(nullptr);
     ::dup2(savedOut, STDOUT_FILENO);
     ::dup2(savedErr, STDERR_FILENO);
