@@ -15,18 +15,32 @@ void MessageBox::setTestAnswer(Answer answer)
     testAnswer() = std::move(answer);
 }
 
-QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& text)
+QMessageBox::StandardButton MessageBox::show(QWidget* parent, QMessageBox::Icon icon,
+                                             const QString& text,
+                                             QMessageBox::StandardButtons buttons)
 {
     if (testAnswer())
-        return testAnswer()(QMessageBox::Warning, text, QMessageBox::Ok);
-    return QMessageBox::warning(parent, QStringLiteral("Kinora"), text);
+        return testAnswer()(icon, text, buttons);
+    QMessageBox box(icon, QStringLiteral("Kinora"), text, buttons, parent);
+    // The texts carry titles, addresses, paths and history descriptions from the library and
+    // the film site: a "<a href=...>" in them must stay text, never a link or a picture to load.
+    box.setTextFormat(Qt::PlainText);
+    if (buttons.testFlag(QMessageBox::Yes)) {
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Ja"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
+        box.setDefaultButton(QMessageBox::No);
+    }
+    return QMessageBox::StandardButton(box.exec());
+}
+
+QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& text)
+{
+    return show(parent, QMessageBox::Warning, text, QMessageBox::Ok);
 }
 
 QMessageBox::StandardButton MessageBox::information(QWidget* parent, const QString& text)
 {
-    if (testAnswer())
-        return testAnswer()(QMessageBox::Information, text, QMessageBox::Ok);
-    return QMessageBox::information(parent, QStringLiteral("Kinora"), text);
+    return show(parent, QMessageBox::Information, text, QMessageBox::Ok);
 }
 
 void MessageBox::historyFailure(QWidget* parent, const Status& history)
@@ -44,14 +58,7 @@ void MessageBox::historyFailure(QWidget* parent, const Status& history)
 
 QMessageBox::StandardButton MessageBox::question(QWidget* parent, const QString& text)
 {
-    const auto buttons = QMessageBox::Yes | QMessageBox::No;
-    if (testAnswer())
-        return testAnswer()(QMessageBox::Question, text, buttons);
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Kinora"), text, buttons, parent);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Ja"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
-    box.setDefaultButton(QMessageBox::No);
-    return QMessageBox::StandardButton(box.exec());
+    return show(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No);
 }
 
 } // namespace kinora

@@ -30,6 +30,10 @@ public:
 
 private:
     static Answer& testAnswer();
+    // Every box shows its text as plain text, whatever markup it holds.
+    static QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon,
+                                            const QString& text,
+                                            QMessageBox::StandardButtons buttons);
 };
 
 } // namespace kinora
