@@ -22,6 +22,8 @@ namespace {
 
 std::atomic<int> g_timeoutMs{0};
 
+constexpr qint64 kReadBufferBytes = 256 * 1024;
+
 QString describeError(QNetworkReply::NetworkError error, int httpStatus, const QString& detail)
 {
     switch (error) {
@@ -104,6 +106,10 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
                       QStringLiteral("Kinora/%1").arg(QStringLiteral(KINORA_VERSION)));
 
     QNetworkReply* reply = manager.get(request);
+    // Without a bound the network thread reads the body as fast as it comes, ahead of the
+    // checks below: a 100 MB answer was held whole before the cap was seen. With it, the
+    // reading waits for this loop, so no more than the cap and one buffer are ever held.
+    reply->setReadBufferSize(kReadBufferBytes);
     QByteArray body;
     QString failure;
     auto abortWith = [&](const QString& reason) {
@@ -123,6 +129,10 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
         body += reply->readAll();
         if (overCap(body.size()))
+            abortWith(tooLarge);
+    });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64) {
+        if (overCap(received))
             abortWith(tooLarge);
     });
 

@@ -292,6 +292,14 @@ void FilmSiteServer::streamLarge(QTcpSocket* socket, bool announceLength)
         head(200, "text/html; charset=windows-1252", announceLength ? kLargeBodyBytes : -1));
     const QByteArray chunk(64 * 1024, 'x');
     auto left = std::make_shared<qint64>(kLargeBodyBytes);
+    // How much of the body the client took before it hung up, so that tests can see a
+    // client stop reading at its size cap.
+    auto sent = std::make_shared<qint64>(0);
+    connect(socket, &QTcpSocket::bytesWritten, socket, [sent](qint64 n) { *sent += n; });
+    connect(socket, &QTcpSocket::disconnected, socket, [sent] {
+        std::printf("SENT %lld\n", static_cast<long long>(*sent));
+        std::fflush(stdout);
+    });
     auto more = [socket, chunk, left] {
         // Keep about one chunk queued; the client may hang up at any time.
         if (socket->bytesToWrite() > chunk.size() ||
