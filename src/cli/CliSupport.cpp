@@ -4,9 +4,23 @@
 
 namespace kinora::cli {
 
+QString visible(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\n') || (u >= 0x7F && u <= 0x9F))
+            shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 int fail(const QString& message)
 {
-    const QByteArray line = QStringLiteral("kinora-cli: %1\n").arg(message).toUtf8();
+    const QByteArray line = QStringLiteral("kinora-cli: %1\n").arg(visible(message)).toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
     return 1;
@@ -14,7 +28,8 @@ int fail(const QString& message)
 
 void warn(const QString& message)
 {
-    const QByteArray line = QStringLiteral("kinora-cli: Warnung: %1\n").arg(message).toUtf8();
+    const QByteArray line =
+        QStringLiteral("kinora-cli: Warnung: %1\n").arg(visible(message)).toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
 }
@@ -23,6 +38,11 @@ void out(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void outText(const QString& text)
+{
+    out(visible(text));
 }
 
 bool parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args,

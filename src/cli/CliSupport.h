@@ -12,8 +12,17 @@ int fail(const QString& message);
 // Prints "kinora-cli: Warnung: " and the message to standard error; the command goes on.
 void warn(const QString& message);
 
-// Writes UTF-8 text to standard output.
+// Writes UTF-8 text to standard output as it is: for JSON and other exact output.
 void out(const QString& text);
+
+// Text as a terminal may show it: every control character but the line feed (C0, DEL and the
+// C1 block U+0080-U+009F) written as \xNN, so that a title, an address or a history entry
+// from the film site or a file cannot move the cursor, clear the screen or send the terminal
+// commands. fail(), warn() and outText() apply it.
+QString visible(const QString& text);
+
+// Writes plain text to standard output with its control characters made visible.
+void outText(const QString& text);
 
 // Parses a command's arguments with its own parser, which gets --help added. The command's
 // name appears in the usage line. Returns false (after printing the error) when the

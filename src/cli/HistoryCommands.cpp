@@ -31,7 +31,7 @@ int runHistory(const QStringList& args)
             line += QStringLiteral("  [rückgängig gemacht]");
         text += line + u'\n';
     }
-    out(text);
+    outText(text);
     return 0;
 }
 
@@ -86,7 +86,7 @@ int runUndo(const QStringList& args)
     const UndoResult undone = Undo(plan);
     if (!undone.status)
         return fail(undone.status.error());
-    out(QStringLiteral("Rückgängig gemacht: %1\n").arg(plan.entry.description));
+    outText(QStringLiteral("Rückgängig gemacht: %1\n").arg(plan.entry.description));
     return 0;
 }
 

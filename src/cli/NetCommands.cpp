@@ -77,7 +77,7 @@ int runSiteSearch(const QStringList& args)
         list = SearchByTitle(parser.positionalArguments().at(0));
     }
     for (const QString& line : list.lines)
-        out(line + u'\n');
+        outText(line + u'\n');
     if (!list.status)
         return fail(list.status.error());
     return 0;
@@ -153,7 +153,7 @@ int runImport(const QStringList& args)
     if (!stored.history)
         warn(QStringLiteral("Das Ersetzen lässt sich nicht rückgängig machen: %1")
                  .arg(stored.history.error()));
-    out(stored.infoPath + u'\n');
+    outText(stored.infoPath + u'\n');
     return 0;
 }
 

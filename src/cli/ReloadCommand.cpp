@@ -31,7 +31,8 @@ bool stderrIsTerminal()
 void progressLine(const QString& text, bool terminal)
 {
     // On a terminal the line is rewritten in place; in a log every film gets a line of its own.
-    const QByteArray bytes = (terminal ? QStringLiteral("\r\033[K") + text : text + u'\n').toUtf8();
+    const QString line = visible(text);
+    const QByteArray bytes = (terminal ? QStringLiteral("\r\033[K") + line : line + u'\n').toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
@@ -110,31 +111,31 @@ int runReload(const QStringList& args)
                         .arg(fieldLabel(change.field), shown(change.before), shown(change.after));
             if (newCover)
                 text += QStringLiteral("  Cover: wird ersetzt\n");
-            out(text);
+            outText(text);
         });
     reloader.run();
     if (terminal && reloader.visitedCount() > 0)
         progressLine(QString(), true);
 
     if (parser.isSet(dryRun)) {
-        out(QStringLiteral("%1 von %2 Filmen würden geändert; nichts wurde geschrieben.\n")
-                .arg(reloader.changedCount())
-                .arg(films.filmCount()));
+        outText(QStringLiteral("%1 von %2 Filmen würden geändert; nichts wurde geschrieben.\n")
+                    .arg(reloader.changedCount())
+                    .arg(films.filmCount()));
     } else if (!reloader.historyStatus()) {
         warn(QStringLiteral("Dieser Lauf lässt sich nicht rückgängig machen: %1")
                  .arg(reloader.historyStatus().error()));
     }
     const QString report = reloader.problemReport();
     if (!report.isEmpty()) {
-        out(report);
+        outText(report);
         return 1;
     }
     if (!parser.isSet(dryRun))
-        out(QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n"
-                           "Geändert: %3; „kinora-cli undo“ nimmt den ganzen Lauf zurück.\n")
-                .arg(reloader.refreshedCount())
-                .arg(films.filmCount())
-                .arg(reloader.changedCount()));
+        outText(QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n"
+                               "Geändert: %3; „kinora-cli undo“ nimmt den ganzen Lauf zurück.\n")
+                    .arg(reloader.refreshedCount())
+                    .arg(films.filmCount())
+                    .arg(reloader.changedCount()));
     return 0;
 }
 

@@ -35,9 +35,19 @@ int missingAppDir()
     return fail(QStringLiteral("Der Programmordner „%1“ existiert nicht.").arg(AppDir()));
 }
 
-// One CSV field, quoted when it holds a separator, a quote or a line break (RFC 4180).
-QString csvField(const QString& value)
+// A spreadsheet reads a cell that starts with one of these as a formula (or, for tab and
+// carriage return, may drop them and read what follows as one).
+bool startsFormula(const QString& value)
 {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !value.isEmpty() && kFormulaStarts.contains(value.front());
+}
+
+// One CSV field, quoted when it holds a separator, a quote or a line break (RFC 4180). A text
+// that would start a formula gets a leading apostrophe, so the spreadsheet shows it as text.
+QString csvField(const QString& text)
+{
+    const QString value = startsFormula(text) ? u'\'' + text : text;
     if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') &&
         !value.contains(u'\r'))
         return value;
@@ -54,8 +64,11 @@ QByteArray exportCsv(const FilmCollection& films)
         if (film.Title.isEmpty())
             continue;
         QStringList row;
-        for (FilmField field : kFilmFields)
-            row.append(csvField(film.fieldText(field)));
+        for (FilmField field : kFilmFields) {
+            // The rating is a number Kinora writes itself; "-5" stays a number.
+            const QString text = film.fieldText(field);
+            row.append(field == FilmField::Rating ? text : csvField(text));
+        }
         csv += row.join(u',') + QStringLiteral("\r\n");
     }
     return csv.toUtf8();
@@ -121,8 +134,21 @@ int runWrite(const QStringList& args)
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
         return fail(QStringLiteral("Die Standardeingabe kann nicht gelesen werden."));
+    // One record fills at most a 10000-byte slot; even written with \u escapes throughout
+    // its JSON stays far below this, so more is no record and is not read into memory.
+    constexpr qint64 kMaxJsonBytes = 1024 * 1024;
+    QByteArray input;
+    while (input.size() <= kMaxJsonBytes) {
+        const QByteArray chunk = in.read(kMaxJsonBytes + 1 - input.size());
+        if (chunk.isEmpty())
+            break;
+        input += chunk;
+    }
+    if (input.size() > kMaxJsonBytes)
+        return fail(QStringLiteral("Die Eingabe ist größer als 1 MiB; ein Film-Datensatz ist "
+                                   "viel kleiner."));
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(input, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return fail(QStringLiteral("Ungültiges JSON (Zeichen %1): %2")
                         .arg(parseError.offset)

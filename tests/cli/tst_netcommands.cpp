@@ -55,6 +55,18 @@ private slots:
         QCOMPARE(run.out, out);
     }
 
+    // A result line with terminal commands in it reaches the terminal as text.
+    void siteSearchShowsControlCharacters()
+    {
+        const QString catalogue = m_home.filePath("catalogue.json");
+        QVERIFY(writeAll(catalogue, "{\"films\":[{\"id\":\"4711\",\"title\":\"Alpha\\u001b["
+                                    "2J\\u007f\",\"year\":\"2001\"}]}"));
+        FilmSiteProcess site({"--catalogue", catalogue});
+        QVERIFY(site.start());
+        QCOMPARE(cli({"site-search", "alpha"}, site.baseUrl()).out,
+                 "4711 - Alpha\\x1b[2J\\x7f (2001)\n");
+    }
+
     void scrapeWithCover()
     {
         const QString coverPath = m_home.filePath("cover.jpg");

@@ -95,6 +95,22 @@ private slots:
                  qPrintable(out));
         QCOMPARE(readAll(lost), before);
     }
+
+    // Titles with terminal commands reach the terminal as text (the rule's table: tst_cli_store).
+    void controlCharactersInTitlesAreShown()
+    {
+        QTemporaryDir home;
+        FilmRecord alpha = film("Alpha\x1b]0;x\x07");
+        alpha.WebPage = m_site.baseUrl() + "view.php?page=film&fid=4711";
+        storeFilm(home.path(), "Alpha", alpha);
+        storeFilm(home.path(), "Verloren", film("Ver\x1bloren"));
+        const CliResult dry = runCliCommand({"reload", "--dry-run"}, home.path());
+        QVERIFY2(dry.out.startsWith("Alpha\\x1b]0;x\\x07\n  ") &&
+                     dry.out.contains("\"Ver\\x1bloren\": "),
+                 dry.out.constData());
+        QVERIFY2(dry.err.startsWith("[1/2] Download von \"Alpha\\x1b]0;x\\x07\" ...\n"),
+                 dry.err.constData());
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_reloadcommand)
