@@ -19,8 +19,6 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, QMessageBox::Icon 
                                              const QString& text,
                                              QMessageBox::StandardButtons buttons)
 {
-    if (testAnswer())
-        return testAnswer()(icon, text, buttons);
     QMessageBox box(icon, QStringLiteral("Kinora"), text, buttons, parent);
     // The texts carry titles, addresses, paths and history descriptions from the library and
     // the film site: a "<a href=...>" in them must stay text, never a link or a picture to load.
@@ -30,6 +28,8 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, QMessageBox::Icon 
         box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
         box.setDefaultButton(QMessageBox::No);
     }
+    if (testAnswer())
+        return testAnswer()(box);
     return QMessageBox::StandardButton(box.exec());
 }
 

@@ -8,15 +8,15 @@
 namespace kinora {
 
 // Every message box of Kinora's windows goes through here, so that tests can answer them
-// instead of a user (a real box would block an offscreen test forever).
+// instead of a user (a real box would block an offscreen test forever). Every box shows its
+// text as plain text.
 class MessageBox
 {
 public:
-    using Answer = std::function<QMessageBox::StandardButton(
-        QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons)>;
+    using Answer = std::function<QMessageBox::StandardButton(const QMessageBox& box)>;
 
-    // While an answer is set, no box is shown: the answer is asked instead. An empty answer
-    // restores the real boxes.
+    // While an answer is set, the box is made as for the user but not shown: the answer is
+    // asked instead. An empty answer restores the real boxes.
     static void setTestAnswer(Answer answer);
 
     static QMessageBox::StandardButton warning(QWidget* parent, const QString& text);
@@ -30,7 +30,6 @@ public:
 
 private:
     static Answer& testAnswer();
-    // Every box shows its text as plain text, whatever markup it holds.
     static QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon,
                                             const QString& text,
                                             QMessageBox::StandardButtons buttons);

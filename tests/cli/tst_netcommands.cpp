@@ -58,10 +58,7 @@ private slots:
     // A result line with terminal commands in it reaches the terminal as text.
     void siteSearchShowsControlCharacters()
     {
-        const QString catalogue = m_home.filePath("catalogue.json");
-        QVERIFY(writeAll(catalogue, "{\"films\":[{\"id\":\"4711\",\"title\":\"Alpha\\u001b["
-                                    "2J\\u007f\",\"year\":\"2001\"}]}"));
-        FilmSiteProcess site({"--catalogue", catalogue});
+        FilmSiteProcess site({"--catalogue", fixture("control-characters-catalogue.json")});
         QVERIFY(site.start());
         QCOMPARE(cli({"site-search", "alpha"}, site.baseUrl()).out,
                  "4711 - Alpha\\x1b[2J\\x7f (2001)\n");

@@ -55,17 +55,12 @@ QStringList FilmSiteProcess::takeRequests()
 qint64 FilmSiteProcess::takeLargeBodySent()
 {
     QDeadlineTimer deadline(5000);
-    do {
+    do
         m_pending += m_process.readAllStandardOutput();
-        const qsizetype at = ('\n' + m_pending).indexOf("\nSENT "); // where "SENT" starts
-        const qsizetype end = at < 0 ? -1 : m_pending.indexOf('\n', at);
-        if (end >= 0) {
-            const qint64 sent = m_pending.mid(at + 5, end - at - 5).toLongLong();
-            m_pending.remove(0, end + 1);
-            return sent;
-        }
-    } while (m_process.waitForReadyRead(int(deadline.remainingTime())));
-    return -1;
+    while (!m_pending.contains("SENT ") &&
+           m_process.waitForReadyRead(int(deadline.remainingTime())));
+    const qsizetype at = m_pending.indexOf("SENT ");
+    return at < 0 ? -1 : m_pending.mid(at + 5, m_pending.indexOf('\n', at) - at - 5).toLongLong();
 }
 
 } // namespace kinora::test

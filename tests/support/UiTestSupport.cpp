@@ -122,11 +122,10 @@ void chooseInComboBox(QComboBox* box, int way, const QString& entry, const QStri
 
 MessageRecorder::MessageRecorder(QMessageBox::StandardButton reply) : answer(reply)
 {
-    MessageBox::setTestAnswer(
-        [this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons buttons) {
-            texts.append(text);
-            return buttons.testFlag(this->answer) ? this->answer : QMessageBox::Ok;
-        });
+    MessageBox::setTestAnswer([this](const QMessageBox& box) {
+        texts.append(box.textFormat() == Qt::PlainText ? box.text() : QStringLiteral("(Markup)"));
+        return box.standardButtons().testFlag(answer) ? answer : QMessageBox::Ok;
+    });
 }
 
 MessageRecorder::~MessageRecorder()

@@ -46,8 +46,9 @@ bool clickRow(QAbstractItemView* view, const QString& text,
 // Clicks the item of a shown pop-up menu that holds the action (object name).
 void clickMenuItem(QMenu* menu, const char* action);
 
-// Records the text of every message box while alive and answers it with answer (at first
-// reply), or with Ok when the box does not offer answer.
+// Records the text of every message box while alive ("(Markup)" for a text the box would not
+// show as plain text) and answers it with answer (at first reply), or with Ok when the box
+// does not offer answer.
 class MessageRecorder
 {
 public:
