@@ -24,6 +24,11 @@ QString visible(const QString& text);
 // Writes plain text to standard output with its control characters made visible.
 void outText(const QString& text);
 
+// One CSV field, quoted when it holds a separator, a quote or a line break (RFC 4180). A text
+// that starts with =, +, -, @, a tab or a carriage return gets a leading apostrophe, so that a
+// spreadsheet shows it as text rather than run it as a formula.
+QString csvField(const QString& text);
+
 // Parses a command's arguments with its own parser, which gets --help added. The command's
 // name appears in the usage line. Returns false (after printing the error) when the
 // arguments are wrong; *exitCode is then set. --help prints and sets *exitCode to 0.

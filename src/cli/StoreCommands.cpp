@@ -35,27 +35,6 @@ int missingAppDir()
     return fail(QStringLiteral("Der Programmordner „%1“ existiert nicht.").arg(AppDir()));
 }
 
-// A spreadsheet reads a cell that starts with one of these as a formula (or, for tab and
-// carriage return, may drop them and read what follows as one).
-bool startsFormula(const QString& value)
-{
-    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
-    return !value.isEmpty() && kFormulaStarts.contains(value.front());
-}
-
-// One CSV field, quoted when it holds a separator, a quote or a line break (RFC 4180). A text
-// that would start a formula gets a leading apostrophe, so the spreadsheet shows it as text.
-QString csvField(const QString& text)
-{
-    const QString value = startsFormula(text) ? u'\'' + text : text;
-    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') &&
-        !value.contains(u'\r'))
-        return value;
-    QString quoted = value;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
 QByteArray exportCsv(const FilmCollection& films)
 {
     QString csv = QChar(0xFEFF); // byte-order mark, so spreadsheet programs read UTF-8
