@@ -134,14 +134,12 @@ private slots:
         a.Title = "Alien, \"der Film\"";
         a.Actors = "Anna\r\nBert";
         a.Description = "Zeile 1\nZeile 2";
-        // Texts a spreadsheet would run as a formula; the rating is a number.
         a.OrigTitle = "=1+1";
         a.Country = "+49,30";
         a.Year = "-2";
         a.Director = "@SUM(A1)";
         a.Genre = "\t=1";
         a.WebPage = "\r=1";
-        a.DiskDesc = "a=b";
         a.Rating = -5;
         QVERIFY(makePath(home() + "/Data/Alien"));
         QVERIFY(WriteInfoFile(home() + "/Data/Alien/Alien.knr", a));
@@ -155,7 +153,7 @@ private slots:
                  "\uFEFFTitle,OrigTitle,Country,Year,Director,Actors,Genre,Description,WebPage,"
                  "Rating,DiskDesc,FilePath\r\n"
                  "\"Alien, \"\"der Film\"\"\",'=1+1,\"'+49,30\",'-2,'@SUM(A1),\"Anna\r\nBert\","
-                 "'\t=1,\"Zeile 1\nZeile 2\",\"'\r=1\",-5,a=b," +
+                 "'\t=1,\"Zeile 1\nZeile 2\",\"'\r=1\",-5,," +
                      home() + "/Data/Alien/Alien.knr\r\n");
     }
     void exportJsonToFile()

@@ -96,20 +96,17 @@ private slots:
         QCOMPARE(readAll(lost), before);
     }
 
-    // Control characters from a file reach the terminal only as \xNN (C0 but the line feed,
-    // DEL, C1), in the dry run's list on standard output and in the progress on standard error.
+    // Control characters from a file reach the terminal only as \xNN, in the dry run's list on
+    // standard output and in the progress on standard error (all cases: fuzz_printed_text).
     void controlCharactersAreShown()
     {
         QTemporaryDir home;
-        FilmRecord alpha = film(QString("A\x1b]0;x\x07") + QChar(0) + "\r\t\x1f ~\x7f" +
-                                QChar(0x81) + QChar(0x9d) + QChar(0xa0) + "\nä");
+        FilmRecord alpha = film(QString("A\x1b]0;x\x07\tB") + QChar(0x9d));
         alpha.WebPage = m_site.baseUrl() + "view.php?page=film&fid=4711";
         storeFilm(home.path(), "Alpha", alpha);
-        const QString shown =
-            QString("A\\x1b]0;x\\x07\\x00\\x0d\\x09\\x1f ~\\x7f\\x81\\x9d") + QChar(0xa0) + "\nä";
         const CliResult dry = runCliCommand({"reload", "--dry-run"}, home.path());
-        QVERIFY2(dry.out.startsWith((shown + "\n  Originaltitel").toUtf8()), dry.out.constData());
-        QCOMPARE(QString::fromUtf8(dry.err), "[1/1] Download von \"" + shown + "\" ...\n");
+        QVERIFY2(dry.out.startsWith("A\\x1b]0;x\\x07\\x09B\\x9d\n  "), dry.out.constData());
+        QCOMPARE(dry.err, "[1/1] Download von \"A\\x1b]0;x\\x07\\x09B\\x9d\" ...\n");
     }
 };
 

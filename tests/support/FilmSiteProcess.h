@@ -26,8 +26,7 @@ public:
     // The request targets ("/view.php?page=film&fid=4711") the site received since the last
     // call, in order.
     QStringList takeRequests();
-    // How many bytes of its 100 MB body ("big" faults) the site had handed to the network when
-    // the client hung up, waiting up to 5 s for that; -1 when none ended.
+    // Bytes of a 100 MB body ("big" faults) sent when the client hung up (waits 5 s), or -1.
     qint64 takeLargeBodySent();
 
 private:
