@@ -49,14 +49,12 @@ QString csvField(const QString& text)
 {
     // Tab and carriage return count too: a spreadsheet may drop them and read a formula after.
     static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
-    const QString value =
-        !text.isEmpty() && kFormulaStarts.contains(text.front()) ? u'\'' + text : text;
+    QString value = !text.isEmpty() && kFormulaStarts.contains(text.front()) ? u'\'' + text : text;
     if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') &&
         !value.contains(u'\r'))
         return value;
-    QString quoted = value;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
+    value.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + value + u'"';
 }
 
 bool parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args,

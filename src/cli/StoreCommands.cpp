@@ -115,7 +115,7 @@ int runWrite(const QStringList& args)
         return fail(QStringLiteral("Die Standardeingabe kann nicht gelesen werden."));
     // One record fills at most a 10000-byte slot; even written with \u escapes throughout
     // its JSON stays far below this, so more is no record and is not read into memory.
-    constexpr qint64 kMaxJsonBytes = 1024 * 1024;
+    constexpr qint64 kMaxJsonBytes = qint64(1024) * 1024;
     QByteArray input;
     while (input.size() <= kMaxJsonBytes) {
         const QByteArray chunk = in.read(kMaxJsonBytes + 1 - input.size());

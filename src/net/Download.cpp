@@ -22,7 +22,7 @@ namespace {
 
 std::atomic<int> g_timeoutMs{0};
 
-constexpr qint64 kReadBufferBytes = 256 * 1024;
+constexpr qint64 kReadBufferBytes = qint64(256) * 1024;
 
 QString describeError(QNetworkReply::NetworkError error, int httpStatus, const QString& detail)
 {
