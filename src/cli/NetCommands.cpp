@@ -153,7 +153,7 @@ int runImport(const QStringList& args)
     if (!stored.history)
         warn(QStringLiteral("Das Ersetzen lässt sich nicht rückgängig machen: %1")
                  .arg(stored.history.error()));
-    outText(stored.infoPath + u'\n');
+    out(stored.infoPath + u'\n'); // exact for scripts; its name has only letters and digits
     return 0;
 }
 

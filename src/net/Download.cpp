@@ -106,9 +106,9 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
                       QStringLiteral("Kinora/%1").arg(QStringLiteral(KINORA_VERSION)));
 
     QNetworkReply* reply = manager.get(request);
-    // Without a bound the network thread reads the body as fast as it comes, ahead of the
-    // checks below: a 100 MB answer was held whole before the cap was seen. With it, the
-    // reading waits for this loop, so no more than the cap and one buffer are ever held.
+    // Without a bound the network thread reads the body as fast as the server sends it, ahead
+    // of the checks below, and a 100 MB answer sits in memory before the cap is seen. With
+    // it, the reading waits for this loop: this process holds at most the cap and one buffer.
     reply->setReadBufferSize(kReadBufferBytes);
     QByteArray body;
     QString failure;
