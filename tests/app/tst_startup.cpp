@@ -10,8 +10,10 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -90,6 +92,22 @@ private slots:
         QVERIFY(QString::fromUtf8(readAll(home() + "/xdg-data/applications/tessaro-kinora.desktop"))
                     .contains(QStringLiteral("\nExec=\"%1\" %f\n")
                                   .arg(QCoreApplication::applicationFilePath())));
+    }
+
+    // Qt's own texts (context menus with their key names, standard buttons) are German
+    // whatever the machine's locale.
+    void qtTextsAreGerman()
+    {
+        QCOMPARE(Main({"kinora", "--exit-after-start"}), 0);
+        QLineEdit field;
+        const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList texts{QDialogButtonBox(QDialogButtonBox::Cancel).buttons().value(0)->text()};
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+        QCOMPARE(texts.join(u'|'),
+                 QStringLiteral("Abbrechen|&Rückgängig\tStrg+Z|Wieder&herstellen\tStrg+Y||&"
+                                "Ausschneiden\tStrg+X|&Kopieren\tStrg+C|Einf&ügen\tStrg+V|"
+                                "Löschen||Alles auswählen\tStrg+A"));
     }
 
     // Every film listed and the list focused; the cache is written behind the listed films.
