@@ -15,6 +15,8 @@ debs=("$build"/kinora_*_amd64.deb)
 deb=${debs[0]}
 
 export DEBIAN_FRONTEND=noninteractive
+# Another apt run holding the lock is waited for rather than failed on.
+apt_get() { apt-get -y -qq -o DPkg::Lock::Timeout=300 "$@"; }
 work=$(mktemp -d /tmp/kinora-test-package.XXXXXX)
 chmod 755 "$work"
 home=$work/home
@@ -24,7 +26,7 @@ chown nobody:nogroup "$home"
 fail() { echo "test-package: $*" >&2; exit 1; }
 installed() { dpkg-query -W -f='${Status}' kinora 2>/dev/null | grep -q 'install ok installed'; }
 snapshot() {
-  find /usr /etc /var/lib/dpkg/info -xdev -not -type d -print 2>/dev/null | sort > "$1"
+  find /usr /etc /var/lib/dpkg/info -xdev -print 2>/dev/null | sort > "$1"
   dpkg-query -W -f='${Package}\n' | sort > "$1.packages"
 }
 
@@ -32,14 +34,14 @@ snapshot() {
 restore() {
   local status=$?
   set +e
-  if installed; then apt-get purge -y -qq kinora > /dev/null; fi
+  if installed; then apt_get purge kinora > /dev/null; fi
   if [ -f "$work/before.packages" ]; then
     dpkg-query -W -f='${Package}\n' | sort > "$work/now.packages"
     mapfile -t brought < <(comm -13 "$work/before.packages" "$work/now.packages")
-    [ ${#brought[@]} -eq 0 ] || apt-get purge -y -qq "${brought[@]}" > /dev/null
+    [ ${#brought[@]} -eq 0 ] || apt_get purge "${brought[@]}" > /dev/null
   fi
   if [ -n "${previous:-}" ]; then
-    apt-get install -y -qq --allow-downgrades "$work"/previous/kinora_*.deb > /dev/null 2>&1 ||
+    apt_get install --allow-downgrades "$work"/previous/kinora_*.deb > /dev/null 2>&1 ||
       echo "test-package: the kinora installed before could not be put back" >&2
   fi
   rm -rf "$work"
@@ -52,12 +54,12 @@ if installed; then
   previous=$(dpkg-query -W -f='${Version}' kinora)
   mkdir "$work/previous"
   (cd "$work/previous" && dpkg-repack kinora > /dev/null)
-  apt-get purge -y -qq kinora > /dev/null
+  apt_get purge kinora > /dev/null
 fi
 snapshot "$work/before"
 
 echo "test-package: installing $(basename "$deb")"
-apt-get install -y -qq "$deb" > "$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install failed"; }
+apt_get install "$deb" > "$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install failed"; }
 for f in /usr/bin/kinora /usr/bin/kinora-cli /usr/share/applications/tessaro-kinora.desktop \
          /usr/share/mime/packages/tessaro-kinora.xml /usr/share/mime/application/x-tessaro-kinora.xml \
          /usr/share/metainfo/de.tessaro.kinora.metainfo.xml /usr/share/man/de/man1/kinora.1.gz \
@@ -80,7 +82,7 @@ printf '{"Title":"Alien","Year":"1979"}' | kinora-cli write "$HOME/Alien.knr"
 XDG_CURRENT_DESKTOP=GNOME setsid xdg-open "$HOME/Alien.knr" > "$HOME/xdg-open.log" 2>&1 &
 opener=$!
 trap 'kill -- -"$opener" 2>/dev/null || true' EXIT
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   if xwininfo -root -tree 2>/dev/null | grep -q '"Editor - Kinora"'; then editor=1; break; fi
   sleep 0.2
 done
@@ -109,11 +111,11 @@ setpriv --reuid=nobody --regid=nogroup --clear-groups \
   fail "the package does not work for an ordinary user"
 
 echo "test-package: purging"
-apt-get purge -y -qq kinora > /dev/null
+apt_get purge kinora > /dev/null
 snapshot "$work/after"
 mapfile -t brought < <(comm -13 "$work/before.packages" "$work/after.packages")
 if [ ${#brought[@]} -ne 0 ]; then
-  apt-get purge -y -qq "${brought[@]}" > /dev/null
+  apt_get purge "${brought[@]}" > /dev/null
   snapshot "$work/after"
 fi
 if ! diff "$work/before" "$work/after" > "$work/left"; then
