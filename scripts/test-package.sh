@@ -8,7 +8,6 @@
 # Usage: scripts/test-package.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath "${1:-build}")
-cd "$(dirname "$0")/.."
 [ "$(id -u)" -eq 0 ] || { echo "test-package: needs root" >&2; exit 1; }
 debs=("$build"/kinora_*_amd64.deb)
 [ -f "${debs[0]}" ] || { echo "test-package: no package in $build (make package)" >&2; exit 1; }
