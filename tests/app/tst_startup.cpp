@@ -83,8 +83,7 @@ private slots:
     }
 
     // A normal start registers the running program's file type (what a home that cannot take
-    // it gets: tst_desktopintegration) and makes Qt's own texts German (here a text field's
-    // context menu with its key names) whatever the machine's locale.
+    // it gets: tst_desktopintegration) and makes Qt's own texts German whatever the locale.
     void normalStartRegistersTheProgramAndSpeaksGerman()
     {
         QCOMPARE(Main({"kinora", "--exit-after-start"}), 0);
