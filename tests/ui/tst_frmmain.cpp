@@ -82,6 +82,7 @@ private slots:
         }
         QCOMPARE(m_window->minimumSize(), m_window->maximumSize()); // no resizing
         QCOMPARE(list()->iconSize(), QSize(16, 16));
+        QVERIFY(!list()->header()->sectionsMovable() && list()->header()->isSortIndicatorShown());
         // The columns: 2440, 840, 1440, 1440 and 440 twips; the last one does not stretch.
         QVERIFY(!list()->header()->stretchLastSection());
         const int columns[] = {2440, 840, 1440, 1440, 440};
