@@ -82,7 +82,6 @@ private slots:
         QTest::newRow("film in its folder") << "/Daten/Film/Film.knr" << "/Daten/Film";
         QTest::newRow("file at the root") << "/Film.knr" << "";
         QTest::newRow("bare name") << "Film.knr" << "";
-        QTest::newRow("empty") << "" << "";
         // clang-format on
     }
     void parentFolder()

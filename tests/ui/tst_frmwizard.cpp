@@ -9,7 +9,6 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
-#include <QDirIterator>
 #include <QSignalSpy>
 
 using namespace kinora;
@@ -33,17 +32,6 @@ private:
     QListWidget* results() const { return get<QListWidget>("List1"); }
     QStringList lines() const { return titles(results()); }
     bool visible(const char* name) const { return get<QWidget>(name)->isVisible(); }
-    // Every file and folder below home, with the files' bytes.
-    QStringList files() const
-    {
-        QStringList entries;
-        for (QDirIterator it(home(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                             QDirIterator::Subdirectories);
-             it.hasNext();)
-            entries << it.next() + ' ' + readAll(it.filePath()).toBase64();
-        entries.sort();
-        return entries;
-    }
     QString dataFile(const QString& name, const char* suffix) const
     {
         return home() + "/Data/" + name + '/' + name + suffix;
@@ -226,7 +214,7 @@ private slots:
             storeFilm(home(), folder, film("Alpha-Beta?"), Qt::red);
         else if (blocker == u"file") // no folder can be made there, not even by root
             QVERIFY(writeAll(home() + "/Data", "kein Ordner"));
-        const QStringList before = files();
+        const QMap<QString, QByteArray> before = snapshot(home());
         const QByteArray oldCover = readAll(dataFile(folder, ".jpg"));
         m_messages->answer = QMessageBox::No;
         toConfirmPage("Alpha", "4711 - Alpha Beta (2001)");
@@ -239,7 +227,7 @@ private slots:
         QVERIFY(m_wizard->isVisible());
         QCOMPARE(m_wizard->wizardPage(), 2);
         QCOMPARE(reloaded.count(), 0);
-        QCOMPARE(files(), before);
+        QVERIFY(snapshot(home()) == before);
         verifyIdle();
         if (folder.isEmpty())
             return;
@@ -252,6 +240,31 @@ private slots:
                  retitle.isEmpty() ? QStringLiteral("Alpha Beta (2001)") : retitle);
         QVERIFY(readAll(dataFile(folder, ".jpg")) != oldCover);
         QCOMPARE(reloaded.count(), 1);
+    }
+
+    // Every field of the site's film shows in its box on the confirmation page and goes into
+    // the stored file; the storage place is the user's, the rating always 0.
+    void everyFieldFromTheSiteIntoTheFile()
+    {
+        FilmRecord film = everyFieldFilm(m_site.baseUrl());
+        toConfirmPage("Nachtzug", "4242 - Nachtzug nach Aurich (1994)");
+        // clang-format off
+        const std::pair<const char*, FilmField> boxes[] = {
+            {"txtTitle", FilmField::Title}, {"txtOrigTitle", FilmField::OrigTitle}, {"txtCountry", FilmField::Country},
+            {"txtYear", FilmField::Year}, {"txtReg", FilmField::Director}, {"txtActors", FilmField::Actors},
+            {"txtGenere", FilmField::Genre}, {"txtDescript", FilmField::Description}, {"txtWebPage", FilmField::WebPage},
+        };
+        // clang-format on
+        for (const auto& [name, field] : boxes) {
+            auto* lines = qobject_cast<QPlainTextEdit*>(get<QWidget>(name));
+            QCOMPARE(lines ? lines->toPlainText() : edit(name)->text(),
+                     film.fieldText(field).replace("\r\n", "\n"));
+        }
+        chooseInComboBox(get<QComboBox>("txtDiskDesc"), 2, {}, film.DiskDesc);
+        forward();
+        film.Rating = 0;
+        film.FilePath.clear();
+        QCOMPARE(ReadInfoFile(dataFile("NachtzugnachAurich1994", ".knr")), film);
     }
 
     // A site in maintenance answers 200 with a page that is no film page.
