@@ -298,14 +298,17 @@ private slots:
                  qPrintable(messages.texts[0]));
 
         // Again, stopped by "A&bbrechen" while the second film is shown: the first film is
-        // refreshed, the others are left as they were.
+        // refreshed, the others are left as they were, and the click is seen at once.
         messages.texts.clear();
         storeLibrary(home(), m_site.baseUrl());
-        onDialogShow([](QDialog* dialog) {
+        bool seen = false;
+        onDialogShow([&seen](QDialog* dialog) {
             auto* bar = child<QProgressBar>(dialog, "ProgressBar1");
-            QObject::connect(bar, &QProgressBar::valueChanged, dialog, [dialog](int value) {
+            QObject::connect(bar, &QProgressBar::valueChanged, dialog, [dialog, &seen](int value) {
+                auto* stop = child<QPushButton>(dialog, "Command1");
                 if (value == 1)
-                    QTest::mouseClick(child<QPushButton>(dialog, "Command1"), Qt::LeftButton);
+                    QTest::mouseClick(stop, Qt::LeftButton);
+                seen = value == 1 && !stop->isEnabled();
             });
         });
         clickMenuBarItem(m_window.get(), "mReloadAllData");
@@ -313,7 +316,9 @@ private slots:
         QCOMPARE(ReadInfoFile(m_library[1]).Year, QStringLiteral("alt"));
         QCOMPARE(ReadInfoFile(m_library[2]).Year, QStringLiteral("alt"));
         QCOMPARE(messages.texts.size(), 1);
-        QVERIFY2(messages.texts[0].startsWith("1 Film wurde geändert.\n„Rückgängig“"),
+        QVERIFY(seen);
+        QVERIFY2(messages.texts[0].startsWith("Abgebrochen: 1 von 4 Filmen wurden aktualisiert.\n"
+                                              "1 Film wurde geändert.\n„Rückgängig“"),
                  qPrintable(messages.texts[0]));
 
         clickMenuBarItem(m_window.get(), "mUndo");

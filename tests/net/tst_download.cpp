@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 using namespace kinora;
 
@@ -123,6 +124,26 @@ private slots:
         SetDefaultDownloadTimeout(options.timeoutMs);
         QCOMPARE(DownloadPage(url), QString());
         SetDefaultDownloadTimeout(0);
+    }
+
+    // A cancel ends a download the site never answers, long before its time-out, and a later
+    // download given the same cancel sends nothing.
+    void cancelEndsTheWait()
+    {
+        DownloadCancel cancel;
+        DownloadOptions options;
+        options.cancel = &cancel;
+        options.timeoutMs = 60000;
+        DownloadResult hung, later;
+        m_site.takeRequests();
+        test::runWithin(10000, [&] {
+            QTimer::singleShot(200, [&] { cancel.cancel(); });
+            hung = DownloadBytes(m_site.faultUrl("hang") + "view.php?page=film&fid=4711", options);
+            later = DownloadBytes(m_site.baseUrl() + "view.php?page=film&fid=4711", options);
+        });
+        QCOMPARE(hung.status.error(), CancelledText());
+        QCOMPARE(later.status.error(), CancelledText());
+        QCOMPARE(m_site.takeRequests(), QStringList({"/fault/hang/view.php?page=film&fid=4711"}));
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -39,6 +40,30 @@ private slots:
         // reports its 2 after "inner", then the top level its 4 after "b" and 5 after "S".
         QCOMPARE(status, QStringList({"2 Filme gefunden ...", "4 Filme gefunden ...",
                                       "5 Filme gefunden ..."}));
+    }
+
+    // The count of the files read is reported while they are read: the read of the last file
+    // waits until a count of the others was heard, which never comes when the texts come only
+    // after everything is read.
+    void progressWhileReading()
+    {
+        QTemporaryDir dir;
+        for (const char* file : {"/a/a.knr", "/b/b.knr", "/c/last.knr"})
+            touch(dir.path() + file);
+        std::atomic<bool> heard{false}, lastRead{false};
+        const FileReader read = [&](int, const QByteArray& name, const QString&) {
+            for (int i = 0; name == "last.knr" && !heard && i < 1000; ++i)
+                QThread::msleep(10);
+            lastRead = lastRead || name == "last.knr";
+            return QByteArray();
+        };
+        QStringList status;
+        FindAndReadFiles(dir.path(), "*.knr", read, [&](const QString& s) {
+            heard = heard || (!lastRead && s.section(u' ', 0, 0).toInt() > 0);
+            status.append(s);
+        });
+        QVERIFY2(heard, qPrintable(status.join(u'|')));
+        QCOMPARE(status.last(), QStringLiteral("3 Filme gefunden ..."));
     }
 
     // Hidden names are skipped, the extension matches in any case, and a link to a folder is

@@ -4,6 +4,7 @@
 #include "FilmSiteProcess.h"
 #include "UiTestSupport.h"
 
+#include "net/Download.h"
 #include "ui/frmWizard.h"
 
 #include "store/FilmCollection.h"
@@ -11,6 +12,7 @@
 
 #include <QDirIterator>
 #include <QSignalSpy>
+#include <QWindow>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -118,6 +120,7 @@ private slots:
         QTest::newRow("two films and one more") << false << "Alpha" << alpha << "Suche beendet";
         QTest::newRow("untouched search box") << false << "" << QStringList({"9001 - Der Film (Suchbegriff) (2020)"}) << "Suche beendet";
         QTest::newRow("broken result page keeps the lines before the fault") << false << "Kaputt" << QStringList({"9100 - Kaputt Eins (2008)"}) << "Fehler";
+        QTest::newRow("nothing found") << false << "Gibtsnicht" << QStringList() << "Suche beendet";
         QTest::newRow("extended: blank genre and country sent as -") << true << "Alpha" << alpha << "Suche beendet";
     }
     // clang-format on
@@ -254,8 +257,9 @@ private slots:
         QCOMPARE(reloaded.count(), 1);
     }
 
-    // A site in maintenance answers 200 with a page that is no film page.
-    void filmPageThatCannotBeFetched()
+    // A site in maintenance answers 200 with a page that is neither a film page nor a result
+    // list.
+    void siteInMaintenance()
     {
         forward();
         search("Alpha");
@@ -269,6 +273,52 @@ private slots:
         QVERIFY(edit("txtTitle")->text().isEmpty());
         QCOMPARE(lines().size(), 3);
         verifyIdle();
+        search("Alpha");
+        QCOMPARE(edit("Text2")->text(), QStringLiteral("Fehler"));
+        QVERIFY2(m_messages->texts.size() == 2 && m_messages->texts[1].contains("gewartet"),
+                 qPrintable(m_messages->texts.join('\n')));
+        QVERIFY(lines().isEmpty());
+    }
+
+    // clang-format off
+    void everyWaitStops_data()
+    {
+        QTest::addColumn<bool>("film"); // waiting for the film's page, else for the search
+        QTest::addColumn<QString>("way");
+        QTest::newRow("search, Abbrechen clicked") << false << "click";
+        QTest::newRow("search, Esc") << false << "Esc";
+        QTest::newRow("film page, close box") << true << "close";
+    }
+    // clang-format on
+    void everyWaitStops()
+    {
+        QFETCH(bool, film);
+        QFETCH(QString, way);
+        SetDefaultDownloadTimeout(60000);
+        forward();
+        if (film) {
+            search("Alpha");
+            QVERIFY(clickRow(results(), "4711 - Alpha Beta (2001)"));
+        }
+        qputenv("KINORA_SITE_URL", m_site.faultUrl("hang").toUtf8());
+        bool usable = false;
+        QTimer::singleShot(300, m_wizard.get(), [&] {
+            usable = button("comCancel")->isEnabled() && !button("comForward")->isEnabled();
+            if (way == u"click")
+                QTest::mouseClick(button("comCancel"), Qt::LeftButton);
+            else if (way == u"Esc")
+                QTest::keyClick(m_wizard.get(), Qt::Key_Escape);
+            else
+                m_wizard->windowHandle()->close();
+        });
+        QElapsedTimer waited;
+        waited.start();
+        film ? forward() : search("Alpha");
+        SetDefaultDownloadTimeout(0);
+        QVERIFY(usable);
+        QVERIFY2(waited.elapsed() < 10000, "a time-out ended the wait, not the person");
+        QVERIFY(!m_wizard->isVisible() && !QApplication::overrideCursor());
+        QVERIFY(m_messages->texts.isEmpty() && files().isEmpty());
     }
 };
 
