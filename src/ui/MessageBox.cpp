@@ -82,17 +82,17 @@ void MessageBox::report(QWidget* parent, QMessageBox::Icon icon, const QString& 
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
     layout->addWidget(label, 0, 1);
+    layout->setColumnStretch(1, 1);
     const QRect screen = (parent ? parent->screen() : box.screen())->availableGeometry();
     if (!details.isEmpty()) {
         // Plain text that scrolls, whatever the list holds; the user can copy it from there.
         auto* list = new QPlainTextEdit(&box);
         list->setObjectName(QStringLiteral("details"));
         list->setReadOnly(true);
-        list->setLineWrapMode(QPlainTextEdit::NoWrap);
         list->setPlainText(details);
         const QFontMetrics metrics = list->fontMetrics();
         const int lines = int(details.count(u'\n')) + 1;
-        list->setMinimumWidth(qMin(screen.width() / 2, metrics.averageCharWidth() * 70));
+        list->setMinimumWidth(qMin(screen.width() * 2 / 3, metrics.averageCharWidth() * 90));
         list->setFixedHeight(
             qMin(screen.height() / 2, metrics.lineSpacing() * qMin(lines, 20) + 12));
         layout->addWidget(list, 1, 0, 1, 2);
