@@ -297,21 +297,31 @@ private slots:
                      messages.texts[0].contains("3 Filme wurden geändert"),
                  qPrintable(messages.texts[0]));
 
-        // Again, stopped by "A&bbrechen" while the second film is shown: the first film is
-        // refreshed, the others are left as they were, and the click is seen at once.
+        // Again, stopped by "A&bbrechen" while the second film's page does not come: the
+        // download is aborted, the first film is refreshed, the others are left as they were,
+        // and the click is seen at once.
         messages.texts.clear();
         storeLibrary(home(), m_site.baseUrl());
         bool seen = false;
-        onDialogShow([&seen](QDialog* dialog) {
+        onDialogShow([this, &seen](QDialog* dialog) {
             auto* bar = child<QProgressBar>(dialog, "ProgressBar1");
-            QObject::connect(bar, &QProgressBar::valueChanged, dialog, [dialog, &seen](int value) {
-                auto* stop = child<QPushButton>(dialog, "Command1");
-                if (value == 1)
-                    QTest::mouseClick(stop, Qt::LeftButton);
-                seen = value == 1 && !stop->isEnabled();
-            });
+            QObject::connect(
+                bar, &QProgressBar::valueChanged, dialog, [this, dialog, &seen](int value) {
+                    if (value != 1)
+                        return;
+                    qputenv("KINORA_SITE_URL", m_site.faultUrl("hang").toUtf8());
+                    QTimer::singleShot(300, dialog, [dialog, &seen] {
+                        auto* stop = child<QPushButton>(dialog, "Command1");
+                        QTest::mouseClick(stop, Qt::LeftButton);
+                        seen = !stop->isEnabled() &&
+                               child<QLabel>(dialog, "Label2")->text() == u"Wird abgebrochen ...";
+                    });
+                });
         });
+        QElapsedTimer waited;
+        waited.start();
         clickMenuBarItem(m_window.get(), "mReloadAllData");
+        QVERIFY2(waited.elapsed() < 10000, "the time-out ended the wait, not the click");
         QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("2001"));
         QCOMPARE(ReadInfoFile(m_library[1]).Year, QStringLiteral("alt"));
         QCOMPARE(ReadInfoFile(m_library[2]).Year, QStringLiteral("alt"));

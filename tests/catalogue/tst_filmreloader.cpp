@@ -1,11 +1,9 @@
 // Against the local film site: search, pick a line, scrape and store, and the requests of a
 // scrape; the bulk reload, what it refreshes, what it keeps, and which films it skips without
-// losing any stored data, and a stop in the middle of a download. Stopping a run by the
-// dialog is the user's path (tst_userpaths); kinora-cli and the dialog only report what this
-// loop found.
+// losing any stored data. Stopping a run is the user's path (tst_userpaths); kinora-cli and
+// the dialog only report what this loop found.
 #include "catalogue/FilmReloader.h"
 #include "catalogue/FilmStore.h"
-#include "net/Download.h"
 #include "net/FilmScraper.h"
 #include "net/ResultList.h"
 #include "store/FilmCollection.h"
@@ -19,7 +17,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -231,37 +228,6 @@ private slots:
         }
         QCOMPARE(ReadInfoFile(first).Year, QStringLiteral("2001"));
         QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("2010"));
-    }
-
-    // A stop while a film's page does not come ends the run at once: that film and the ones
-    // after it stay as they were, and the run says it was stopped.
-    void stopAbortsTheDownloadInFlight()
-    {
-        const QString first = addFilm("Alpha Beta", "fid=4711");
-        const QString hung = addFilm("Blechlawine", "fid=4711");
-        const QString last = addFilm("Eisblumen", "fid=5003");
-        const QByteArray hungBefore = readAll(hung);
-        m_films.LoadCollection();
-        SetDefaultDownloadTimeout(60000);
-        QList<int> counts; // stopped, visited, refreshed, problems
-        runWithin(10000, [&] {
-            FilmReloader reloader(m_films);
-            connect(&reloader, &FilmReloader::progress, &reloader, [&](int index) {
-                if (index == 1) {
-                    qputenv("KINORA_SITE_URL", m_site.faultUrl("hang").toUtf8());
-                    QTimer::singleShot(200, &reloader, [&] { reloader.requestStop(); });
-                }
-            });
-            reloader.run();
-            counts = {reloader.stopped(), reloader.visitedCount(), reloader.refreshedCount(),
-                      int(reloader.problems().size())};
-        });
-        SetDefaultDownloadTimeout(0);
-        QCOMPARE(counts, QList<int>({1, 1, 1, 0}));
-        QCOMPARE(ReadInfoFile(first).Year, QStringLiteral("2001"));
-        QCOMPARE(readAll(hung), hungBefore);
-        QCOMPARE(readAll(hung.chopped(4) + ".jpg"), QByteArray("old"));
-        QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("alt"));
     }
 
 private:

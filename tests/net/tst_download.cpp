@@ -131,9 +131,7 @@ private slots:
     void cancelEndsTheWait()
     {
         DownloadCancel cancel;
-        DownloadOptions options;
-        options.cancel = &cancel;
-        options.timeoutMs = 60000;
+        DownloadOptions options{60000, Q_INT64_C(1) << 24, 5, &cancel};
         DownloadResult hung, later;
         m_site.takeRequests();
         test::runWithin(10000, [&] {

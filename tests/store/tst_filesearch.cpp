@@ -42,8 +42,8 @@ private slots:
                                       "5 Filme gefunden ..."}));
     }
 
-    // The count of the files read is reported while they are read: the read of the last file
-    // waits until a count of the others was heard, which never comes when the texts come only
+    // The count read so far is reported while the files are read: the last file's read waits
+    // (at most 10 s) for a count of the others, which never comes when the texts come only
     // after everything is read.
     void progressWhileReading()
     {
@@ -57,13 +57,10 @@ private slots:
             lastRead = lastRead || name == "last.knr";
             return QByteArray();
         };
-        QStringList status;
         FindAndReadFiles(dir.path(), "*.knr", read, [&](const QString& s) {
             heard = heard || (!lastRead && s.section(u' ', 0, 0).toInt() > 0);
-            status.append(s);
         });
-        QVERIFY2(heard, qPrintable(status.join(u'|')));
-        QCOMPARE(status.last(), QStringLiteral("3 Filme gefunden ..."));
+        QVERIFY(heard);
     }
 
     // Hidden names are skipped, the extension matches in any case, and a link to a folder is
