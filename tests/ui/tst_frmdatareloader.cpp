@@ -6,7 +6,6 @@
 #include "store/FilmCollection.h"
 #include "ui/frmDataReloader.h"
 
-#include <QDialogButtonBox>
 #include <QProgressBar>
 #include <QScreen>
 #include <QScrollBar>
@@ -36,24 +35,22 @@ private slots:
                         pointer = QApplication::overrideCursor()->shape();
                 });
         QRect box;
-        int lines = 0, scroll = 0;
+        bool scrolls = false;
         onDialogShow([&](QDialog*) {
             onDialogShow([&](QDialog* summary) {
                 QTimer::singleShot(0, summary, [&, summary] {
                     box = summary->frameGeometry();
                     const auto* list = summary->findChild<QPlainTextEdit*>("details");
-                    lines = list ? list->blockCount() : 0;
-                    scroll = list ? list->verticalScrollBar()->maximum() : 0;
-                    auto* buttons = summary->findChild<QDialogButtonBox*>();
-                    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+                    scrolls = list && list->blockCount() == 80 &&
+                              list->verticalScrollBar()->maximum() > 0;
+                    QTest::keyClick(summary, Qt::Key_Return);
                 });
             });
         });
         reloader.exec();
         QCOMPARE(pointer, int(Qt::BusyCursor));
-        QVERIFY2(reloader.screen()->availableGeometry().contains(box),
-                 qPrintable(QString::number(box.height())));
-        QVERIFY(lines == 80 && scroll > 0);
+        QVERIFY(reloader.screen()->availableGeometry().contains(box));
+        QVERIFY(scrolls);
     }
 };
 

@@ -4,7 +4,6 @@
 #include "FilmSiteProcess.h"
 #include "UiTestSupport.h"
 
-#include "net/Download.h"
 #include "ui/frmWizard.h"
 
 #include "store/FilmCollection.h"
@@ -280,21 +279,17 @@ private slots:
         QVERIFY(lines().isEmpty());
     }
 
-    // clang-format off
+    // "Abbrechen" during a search the site never answers, the close box while its film page
+    // does not come: each ends the wait long before the 30 s time-out and closes the wizard.
     void everyWaitStops_data()
     {
-        QTest::addColumn<bool>("film"); // waiting for the film's page, else for the search
-        QTest::addColumn<QString>("way");
-        QTest::newRow("search, Abbrechen clicked") << false << "click";
-        QTest::newRow("search, Esc") << false << "Esc";
-        QTest::newRow("film page, close box") << true << "close";
+        QTest::addColumn<bool>("film");
+        QTest::newRow("search, Abbrechen") << false;
+        QTest::newRow("film page, close box") << true;
     }
-    // clang-format on
     void everyWaitStops()
     {
         QFETCH(bool, film);
-        QFETCH(QString, way);
-        SetDefaultDownloadTimeout(60000);
         forward();
         if (film) {
             search("Alpha");
@@ -302,17 +297,14 @@ private slots:
         }
         qputenv("KINORA_SITE_URL", m_site.faultUrl("hang").toUtf8());
         QTimer::singleShot(300, m_wizard.get(), [&] {
-            if (way == u"click")
-                QTest::mouseClick(button("comCancel"), Qt::LeftButton);
-            else if (way == u"Esc")
-                QTest::keyClick(m_wizard.get(), Qt::Key_Escape);
-            else
+            if (film)
                 m_wizard->windowHandle()->close();
+            else
+                QTest::mouseClick(button("comCancel"), Qt::LeftButton);
         });
         QElapsedTimer waited;
         waited.start();
         film ? forward() : search("Alpha");
-        SetDefaultDownloadTimeout(0);
         QVERIFY2(waited.elapsed() < 10000, "a time-out ended the wait, not the person");
         QVERIFY(!m_wizard->isVisible() && !QApplication::overrideCursor());
         QVERIFY(m_messages->texts.isEmpty() && files().isEmpty());
