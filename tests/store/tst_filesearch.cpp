@@ -42,9 +42,8 @@ private slots:
                                       "5 Filme gefunden ..."}));
     }
 
-    // The count read so far is reported while the files are read: the last file's read waits
-    // (at most 10 s) for a count of the others, which never comes when the texts come only
-    // after everything is read.
+    // The count is reported while the files are read: the last file's read waits (at most 10 s)
+    // for a count of the others, which never comes when the texts come after the reading.
     void progressWhileReading()
     {
         QTemporaryDir dir;

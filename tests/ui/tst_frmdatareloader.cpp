@@ -1,6 +1,5 @@
-// The bulk reload's dialog: busy from the first film, the cover inside the dialog, and a
-// summary of any length within the screen. The loop is tst_filmreloader's; stopping it is the
-// user's path (tst_userpaths).
+// The bulk reload's dialog: busy from the first film, the cover inside it, a summary of any
+// length within the screen. Its loop: tst_filmreloader; stopping it: tst_userpaths.
 #include "UiTestSupport.h"
 
 #include "store/FilmCollection.h"
