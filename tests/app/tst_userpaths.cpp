@@ -325,9 +325,10 @@ private slots:
         QCOMPARE(ReadInfoFile(m_library[2]).Year, QStringLiteral("alt"));
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY(seen);
-        QVERIFY2(messages.texts[0].startsWith("Abgebrochen: 1 von 4 Filmen wurden aktualisiert.\n"
-                                              "1 Film wurde geändert.\n„Rückgängig“"),
-                 qPrintable(messages.texts[0]));
+        QCOMPARE(messages.texts[0],
+                 "Abgebrochen: 1 von 4 Filmen wurden aktualisiert.\n1 Film wurde "
+                 "geändert.\n„Rückgängig“ (Strg+Z) im Hauptfenster nimmt den "
+                 "ganzen Lauf zurück.");
 
         clickMenuBarItem(m_window.get(), "mUndo");
         QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("alt"));
