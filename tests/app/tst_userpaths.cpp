@@ -233,24 +233,38 @@ private slots:
                      messages.texts[0].contains("3 Filme wurden geändert"),
                  qPrintable(messages.texts[0]));
 
-        // Again, stopped by "A&bbrechen" while the second film is shown: the first film is
-        // refreshed, the others are left as they were.
+        // Again, stopped by "A&bbrechen" while the second film's page does not come: the click
+        // is seen at once, the first film is refreshed, the others are left as they were.
         messages.texts.clear();
         storeLibrary(home(), m_site.baseUrl());
-        onDialogShow([](QDialog* dialog) {
+        bool seen = false;
+        onDialogShow([this, &seen](QDialog* dialog) {
             auto* bar = child<QProgressBar>(dialog, "ProgressBar1");
-            QObject::connect(bar, &QProgressBar::valueChanged, dialog, [dialog](int value) {
-                if (value == 1)
-                    QTest::mouseClick(child<QPushButton>(dialog, "Command1"), Qt::LeftButton);
-            });
+            QObject::connect(bar, &QProgressBar::valueChanged, dialog,
+                             [this, dialog, &seen](int value) {
+                                 if (value != 1)
+                                     return;
+                                 qputenv("KINORA_SITE_URL", m_site.faultUrl("hang").toUtf8());
+                                 QTimer::singleShot(300, dialog, [dialog, &seen] {
+                                     auto* stop = child<QPushButton>(dialog, "Command1");
+                                     QTest::mouseClick(stop, Qt::LeftButton);
+                                     seen = !stop->isEnabled();
+                                 });
+                             });
         });
+        QElapsedTimer waited;
+        waited.start();
         clickMenuBarItem(m_window.get(), "mReloadAllData");
+        QVERIFY2(waited.elapsed() < 10000, "the time-out ended the wait, not the click");
         QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("2001"));
         QCOMPARE(ReadInfoFile(m_library[1]).Year, QStringLiteral("alt"));
         QCOMPARE(ReadInfoFile(m_library[2]).Year, QStringLiteral("alt"));
         QCOMPARE(messages.texts.size(), 1);
-        QVERIFY2(messages.texts[0].startsWith("1 Film wurde geändert.\n„Rückgängig“"),
-                 qPrintable(messages.texts[0]));
+        QVERIFY(seen);
+        QCOMPARE(messages.texts[0],
+                 "Abgebrochen: 1 von 4 Filmen wurden aktualisiert.\n1 Film wurde "
+                 "geändert.\n„Rückgängig“ (Strg+Z) im Hauptfenster nimmt den "
+                 "ganzen Lauf zurück.");
 
         clickMenuBarItem(m_window.get(), "mUndo");
         QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("alt"));

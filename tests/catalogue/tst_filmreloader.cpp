@@ -2,6 +2,8 @@
 // it keeps, and which films it skips without losing any stored data. Stopping a run is the user's
 // path (tst_userpaths); kinora-cli and the dialog only report what this loop found.
 #include "catalogue/FilmReloader.h"
+#include "catalogue/FilmStore.h"
+#include "net/Download.h"
 #include "net/FilmScraper.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
@@ -14,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -53,6 +56,22 @@ private slots:
                  (QStringList{"/view.php?page=film&fid=5007", "/images/film/5007.jpg"}));
         QVERIFY(ScrapeFilm(u"5007 - Die Erbsenzählerin").status.ok());
         QCOMPARE(m_site.takeRequests().size(), 2);
+    }
+
+    // A cancel while the cover does not come ends the scrape as a failure, without the cover
+    // and without asking for the plot: never a film that only lacks them.
+    void cancelWhileTheCoverComes()
+    {
+        DownloadCancel cancel;
+        ScrapeResult scraped;
+        m_site.takeRequests();
+        runWithin(10000, [&] {
+            QTimer::singleShot(300, [&] { cancel.cancel(); });
+            scraped = ScrapeFilm(u"4711 - Alpha Beta", m_site.faultUrl("hangcover"), &cancel);
+        });
+        QVERIFY(!scraped.status.ok() && scraped.cover.isEmpty());
+        QCOMPARE(m_site.takeRequests(), QStringList({"/fault/hangcover/view.php?page=film&fid=4711",
+                                                     "/fault/hangcover/images/film/4711.jpg"}));
     }
 
     void caption_data()

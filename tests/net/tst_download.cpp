@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 using namespace kinora;
 
@@ -122,6 +123,20 @@ private slots:
         SetDefaultDownloadTimeout(options.timeoutMs);
         QCOMPARE(DownloadPage(url), QString());
         SetDefaultDownloadTimeout(0);
+    }
+
+    // A cancel ends a download the site never answers, long before its 30 s time-out.
+    void cancelEndsTheWait()
+    {
+        DownloadCancel cancel;
+        DownloadOptions options;
+        options.cancel = &cancel;
+        DownloadResult hung;
+        test::runWithin(10000, [&] {
+            QTimer::singleShot(200, [&] { cancel.cancel(); });
+            hung = DownloadBytes(m_site.faultUrl("hang") + "view.php?page=film&fid=4711", options);
+        });
+        QCOMPARE(hung.status.error(), CancelledText());
     }
 };
 

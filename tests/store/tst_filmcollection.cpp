@@ -89,6 +89,8 @@ private slots:
         films.setSyncPaths(sync);
         films.LoadCollection();
         QCOMPARE(films.records(), expected);
+        // A scan slower than a quarter of a second also says how far its reading has come.
+        status.removeIf([](const QString& s) { return s.endsWith(u" Filme gelesen ..."); });
         QCOMPARE(status, expectedStatus);
         for (int i = 0; i < films.count(); ++i) {
             QCOMPARE(films.text(i, FilmField::Title), expected[i].Title);

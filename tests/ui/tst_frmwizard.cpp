@@ -10,6 +10,7 @@
 #include "store/InfoFile.h"
 
 #include <QSignalSpy>
+#include <QWindow>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -106,6 +107,7 @@ private slots:
         QTest::newRow("two films and one more") << false << "Alpha" << alpha << "Suche beendet";
         QTest::newRow("untouched search box") << false << "" << QStringList({"9001 - Der Film (Suchbegriff) (2020)"}) << "Suche beendet";
         QTest::newRow("broken result page keeps the lines before the fault") << false << "Kaputt" << QStringList({"9100 - Kaputt Eins (2008)"}) << "Fehler";
+        QTest::newRow("nothing found") << false << "Gibtsnicht" << QStringList() << "Suche beendet";
         QTest::newRow("extended: blank genre and country sent as -") << true << "Alpha" << alpha << "Suche beendet";
     }
     // clang-format on
@@ -267,8 +269,9 @@ private slots:
         QCOMPARE(ReadInfoFile(dataFile("NachtzugnachAurich1994", ".knr")), film);
     }
 
-    // A site in maintenance answers 200 with a page that is no film page.
-    void filmPageThatCannotBeFetched()
+    // A site in maintenance answers 200 with a page that is neither a film page nor a result
+    // list.
+    void siteInMaintenance()
     {
         forward();
         search("Alpha");
@@ -282,6 +285,42 @@ private slots:
         QVERIFY(edit("txtTitle")->text().isEmpty());
         QCOMPARE(lines().size(), 3);
         verifyIdle();
+        search("Alpha");
+        QCOMPARE(edit("Text2")->text(), QStringLiteral("Fehler"));
+        QVERIFY2(m_messages->texts.size() == 2 && m_messages->texts[1].contains("gewartet"),
+                 qPrintable(m_messages->texts.join('\n')));
+        QVERIFY(lines().isEmpty());
+    }
+
+    // "Abbrechen" during a search the site never answers, the close box while its film page
+    // does not come: each ends the wait long before the 30 s time-out and closes the wizard.
+    void everyWaitStops_data()
+    {
+        QTest::addColumn<bool>("film");
+        QTest::newRow("search, Abbrechen") << false;
+        QTest::newRow("film page, close box") << true;
+    }
+    void everyWaitStops()
+    {
+        QFETCH(bool, film);
+        forward();
+        if (film) {
+            search("Alpha");
+            QVERIFY(clickRow(results(), "4711 - Alpha Beta (2001)"));
+        }
+        qputenv("KINORA_SITE_URL", m_site.faultUrl("hang").toUtf8());
+        QTimer::singleShot(300, m_wizard.get(), [&] {
+            if (film)
+                m_wizard->windowHandle()->close();
+            else
+                QTest::mouseClick(button("comCancel"), Qt::LeftButton);
+        });
+        QElapsedTimer waited;
+        waited.start();
+        film ? forward() : search("Alpha");
+        QVERIFY2(waited.elapsed() < 10000, "a time-out ended the wait, not the person");
+        QVERIFY(!m_wizard->isVisible() && !QApplication::overrideCursor());
+        QVERIFY(m_messages->texts.isEmpty() && files().isEmpty());
     }
 };
 
