@@ -20,7 +20,7 @@ SANITIZER_ENV = \
 FORMAT_FILES = $(shell find src tools bench fuzz tests -name '*.cpp' -o -name '*.h' | sort)
 
 .PHONY: all deps configure build test run bench screenshot clean test-sanitize fuzz \
-        format format-check tidy core
+        format format-check tidy core package test-package
 
 all: build
 
@@ -45,6 +45,18 @@ bench: build
 	$(BUILD)/kinora-bench-ui
 	$(BUILD)/kinora-bench-startup
 	$(BUILD)/kinora-bench-reload
+
+# The Debian package $(BUILD)/kinora_<version>_amd64.deb (cmake/Package.cmake), from the
+# programs alone; lintian must find no error in it.
+package: configure
+	cmake --build $(BUILD) -j $(JOBS) --target kinora kinora-cli
+	rm -f $(BUILD)/kinora_*.deb
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error $(BUILD)/kinora_*.deb
+
+# Installs, uses and purges the package as a person would; needs root (CI runs as root).
+test-package: package
+	bash scripts/test-package.sh $(BUILD)
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD) $(PORT)

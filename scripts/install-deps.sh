@@ -9,6 +9,8 @@ packages=(
   clang-format clang-tidy
   xvfb xauth imagemagick
   xdg-utils shared-mime-info desktop-file-utils
+  qt6-translations-l10n
+  dpkg-dev fakeroot lintian dpkg-repack x11-utils libglib2.0-bin appstream
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/QtTranslations.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -91,6 +92,7 @@ std::unique_ptr<frmMain> StartMainWindow(FilmCollection& collection)
 
 int Main(const QStringList& arguments)
 {
+    LoadGermanQtTranslations();
     const StartOptions options = ParseCommandLine(CommandLineText(arguments.mid(1)));
     if (options.editMode)
         return RunEditMode(options.infoFile);

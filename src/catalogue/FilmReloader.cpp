@@ -94,6 +94,7 @@ void FilmReloader::run()
     m_changed = 0;
     m_problems.clear();
     m_history = {};
+    m_stopped = false;
     const int films = m_films.filmCount();
     // Every file the run may rewrite is kept before the first one is.
     std::optional<HistoryRecord> history;
@@ -108,37 +109,41 @@ void FilmReloader::run()
                         0, [this](qsizetype kept, qsizetype total) { emit keeping(kept, total); });
         m_history = history->status();
     }
-    for (int i = 0; i < films && !m_stopRequested; ++i) {
-        emit progress(i, films, m_films.at(i).Title);
-        if (m_stopRequested)
+    for (int i = 0; i < films; ++i) {
+        if (!m_stopRequested)
+            emit progress(i, films, m_films.at(i).Title);
+        if (m_stopRequested || !reloadFilm(i)) {
+            m_stopped = true;
             break;
+        }
         ++m_visited;
-        reloadFilm(i);
     }
     if (history)
         history->finish(QStringLiteral("Alle Daten aktualisieren: %1").arg(filmCount(m_changed)));
 }
 
-void FilmReloader::reloadFilm(int index)
+bool FilmReloader::reloadFilm(int index)
 {
     const FilmRecord stored = m_films.at(index);
     const qint32 filmId = FilmIdFromWebPage(stored.WebPage);
     if (filmId == 0) {
         addProblem(index, QStringLiteral(
                               "übersprungen, die Web-Adresse des Films enthält keine Film-Nummer"));
-        return;
+        return true;
     }
     const FilmPlace files = filesOf(stored);
     if (files.info.isEmpty()) {
         addProblem(index, QStringLiteral("übersprungen, der Titel ergibt keinen Dateinamen"));
-        return;
+        return true;
     }
 
     ScrapeResult scraped =
-        ScrapeFilm(QString::number(filmId) + QStringLiteral(" - ") + stored.Title);
+        ScrapeFilm(QString::number(filmId) + QStringLiteral(" - ") + stored.Title, &m_cancel);
+    if (m_cancel.isCancelled())
+        return false;
     if (!scraped.status) {
         addProblem(index, QStringLiteral("übersprungen: %1").arg(scraped.status.error()));
-        return;
+        return true;
     }
     FilmRecord refreshed = scraped.record;
     refreshed.DiskDesc = stored.DiskDesc;
@@ -152,12 +157,12 @@ void FilmReloader::reloadFilm(int index)
             ++m_changed;
             emit wouldChange(index, changes, newCover);
         }
-        return;
+        return true;
     }
 
     if (const Status written = WriteInfoFile(files.info, refreshed); !written) {
         addProblem(index, QStringLiteral("nicht aktualisiert: %1").arg(written.error()));
-        return;
+        return true;
     }
     // The entry keeps its FilePath, so the main list's keys stay valid; the file itself, like
     // every info file the wizard writes, holds none.
@@ -172,9 +177,10 @@ void FilmReloader::reloadFilm(int index)
             index,
             QStringLiteral("Daten aktualisiert, Cover nicht gespeichert: %1").arg(saved.error()));
         emit filmRefreshed(index, {});
-        return;
+        return true;
     }
     emit filmRefreshed(index, cover.jpegBytes());
+    return true;
 }
 
 void FilmReloader::addProblem(int index, const QString& reason)
@@ -186,13 +192,19 @@ QString FilmReloader::problemReport() const
 {
     if (m_problems.isEmpty())
         return {};
-    QString report = (m_dryRun ? QStringLiteral("%1 von %2 Filmen wurden geladen.\n\n")
-                               : QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n\n"))
-                         .arg(m_refreshed)
-                         .arg(m_visited);
+    return (m_dryRun ? QStringLiteral("%1 von %2 Filmen wurden geladen.\n\n")
+                     : QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n\n"))
+               .arg(m_refreshed)
+               .arg(m_visited) +
+           problemList();
+}
+
+QString FilmReloader::problemList() const
+{
+    QString list;
     for (const Problem& p : m_problems)
-        report += QStringLiteral("\"%1\": %2\n").arg(p.title, p.reason);
-    return report;
+        list += QStringLiteral("\"%1\": %2\n").arg(p.title, p.reason);
+    return list;
 }
 
 } // namespace kinora

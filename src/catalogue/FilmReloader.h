@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/Download.h"
 #include "store/FilmRecord.h"
 #include "store/Status.h"
 
@@ -54,11 +55,20 @@ public:
     explicit FilmReloader(FilmCollection& films, QObject* parent = nullptr);
 
     // Refreshes the films in collection order, reporting progress before each film. It runs
-    // no events of its own: a window that shows the progress lets pending events run from its
-    // progress slot, so it repaints and a stop request is seen before the next film.
+    // no events of its own but those of the downloads, which let user input through: a window
+    // that shows the progress lets pending events run from its progress slot, so it repaints
+    // and a stop request is seen before the next film, and a stop request during a download
+    // is seen there.
     void run();
-    // Ends the run before the next film; the film being fetched is finished first.
-    void requestStop() { m_stopRequested = true; }
+    // Ends the run: the download in flight is aborted and its film left untouched, no further
+    // film is visited.
+    void requestStop()
+    {
+        m_stopRequested = true;
+        m_cancel.cancel();
+    }
+    // Whether the run ended before its last film was done.
+    bool stopped() const { return m_stopped; }
     // A dry run fetches every film and reports what would change (wouldChange), but writes
     // nothing and keeps no history.
     void setDryRun(bool dryRun) { m_dryRun = dryRun; }
@@ -77,6 +87,8 @@ public:
     // A German account of the films skipped or not fully refreshed, one line each; empty
     // when every visited film was refreshed.
     QString problemReport() const;
+    // Its lines alone, without the count in front.
+    QString problemList() const;
 
 signals:
     // Sent while the files of a run are kept in the history, before the first film.
@@ -91,11 +103,14 @@ signals:
     void wouldChange(int index, const QList<FieldChange>& changes, bool newCover);
 
 private:
-    void reloadFilm(int index);
+    // False when the stop request cut the film's downloads short.
+    bool reloadFilm(int index);
     void addProblem(int index, const QString& reason);
 
     FilmCollection& m_films;
     bool m_stopRequested = false;
+    bool m_stopped = false;
+    DownloadCancel m_cancel;
     bool m_dryRun = false;
     bool m_keepHistory = true;
     int m_refreshed = 0;

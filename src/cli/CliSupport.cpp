@@ -1,5 +1,7 @@
 #include "CliSupport.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace kinora::cli {
@@ -70,7 +72,13 @@ bool parseCommand(QCommandLineParser& parser, const QString& command, const QStr
         return false;
     }
     if (parser.isSet(help)) {
-        out(parser.helpText());
+        // Qt's usage line names the executable's path; the command belongs there instead.
+        QString text = parser.helpText();
+        const QString executable = QCoreApplication::arguments().value(0);
+        const qsizetype at = executable.isEmpty() ? -1 : text.indexOf(executable);
+        if (at >= 0 && at < text.indexOf(u'\n'))
+            text.replace(at, executable.size(), full.first());
+        out(text.endsWith(u'\n') ? text : text + u'\n');
         *exitCode = 0;
         return false;
     }

@@ -4,6 +4,7 @@
 #include "Commands.h"
 
 #include "KinoraVersion.h"
+#include "store/QtTranslations.h"
 
 #include <QCoreApplication>
 
@@ -15,7 +16,9 @@ QString usage()
 {
     QString text = QStringLiteral("Aufruf: kinora-cli BEFEHL [ARGUMENTE]\n\n"
                                   "Kinora %1, Begleitprogramm für die Kommandozeile.\n"
-                                  "Programmordner: KINORA_HOME oder der Ordner des Programms.\n\n"
+                                  "Programmordner: der Ordner in KINORA_HOME, wenn gesetzt;\n"
+                                  "sonst der Ordner des Programms, wenn er eine portable Kopie "
+                                  "ist;\nsonst ~/.local/share/kinora ($XDG_DATA_HOME/kinora).\n\n"
                                   "Befehle:\n")
                        .arg(QCoreApplication::applicationVersion());
     for (const Command& c : allCommands())
@@ -33,6 +36,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kinora-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KINORA_VERSION));
+    kinora::LoadGermanQtTranslations();
 
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

@@ -46,6 +46,11 @@ QString describeError(QNetworkReply::NetworkError error, int httpStatus, const Q
 
 } // namespace
 
+QString CancelledText()
+{
+    return QStringLiteral("Abgebrochen.");
+}
+
 int DefaultDownloadTimeout()
 {
     if (const int set = g_timeoutMs.load(); set > 0)
@@ -91,6 +96,10 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
     if (!QCoreApplication::instance()) {
         result.status = Status::failure(
             QStringLiteral("Herunterladen ist ohne laufendes Programm nicht möglich."));
+        return result;
+    }
+    if (options.cancel && options.cancel->isCancelled()) {
+        result.status = Status::failure(CancelledText());
         return result;
     }
 
@@ -146,9 +155,19 @@ DownloadResult DownloadBytes(const QString& address, const DownloadOptions& opti
                       .arg(QLocale(QLocale::German).toString(timeoutMs / 1000.0)));
     });
     timer.start(timeoutMs);
+    // The cancel is a flag, not a signal, so that any thread may set it: looked at ten times a
+    // second.
+    QTimer cancelPoll;
+    QObject::connect(&cancelPoll, &QTimer::timeout, reply, [&] {
+        if (options.cancel->isCancelled())
+            abortWith(CancelledText());
+    });
+    if (options.cancel)
+        cancelPoll.start(100);
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(options.cancel ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     timer.stop();
+    cancelPoll.stop();
 
     if (failure.isEmpty() && reply->bytesAvailable() > 0) {
         body += reply->readAll();

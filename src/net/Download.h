@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 
 // Blocking downloads from the film site.
 //
@@ -12,10 +13,29 @@
 //   DecodePage(body, contentType)    the text of a page body
 //
 // A download waits in a local event loop that excludes user input: windows keep painting
-// but take no clicks or keys. Needs a QCoreApplication (or QGuiApplication/QApplication);
-// without one every download fails. The body stays in memory; no file is written.
+// but take no clicks or keys. A download that can be cancelled (DownloadOptions::cancel) lets
+// user input through instead, so that the click on the window's "Abbrechen" can reach it;
+// that window disables its other commands meanwhile. Needs a QCoreApplication (or
+// QGuiApplication/QApplication); without one every download fails. The body stays in memory;
+// no file is written.
 
 namespace kinora {
+
+// A person's "stop" for the downloads of one wait. cancel() aborts the download waiting on it
+// within a tenth of a second, and every later download given it fails at once, so a wait
+// made of several downloads ends as a whole. It may be cancelled from any thread.
+class DownloadCancel
+{
+public:
+    void cancel() { m_cancelled.store(true); }
+    bool isCancelled() const { return m_cancelled.load(); }
+
+private:
+    std::atomic<bool> m_cancelled{false};
+};
+
+// The failure of a download that was cancelled.
+QString CancelledText();
 
 struct DownloadOptions
 {
@@ -25,6 +45,8 @@ struct DownloadOptions
     qint64 maxBytes = Q_INT64_C(16) * 1024 * 1024;
     // Redirects followed before the download counts as failed.
     int maxRedirects = 5;
+    // When set, the download can be cancelled through it (and lets user input through).
+    const DownloadCancel* cancel = nullptr;
 };
 
 struct DownloadResult

@@ -188,24 +188,30 @@ ScrapedPage ScrapeFilmPage(QStringView page, QStringView line, const QString& ba
     return result;
 }
 
-QString ScrapePlot(QStringView page, const QString& base)
+QString ScrapePlot(QStringView page, const QString& base, const DownloadCancel* cancel)
 {
     const QString address = PlotAddress(page, base);
     if (address.isEmpty())
         return kNoValue.toString();
-    return PlotFromPlotPage(DownloadPage(address));
+    DownloadOptions options;
+    options.cancel = cancel;
+    const DownloadResult download = DownloadBytes(address, options);
+    return PlotFromPlotPage(download.status ? DecodePage(download.body, download.contentType)
+                                            : QString());
 }
 
-QByteArray FetchCover(QStringView page, const QString& base)
+QByteArray FetchCover(QStringView page, const QString& base, const DownloadCancel* cancel)
 {
     const QString address = CoverAddress(page, base);
     if (address.isEmpty())
         return {};
-    const DownloadResult download = DownloadBytes(address);
+    DownloadOptions options;
+    options.cancel = cancel;
+    const DownloadResult download = DownloadBytes(address, options);
     return download.status ? download.body : QByteArray();
 }
 
-ScrapeResult ScrapeFilm(QStringView line, const QString& base)
+ScrapeResult ScrapeFilm(QStringView line, const QString& base, const DownloadCancel* cancel)
 {
     ScrapeResult result;
     if (!FitsInt32(ParseLeadingNumber(line))) {
@@ -216,7 +222,9 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base)
                                 .arg(line));
         return result;
     }
-    const DownloadResult download = DownloadBytes(FilmPageUrl(FilmIdFromLine(line), base));
+    DownloadOptions options;
+    options.cancel = cancel;
+    const DownloadResult download = DownloadBytes(FilmPageUrl(FilmIdFromLine(line), base), options);
     const QString page =
         download.status ? DecodePage(download.body, download.contentType) : QString();
     result.record = ScrapeFilmPage(page, line, base).record;
@@ -234,14 +242,19 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base)
                                            "Originaltitel, Regie oder Darstellern)."));
         return result;
     }
-    result.cover = FetchCover(page, base);
-    result.record.Description = CleanPlot(ScrapePlot(page, base));
+    result.cover = FetchCover(page, base, cancel);
+    result.record.Description = CleanPlot(ScrapePlot(page, base, cancel));
+    // A cover or plot cut short by the cancel would pass for a film without them.
+    if (cancel && cancel->isCancelled()) {
+        result.cover.clear();
+        result.status = Status::failure(CancelledText());
+    }
     return result;
 }
 
-ScrapeResult ScrapeFilm(QStringView line)
+ScrapeResult ScrapeFilm(QStringView line, const DownloadCancel* cancel)
 {
-    return ScrapeFilm(line, SiteBaseUrl());
+    return ScrapeFilm(line, SiteBaseUrl(), cancel);
 }
 
 } // namespace kinora

@@ -16,12 +16,14 @@
 //                                      plot page addresses
 //   PlotAddress(page, base), CoverAddress(page, base)
 //   PlotFromPlotPage(plotPage)         the raw plot; CleanPlot removes "<b>" and "<br />"
-// Downloading part (blocking, see Download.h):
+// Downloading part (blocking, see Download.h; each takes an optional DownloadCancel):
 //   ScrapeFilm(line)                   film page, cover and plot page -> ScrapeResult
 //   ScrapePlot(page)                   the raw plot of a film page, "#nv" without plot link
 //   FetchCover(page)                   the bytes of the cover named by a film page
 
 namespace kinora {
+
+class DownloadCancel;
 
 // Whether a page is a film page: it holds at least one of the labelled rows the scraper
 // reads (Originaltitel, Regie, Darsteller). Any other page answered by the site, such as a
@@ -72,15 +74,18 @@ struct ScrapeResult
     QByteArray cover;
     // A failure when the line's film number is outside the 32-bit range, or the film page
     // could not be downloaded or is no film page (a maintenance, error or login page answered
-    // with 200): record then holds no data of the film; callers must not store it.
+    // with 200): record then holds no data of the film; callers must not store it. A failure
+    // as well when the scrape was cancelled, whichever of its downloads was running.
     Status status;
 };
 
-ScrapeResult ScrapeFilm(QStringView line, const QString& base);
-ScrapeResult ScrapeFilm(QStringView line);
+ScrapeResult ScrapeFilm(QStringView line, const QString& base,
+                        const DownloadCancel* cancel = nullptr);
+ScrapeResult ScrapeFilm(QStringView line, const DownloadCancel* cancel = nullptr);
 
-QString ScrapePlot(QStringView page, const QString& base);
+QString ScrapePlot(QStringView page, const QString& base, const DownloadCancel* cancel = nullptr);
 // The cover's bytes, empty when the page names no cover or its download failed.
-QByteArray FetchCover(QStringView page, const QString& base);
+QByteArray FetchCover(QStringView page, const QString& base,
+                      const DownloadCancel* cancel = nullptr);
 
 } // namespace kinora

@@ -86,12 +86,19 @@ ResultList FillResultList(QStringView page)
         const QStringView title = page.mid(gt + 1, std::min(lt - gt - 1, kMaxResultTitle));
         result.lines.append(QString::number(id) + QStringLiteral(" - ") + title.toString());
     }
+    if (result.status.ok() && result.lines.isEmpty() && !page.contains(kResultPageMarker))
+        result.status = Status::failure(
+            QStringLiteral("Die Filmseite hat keine Ergebnisliste geschickt, sondern eine andere "
+                           "Seite; vielleicht wird sie gerade gewartet. Bitte versuchen Sie es "
+                           "später noch einmal."));
     return result;
 }
 
-ResultList SearchSite(const QString& address)
+ResultList SearchSite(const QString& address, const DownloadCancel* cancel)
 {
-    const DownloadResult download = DownloadBytes(address);
+    DownloadOptions options;
+    options.cancel = cancel;
+    const DownloadResult download = DownloadBytes(address, options);
     if (!download.status) {
         ResultList result;
         result.status = download.status;
@@ -100,9 +107,9 @@ ResultList SearchSite(const QString& address)
     return FillResultList(DecodePage(download.body, download.contentType));
 }
 
-ResultList SearchByTitle(const QString& term)
+ResultList SearchByTitle(const QString& term, const DownloadCancel* cancel)
 {
-    return SearchSite(TitleSearchUrl(term));
+    return SearchSite(TitleSearchUrl(term), cancel);
 }
 
 } // namespace kinora

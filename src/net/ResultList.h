@@ -17,6 +17,8 @@
 
 namespace kinora {
 
+class DownloadCancel;
+
 struct ResultList
 {
     // One line per film link, in page order, duplicates kept.
@@ -24,7 +26,9 @@ struct ResultList
     // A failure when the site could not be reached or answered with an error (lines is then
     // empty), or when the page broke off inside a film link (an id that is not a number, no
     // quote behind the id, no link text): lines then holds the links before it, and the
-    // wizard shows "Fehler" and keeps them.
+    // wizard shows "Fehler" and keeps them. A failure as well for a page without film links
+    // that is not the site's result page either (a maintenance or error page answered with
+    // 200): no result list at all is not the same as "nothing found".
     Status status;
 };
 
@@ -33,12 +37,15 @@ struct ResultList
 // written without leading zeros; the title is the text between the next ">" after the
 // marker and the following "<" (so a link whose text starts with a tag gives an empty
 // title). Titles longer than kMaxResultTitle characters are cut, so a hostile page cannot
-// make the list grow quadratically. Runs in linear time.
+// make the list grow quadratically. A page without a film link is the site's "nothing
+// found" answer when it holds kResultPageMarker, the heading of its result page; any other
+// such page is a failure. Runs in linear time.
 ResultList FillResultList(QStringView page);
 
 constexpr qsizetype kMaxResultTitle = 1000;
+inline constexpr QStringView kResultPageMarker = u"Suchergebnis";
 
-ResultList SearchByTitle(const QString& term);
-ResultList SearchSite(const QString& address);
+ResultList SearchByTitle(const QString& term, const DownloadCancel* cancel = nullptr);
+ResultList SearchSite(const QString& address, const DownloadCancel* cancel = nullptr);
 
 } // namespace kinora

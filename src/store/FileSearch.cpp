@@ -8,6 +8,9 @@
 #include <algorithm>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -185,25 +188,56 @@ void search(const QString& folder, const NameMatcher& pattern, bool recurse,
     }
 }
 
+// How often the reading threads' progress is looked at while they work.
+constexpr std::chrono::milliseconds kProgressInterval{250};
+
 // Runs work(0) ... work(n - 1) on every core, at most four threads; returns when all ran.
-void forEachInParallel(qsizetype n, const std::function<void(qsizetype)>& work)
+// With a tick, the calling thread leaves the work to the others and calls tick every
+// kProgressInterval until they are done, so that it can report progress.
+void forEachInParallel(qsizetype n, const std::function<void(qsizetype)>& work,
+                       const std::function<void()>& tick = {})
 {
     std::atomic<qsizetype> next{0};
+    std::mutex mutex;
+    std::condition_variable allDone;
+    qsizetype running = 0;
     auto run = [&] {
         for (qsizetype i = next++; i < n; i = next++)
             work(i);
+        const std::lock_guard lock(mutex);
+        --running;
+        allDone.notify_one();
     };
     const qsizetype threads =
         qMin<qsizetype>(n, qBound(1U, std::thread::hardware_concurrency(), 4U));
     std::vector<std::thread> helpers;
-    for (qsizetype t = 1; t < threads; ++t) {
+    for (qsizetype t = tick ? 0 : 1; t < threads; ++t) {
         try {
+            {
+                const std::lock_guard lock(mutex);
+                ++running;
+            }
             helpers.emplace_back(run);
         } catch (const std::system_error&) {
+            const std::lock_guard lock(mutex);
+            --running;
             break; // no thread to be had: the ones running do the work
         }
     }
-    run();
+    if (tick && !helpers.empty()) {
+        std::unique_lock lock(mutex);
+        while (!allDone.wait_for(lock, kProgressInterval, [&] { return running == 0; })) {
+            lock.unlock();
+            tick();
+            lock.lock();
+        }
+    } else {
+        {
+            const std::lock_guard lock(mutex);
+            ++running;
+        }
+        run();
+    }
     for (std::thread& helper : helpers)
         helper.join();
 }
@@ -229,7 +263,8 @@ QString joined(const QString& prefix, const QString& name)
     return path;
 }
 
-void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileReader& read)
+void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileReader& read,
+                 std::atomic<qsizetype>& filesRead)
 {
     const QString prefix = withSeparator(folder.path);
 #ifdef Q_OS_UNIX
@@ -250,6 +285,7 @@ void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileRea
 #ifdef Q_OS_UNIX
     ::close(fd);
 #endif
+    filesRead.fetch_add(listing.files.size(), std::memory_order_relaxed);
     for (const QString& name : listing.folders)
         folder.subFolders.append(joined(prefix, name));
     folder.path.clear();
@@ -280,12 +316,21 @@ QList<FoundFile> FindAndReadFiles(const QString& folder, const QString& pattern,
     if (folder.isEmpty())
         return out;
     const NameMatcher matcher(pattern);
+    // Counted by the reading threads, one addition per folder, and shown from this thread.
+    std::atomic<qsizetype> filesRead{0};
+    std::function<void()> tick;
+    if (status)
+        tick = [&] {
+            status(QString::number(filesRead.load(std::memory_order_relaxed)) +
+                   QStringLiteral(" Filme gelesen ..."));
+        };
     std::vector<std::vector<SearchFolder>> depths(1);
     depths[0].push_back({folder, {}, {}, 0, 0});
     while (!depths.back().empty()) {
         std::vector<SearchFolder>& current = depths.back();
-        forEachInParallel(qsizetype(current.size()),
-                          [&](qsizetype i) { listAndRead(current[size_t(i)], matcher, read); });
+        forEachInParallel(
+            qsizetype(current.size()),
+            [&](qsizetype i) { listAndRead(current[size_t(i)], matcher, read, filesRead); }, tick);
         std::vector<SearchFolder> next;
         for (SearchFolder& f : current) {
             f.firstChild = qsizetype(next.size());

@@ -4,9 +4,9 @@
 
 namespace kinora {
 
-BusyCursor::BusyCursor(std::initializer_list<QWidget*> commands)
+BusyCursor::BusyCursor(std::initializer_list<QWidget*> commands, Qt::CursorShape shape)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(shape);
     for (QWidget* command : commands) {
         if (command->isEnabled()) {
             command->setEnabled(false);

@@ -13,7 +13,9 @@ namespace kinora {
 class BusyCursor
 {
 public:
-    explicit BusyCursor(std::initializer_list<QWidget*> commands);
+    // A wait that can be stopped shows Qt::BusyCursor, the pointer that still clicks.
+    explicit BusyCursor(std::initializer_list<QWidget*> commands,
+                        Qt::CursorShape shape = Qt::WaitCursor);
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;

@@ -21,6 +21,11 @@ public:
 
     static QMessageBox::StandardButton warning(QWidget* parent, const QString& text);
     static QMessageBox::StandardButton information(QWidget* parent, const QString& text);
+    // A summary with a list of any length below it (details, may be empty): the box stays
+    // within the screen and the list scrolls inside it. A test answer receives text, an empty
+    // line and the details.
+    static void report(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                       const QString& details);
     // A question with the buttons "Ja" and "Nein" ("Nein" is the default): Yes or No.
     static QMessageBox::StandardButton question(QWidget* parent, const QString& text);
 

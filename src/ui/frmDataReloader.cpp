@@ -6,7 +6,7 @@
 #include "store/FilmCollection.h"
 #include "ui/MessageBox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
@@ -14,7 +14,7 @@
 namespace kinora {
 
 frmDataReloader::frmDataReloader(FilmCollection& films, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmDataReloader>()),
+    : QDialog(parent), ui(std::make_unique<Ui::frmDataReloader>()), m_films(films),
       m_reloader(std::make_unique<FilmReloader>(films))
 {
     ui->setupUi(this);
@@ -49,22 +49,33 @@ void frmDataReloader::Reload_all_Data()
 {
     // No film is shown as fetched before the first one starts.
     ui->ProgressBar1->reset();
-    // Busy while downloading, but "A&bbrechen" keeps the ordinary pointer: it stays usable.
-    setCursor(Qt::BusyCursor);
-    ui->Command1->setCursor(Qt::ArrowCursor);
+    // Busy from the first film on, with the pointer that still clicks: "A&bbrechen" stays
+    // usable throughout.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QCoreApplication::processEvents();
     m_running = true;
     m_reloader->run();
     m_running = false;
-    unsetCursor();
+    QApplication::restoreOverrideCursor();
     showSummary();
     accept();
 }
 
 void frmDataReloader::showSummary()
 {
+    QString text;
+    const int films = m_films.filmCount();
+    if (m_reloader->stopped())
+        text = QStringLiteral("Abgebrochen: %1 von %2 Filmen wurden aktualisiert.\n")
+                   .arg(m_reloader->refreshedCount())
+                   .arg(films);
+    else if (!m_reloader->problems().isEmpty())
+        text = QStringLiteral("%1 von %2 Filmen wurden aktualisiert.\n")
+                   .arg(m_reloader->refreshedCount())
+                   .arg(m_reloader->visitedCount());
     const int changed = m_reloader->changedCount();
-    QString text = changed == 1 ? QStringLiteral("1 Film wurde geändert.")
-                                : QStringLiteral("%1 Filme wurden geändert.").arg(changed);
+    text += changed == 1 ? QStringLiteral("1 Film wurde geändert.")
+                         : QStringLiteral("%1 Filme wurden geändert.").arg(changed);
     if (changed > 0) {
         const Status& history = m_reloader->historyStatus();
         text += history ? QStringLiteral("\n„Rückgängig“ (Strg+Z) im Hauptfenster nimmt den "
@@ -72,19 +83,22 @@ void frmDataReloader::showSummary()
                         : QStringLiteral("\nDieser Lauf lässt sich nicht rückgängig machen.\n") +
                               history.error();
     }
-    const QString problems = m_reloader->problemReport();
-    if (problems.isEmpty())
-        MessageBox::information(this, text);
-    else
-        MessageBox::warning(this, problems + u'\n' + text);
+    const QString problems = m_reloader->problemList();
+    MessageBox::report(this, problems.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
+                       text, problems.trimmed());
 }
 
 void frmDataReloader::Command1_Click()
 {
-    // The film being fetched is finished; the run then ends and closes the dialog.
     m_reloader->requestStop();
-    if (!m_running)
+    if (!m_running) {
         accept();
+        return;
+    }
+    // The download in flight ends within a tenth of a second; until the summary shows, the
+    // dialog says that the click was seen.
+    ui->Command1->setEnabled(false);
+    ui->Label2->setText(QStringLiteral("Wird abgebrochen ..."));
 }
 
 void frmDataReloader::reject()
@@ -103,7 +117,11 @@ void frmDataReloader::showProgress(int index, int filmCount, const QString& titl
 
 void frmDataReloader::showCover(const QByteArray& cover)
 {
-    ui->PicBox->setPixmap(QPixmap::fromImage(QImage::fromData(cover)));
+    const QImage image = QImage::fromData(cover);
+    ui->PicBox->setPixmap(
+        image.isNull() ? QPixmap()
+                       : QPixmap::fromImage(image.scaled(ui->PicBox->size(), Qt::KeepAspectRatio,
+                                                         Qt::SmoothTransformation)));
 }
 
 } // namespace kinora

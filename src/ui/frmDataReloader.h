@@ -22,8 +22,9 @@ public:
     explicit frmDataReloader(FilmCollection& films, QWidget* parent = nullptr);
     ~frmDataReloader() override;
 
-    // Runs the whole reload; at its end the user reads how many films changed, that
-    // "&Rückgängig" takes the run back, and which films were skipped or failed and why.
+    // Runs the whole reload; at its end the user reads whether it was stopped and how many
+    // films were refreshed, how many changed, that "&Rückgängig" takes the run back, and
+    // which films were skipped or failed and why.
     void Reload_all_Data();
 
     // Esc and the window's close button do what "A&bbrechen" does.
@@ -40,6 +41,7 @@ private:
     void showSummary();
 
     std::unique_ptr<Ui::frmDataReloader> ui;
+    FilmCollection& m_films;
     std::unique_ptr<FilmReloader> m_reloader;
     bool m_started = false;
     bool m_running = false;

@@ -3,6 +3,7 @@
 #include "ui_frmWizard.h"
 
 #include "catalogue/FilmStore.h"
+#include "net/Download.h"
 #include "net/FilmScraper.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
@@ -36,7 +37,8 @@ QString dashWhenBlank(QLineEdit* box)
 } // namespace
 
 frmWizard::frmWizard(FilmCollection& films, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmWizard>()), m_films(films)
+    : QDialog(parent), ui(std::make_unique<Ui::frmWizard>()), m_films(films),
+      m_cancel(std::make_unique<DownloadCancel>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -118,8 +120,23 @@ void frmWizard::reject()
 
 void frmWizard::comCancel_Click()
 {
+    if (m_waiting) {
+        // The download ends within a tenth of a second; the wait then closes the wizard.
+        m_cancel->cancel();
+        ui->comCancel->setEnabled(false);
+        ui->Text2->setText(QStringLiteral("Wird abgebrochen ..."));
+        return;
+    }
     if (!m_busy)
         QDialog::reject();
+}
+
+bool frmWizard::closedByCancel()
+{
+    if (!m_cancel->isCancelled())
+        return false;
+    QDialog::reject();
+    return true;
 }
 
 void frmWizard::comBack_Click()
@@ -147,17 +164,20 @@ void frmWizard::comForward_Click()
     }
 }
 
-void frmWizard::runSearch(const QString& runningText, const std::function<ResultList()>& search)
+void frmWizard::runSearch(const QString& runningText,
+                          const std::function<ResultList(const DownloadCancel*)>& search)
 {
     ResultList result;
     {
-        const QScopedValueRollback<bool> busy(m_busy, true);
-        const BusyCursor cursor(
-            {ui->comForward, ui->comBack, ui->comCancel, ui->Command1, ui->Command4});
+        const QScopedValueRollback<bool> waiting(m_waiting, true);
+        const BusyCursor cursor({ui->comForward, ui->comBack, ui->Command1, ui->Command4},
+                                Qt::BusyCursor);
         ui->Text2->setText(runningText);
         QCoreApplication::processEvents();
-        result = search();
+        result = search(m_cancel.get());
     }
+    if (closedByCancel())
+        return;
     ui->List1->clear();
     ui->List1->addItems(result.lines);
     if (result.status) {
@@ -172,7 +192,8 @@ void frmWizard::runSearch(const QString& runningText, const std::function<Result
 void frmWizard::Command1_Click()
 {
     const QString term = ui->Text1->text();
-    runSearch(QStringLiteral("Standard Suche läuft..."), [&] { return SearchByTitle(term); });
+    runSearch(QStringLiteral("Standard Suche läuft..."),
+              [&](const DownloadCancel* cancel) { return SearchByTitle(term, cancel); });
 }
 
 void frmWizard::Command4_Click()
@@ -180,21 +201,24 @@ void frmWizard::Command4_Click()
     const QString address = ExtendedSearchUrl(ui->srchTitle->text(), dashWhenBlank(ui->srchGenere),
                                               dashWhenBlank(ui->srchCountry), ui->srchRegie->text(),
                                               ui->srchActor->text());
-    runSearch(QStringLiteral("Erweiterte Suche läuft..."), [&] { return SearchSite(address); });
+    runSearch(QStringLiteral("Erweiterte Suche läuft..."),
+              [&](const DownloadCancel* cancel) { return SearchSite(address, cancel); });
 }
 
 void frmWizard::fetchSelectedFilm(const QString& line)
 {
     ScrapeResult scraped;
     {
-        const QScopedValueRollback<bool> busy(m_busy, true);
-        const BusyCursor cursor({ui->comForward, ui->comBack, ui->comCancel});
+        const QScopedValueRollback<bool> waiting(m_waiting, true);
+        const BusyCursor cursor({ui->comForward, ui->comBack}, Qt::BusyCursor);
         ui->Frame2->hide();
         ui->Label19->show();
         QCoreApplication::processEvents();
-        scraped = ScrapeFilm(line);
+        scraped = ScrapeFilm(line, m_cancel.get());
         ui->Label19->hide();
     }
+    if (closedByCancel())
+        return;
     if (!scraped.status) {
         showPage(1);
         ui->Text2->setText(QStringLiteral("Fehler"));

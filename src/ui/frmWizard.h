@@ -13,6 +13,7 @@ class frmWizard;
 
 namespace kinora {
 
+class DownloadCancel;
 class FilmCollection;
 struct ResultList;
 
@@ -30,8 +31,8 @@ public:
     // The page shown: 0 what to do, 1 search, 2 confirm.
     qint16 wizardPage() const { return WizardPage; }
 
-    // Esc and the window's close button do what "A&bbrechen" does, but not while a download
-    // runs.
+    // Esc and the window's close button do what "A&bbrechen" does: while the wizard waits for
+    // the film site, they stop the download and then close the wizard.
     void reject() override;
 
 signals:
@@ -52,9 +53,12 @@ private:
     void List1_Click();
 
     void showPage(qint16 page);
-    // Runs a search with the busy pointer and the commands disabled, and shows its outcome
-    // in the result list and the status line.
-    void runSearch(const QString& runningText, const std::function<ResultList()>& search);
+    // Runs a search with the busy pointer and the commands but "A&bbrechen" disabled, and
+    // shows its outcome in the result list and the status line.
+    void runSearch(const QString& runningText,
+                   const std::function<ResultList(const DownloadCancel*)>& search);
+    // After a wait: whether "A&bbrechen" stopped it; the wizard is then closed.
+    bool closedByCancel();
     void fetchSelectedFilm(const QString& line);
     void fillPage2(const FilmRecord& record, const CoverPicture& cover);
     FilmRecord recordFromPage2() const;
@@ -69,7 +73,11 @@ private:
     FilmRecord m_scraped;
     // The cover of the film on page 2; null when it has none.
     CoverPicture m_cover;
+    // Set while storing the film: nothing may close the wizard then.
     bool m_busy = false;
+    // The downloads the wizard waits for; "A&bbrechen" stops them.
+    std::unique_ptr<DownloadCancel> m_cancel;
+    bool m_waiting = false;
 };
 
 } // namespace kinora

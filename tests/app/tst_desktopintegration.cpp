@@ -114,6 +114,23 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(readAll(program + ".args"), (file + QChar(0)).toUtf8(), 10000);
     }
 
+    // Once its files are written, registering the type runs both update tools on their folders.
+    void registrationRunsTheUpdateToolsAfterwards()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+        QStringList started;
+        RegisterKinoraFileType(
+            "/opt/kinora/kinora", DesktopIntegration::ToolRun::Detached,
+            [&](const QString& tool, const QString& folder, DesktopIntegration::ToolRun) {
+                QVERIFY(!QDir(folder).isEmpty());
+                started << tool + ' ' + folder.mid(home.path().size());
+            });
+        QCOMPARE(started, QStringList({"update-mime-database /data/mime",
+                                       "update-desktop-database /data/applications"}));
+    }
+
     void mimeAppsKeepsEveryOtherLine_data()
     {
         // clang-format off

@@ -86,7 +86,8 @@ private slots:
         for (const char* file :
              {"applications/tessaro-kinora.desktop", "mime/packages/tessaro-kinora.xml",
               "icons/hicolor/256x256/apps/tessaro-kinora.png",
-              "icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png"})
+              "icons/hicolor/256x256/mimetypes/application-x-tessaro-kinora.png",
+              "icons/hicolor/16x16/apps/tessaro-kinora.png", "man/de/man1/kinora-cli.1.gz"})
             QVERIFY2(QFileInfo::exists(prefix + "/share/" + file), file);
         if (!QStandardPaths::findExecutable("appstreamcli").isEmpty()) {
             std::tie(code, out) = run({"appstreamcli", "validate", "--no-net",

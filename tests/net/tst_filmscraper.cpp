@@ -90,7 +90,6 @@ private slots:
         QTest::newRow("split at the first dash") << "4711 - Alpha - Beta" << 4711 << "Alpha - Beta";
         QTest::newRow("no dash: the whole trimmed line") << "  4711 Alpha  " << 4711 << "4711 Alpha";
         QTest::newRow("no number: film 0") << "Alpha - Beta" << 0 << "Beta";
-        QTest::newRow("leading zeros") << "0815 - X" << 815 << "X";
         QTest::newRow("empty title") << "815 - " << 815 << "";
         QTest::newRow("id beyond 32 bits clamps") << "99999999999 - X" << 2147483647 << "X";
         QTest::newRow("only blanks are trimmed") << "1 -\tTab " << 1 << "\tTab";

@@ -96,9 +96,9 @@ private slots:
         // Script and comment links count; bold text gives an empty title; leading zeros go;
         // duplicates stay; entities and line breaks stay as in the page.
         QTest::newRow("edge cases") << savedPage("results-edge.html") << true << QStringList{"99 - \n", "12 - Versteckt", "815 - ", "4711 - Alpha Beta (2001)", "4711 - Alpha Beta (2001)", "77 -  Tom &amp; Jerry\nim Schnee "};
-        QTest::newRow("no links") << "<html>Keine Treffer</html>" << true << QStringList{};
-        QTest::newRow("empty page") << "" << true << QStringList{};
-        QTest::newRow("id with leading zeros") << link.arg("0815") << true << QStringList{"815 - T"};
+        QTest::newRow("the site's result page, nothing found") << "<h2>Suchergebnis</h2><p>0 Treffer</p>" << true << QStringList{};
+        QTest::newRow("maintenance page is no result list") << "<h1>Wartungsarbeiten</h1>" << false << QStringList{};
+        QTest::newRow("empty page") << "" << false << QStringList{};
         QTest::newRow("id with blanks around") << link.arg(" 42 ") << true << QStringList{"42 - T"};
         QTest::newRow("fraction rounds half to even") << link.arg("2.5") << true << QStringList{"2 - T"};
         QTest::newRow("largest id") << link.arg("2147483647") << true << QStringList{"2147483647 - T"};

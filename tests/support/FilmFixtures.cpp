@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 namespace kinora::test {
 
@@ -23,6 +24,18 @@ FilmRecord film(const QString& title, const QString& year, qint32 rating)
     f.Description = QStringLiteral("Inhalt ") + title;
     f.WebPage = QStringLiteral("http://127.0.0.1:8437/film/") + title;
     f.DiskDesc = QStringLiteral("DVD-ROM");
+    return f;
+}
+
+FilmRecord everyFieldFilm(const QString& site)
+{
+    const QJsonObject json =
+        QJsonDocument::fromJson(readAll(fixture(QStringLiteral("film.json")))).object();
+    FilmRecord f;
+    for (const FilmField field : kFilmFields) {
+        const QString text = json[FilmRecord::fieldNames()[int(field)]].toVariant().toString();
+        f.setFieldText(field, field == FilmField::WebPage ? site + text : text);
+    }
     return f;
 }
 

@@ -13,6 +13,10 @@ namespace kinora::test {
 FilmRecord film(const QString& title, const QString& year = QStringLiteral("2000"),
                 qint32 rating = 500);
 
+// The film of tests/fixtures/film.json: every field filled and no two alike, its web page
+// on site (a film site's base address).
+FilmRecord everyFieldFilm(const QString& site = QStringLiteral("http://filme.example/"));
+
 // A film as the import wizard stores it: <home>/Data/<name>/<name>.knr, optionally with a
 // cover <name>.jpg of the given colour. Returns the info file's path.
 QString storeFilm(const QString& home, const QString& name, FilmRecord film,

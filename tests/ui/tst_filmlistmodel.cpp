@@ -52,9 +52,6 @@ private slots:
         QCOMPARE(first.data(FilmListModel::KeyRole).toString(), QStringLiteral("/f/a.knr"));
         QCOMPARE(first.data(FilmListModel::TagRole).toInt(), 1);
         QVERIFY(!first.data(Qt::DecorationRole).value<QIcon>().isNull());
-        QCOMPARE(column(model, FilmListModel::YearColumn), QStringList({"1979", "", "1975"}));
-        QCOMPARE(column(model, FilmListModel::GenreColumn),
-                 QStringList({"Drama", "Drama", "Drama"}));
         // Hundredths in the user's format, without trailing zeros.
         QCOMPARE(column(model, FilmListModel::RatingColumn), QStringList({"8", "-2,5", "7,45"}));
         QStringList captions;

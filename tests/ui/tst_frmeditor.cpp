@@ -1,5 +1,5 @@
-// The record editor on its own: what it gives back unchanged, the ways to cancel, and Enter.
-// Editing every control is the user's path (tst_userpaths).
+// The record editor on its own: every field in its control, what it gives back unchanged, the
+// ways to cancel, and Enter.
 #include "UiTestSupport.h"
 
 #include "ui/EditFilmRecord.h"
@@ -30,15 +30,43 @@ private slots:
     void okWithoutChangesReturnsTheRecordUnchanged()
     {
         onModalDialog([](QDialog* d) {
-            QCOMPARE(child<QLineEdit>(d, "Text2")->text(), QStringLiteral("753"));
-            QCOMPARE(child<QComboBox>(d, "txtDiskDesc")->currentText(), sample().DiskDesc);
-            QCOMPARE(child<QPlainTextEdit>(d, "txtActors")->toPlainText(),
-                     QStringLiteral("Erste Rolle\nZweite Rolle\n"));
             QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
         });
-        const std::optional<FilmRecord> result = EditFilmRecord(sample());
-        QVERIFY(result);
-        QCOMPARE(*result, sample());
+        QCOMPARE(EditFilmRecord(sample()).value_or(FilmRecord()), sample());
+    }
+
+    // Each control shows its field; "&OK" gives the film back exactly, and after a digit typed
+    // at the end of one control with that digit in its field and nowhere else.
+    void everyFieldInItsOwnControl()
+    {
+        const FilmRecord film = everyFieldFilm();
+        // clang-format off
+        const std::pair<const char*, FilmField> controls[] = {
+            {"txtTitle", FilmField::Title}, {"Text1", FilmField::OrigTitle}, {"txtCountry", FilmField::Country}, {"txtYear", FilmField::Year},
+            {"txtReg", FilmField::Director}, {"txtActors", FilmField::Actors}, {"txtGenere", FilmField::Genre}, {"txtDescript", FilmField::Description},
+            {"txtWebPage", FilmField::WebPage}, {"Text2", FilmField::Rating}, {"txtDiskDesc", FilmField::DiskDesc},
+        };
+        // clang-format on
+        for (const auto& [name, field] : controls) {
+            for (const QString typed : {"", "1"}) {
+                onModalDialog([&, name = name, field = field](QDialog* d) {
+                    auto* box = child<QWidget>(d, name);
+                    auto* combo = qobject_cast<QComboBox*>(box);
+                    auto* lines = qobject_cast<QPlainTextEdit*>(box);
+                    auto* input = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(box);
+                    QCOMPARE(lines ? lines->toPlainText() : input->text(),
+                             film.fieldText(field).replace("\r\n", "\n"));
+                    QTest::mouseClick(lines ? lines->viewport() : input, Qt::LeftButton);
+                    QTest::keyClick(lines ? box : input, Qt::Key_End,
+                                    lines ? Qt::ControlModifier : Qt::NoModifier);
+                    QTest::keyClicks(lines ? box : input, typed);
+                    QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
+                });
+                FilmRecord expected = film;
+                expected.setFieldText(field, film.fieldText(field) + typed);
+                QCOMPARE(EditFilmRecord(film).value_or(FilmRecord()), expected);
+            }
+        }
     }
 
     void cancelReturnsNothing_data()

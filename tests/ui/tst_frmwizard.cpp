@@ -9,8 +9,8 @@
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
-#include <QDirIterator>
 #include <QSignalSpy>
+#include <QWindow>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -33,17 +33,6 @@ private:
     QListWidget* results() const { return get<QListWidget>("List1"); }
     QStringList lines() const { return titles(results()); }
     bool visible(const char* name) const { return get<QWidget>(name)->isVisible(); }
-    // Every file and folder below home, with the files' bytes.
-    QStringList files() const
-    {
-        QStringList entries;
-        for (QDirIterator it(home(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                             QDirIterator::Subdirectories);
-             it.hasNext();)
-            entries << it.next() + ' ' + readAll(it.filePath()).toBase64();
-        entries.sort();
-        return entries;
-    }
     QString dataFile(const QString& name, const char* suffix) const
     {
         return home() + "/Data/" + name + '/' + name + suffix;
@@ -118,6 +107,7 @@ private slots:
         QTest::newRow("two films and one more") << false << "Alpha" << alpha << "Suche beendet";
         QTest::newRow("untouched search box") << false << "" << QStringList({"9001 - Der Film (Suchbegriff) (2020)"}) << "Suche beendet";
         QTest::newRow("broken result page keeps the lines before the fault") << false << "Kaputt" << QStringList({"9100 - Kaputt Eins (2008)"}) << "Fehler";
+        QTest::newRow("nothing found") << false << "Gibtsnicht" << QStringList() << "Suche beendet";
         QTest::newRow("extended: blank genre and country sent as -") << true << "Alpha" << alpha << "Suche beendet";
     }
     // clang-format on
@@ -226,7 +216,7 @@ private slots:
             storeFilm(home(), folder, film("Alpha-Beta?"), Qt::red);
         else if (blocker == u"file") // no folder can be made there, not even by root
             QVERIFY(writeAll(home() + "/Data", "kein Ordner"));
-        const QStringList before = files();
+        const QMap<QString, QByteArray> before = snapshot(home());
         const QByteArray oldCover = readAll(dataFile(folder, ".jpg"));
         m_messages->answer = QMessageBox::No;
         toConfirmPage("Alpha", "4711 - Alpha Beta (2001)");
@@ -239,7 +229,7 @@ private slots:
         QVERIFY(m_wizard->isVisible());
         QCOMPARE(m_wizard->wizardPage(), 2);
         QCOMPARE(reloaded.count(), 0);
-        QCOMPARE(files(), before);
+        QVERIFY(snapshot(home()) == before);
         verifyIdle();
         if (folder.isEmpty())
             return;
@@ -254,8 +244,34 @@ private slots:
         QCOMPARE(reloaded.count(), 1);
     }
 
-    // A site in maintenance answers 200 with a page that is no film page.
-    void filmPageThatCannotBeFetched()
+    // Every field of the site's film shows in its box on the confirmation page and goes into
+    // the stored file; the storage place is the user's, the rating always 0.
+    void everyFieldFromTheSiteIntoTheFile()
+    {
+        FilmRecord film = everyFieldFilm(m_site.baseUrl());
+        toConfirmPage("Nachtzug", "4242 - Nachtzug nach Aurich (1994)");
+        // clang-format off
+        const std::pair<const char*, FilmField> boxes[] = {
+            {"txtTitle", FilmField::Title}, {"txtOrigTitle", FilmField::OrigTitle}, {"txtCountry", FilmField::Country},
+            {"txtYear", FilmField::Year}, {"txtReg", FilmField::Director}, {"txtActors", FilmField::Actors},
+            {"txtGenere", FilmField::Genre}, {"txtDescript", FilmField::Description}, {"txtWebPage", FilmField::WebPage},
+        };
+        // clang-format on
+        for (const auto& [name, field] : boxes) {
+            auto* lines = qobject_cast<QPlainTextEdit*>(get<QWidget>(name));
+            QCOMPARE(lines ? lines->toPlainText() : edit(name)->text(),
+                     film.fieldText(field).replace("\r\n", "\n"));
+        }
+        chooseInComboBox(get<QComboBox>("txtDiskDesc"), 2, {}, film.DiskDesc);
+        forward();
+        film.Rating = 0;
+        film.FilePath.clear();
+        QCOMPARE(ReadInfoFile(dataFile("NachtzugnachAurich1994", ".knr")), film);
+    }
+
+    // A site in maintenance answers 200 with a page that is neither a film page nor a result
+    // list.
+    void siteInMaintenance()
     {
         forward();
         search("Alpha");
@@ -269,6 +285,42 @@ private slots:
         QVERIFY(edit("txtTitle")->text().isEmpty());
         QCOMPARE(lines().size(), 3);
         verifyIdle();
+        search("Alpha");
+        QCOMPARE(edit("Text2")->text(), QStringLiteral("Fehler"));
+        QVERIFY2(m_messages->texts.size() == 2 && m_messages->texts[1].contains("gewartet"),
+                 qPrintable(m_messages->texts.join('\n')));
+        QVERIFY(lines().isEmpty());
+    }
+
+    // "Abbrechen" during a search the site never answers, the close box while its film page
+    // does not come: each ends the wait long before the 30 s time-out and closes the wizard.
+    void everyWaitStops_data()
+    {
+        QTest::addColumn<bool>("film");
+        QTest::newRow("search, Abbrechen") << false;
+        QTest::newRow("film page, close box") << true;
+    }
+    void everyWaitStops()
+    {
+        QFETCH(bool, film);
+        forward();
+        if (film) {
+            search("Alpha");
+            QVERIFY(clickRow(results(), "4711 - Alpha Beta (2001)"));
+        }
+        qputenv("KINORA_SITE_URL", m_site.faultUrl("hang").toUtf8());
+        QTimer::singleShot(300, m_wizard.get(), [&] {
+            if (film)
+                m_wizard->windowHandle()->close();
+            else
+                QTest::mouseClick(button("comCancel"), Qt::LeftButton);
+        });
+        QElapsedTimer waited;
+        waited.start();
+        film ? forward() : search("Alpha");
+        QVERIFY2(waited.elapsed() < 10000, "a time-out ended the wait, not the person");
+        QVERIFY(!m_wizard->isVisible() && !QApplication::overrideCursor());
+        QVERIFY(m_messages->texts.isEmpty() && files().isEmpty());
     }
 };
 

@@ -75,6 +75,7 @@ const QList<QPair<QString, QString>>& FilmSiteServer::faultModes()
         {QStringLiteral("reset"),
          QStringLiteral("resets the connection in the middle of the body")},
         {QStringLiteral("hang"), QStringLiteral("accepts the request and never answers")},
+        {QStringLiteral("hangcover"), QStringLiteral("answers everything but the covers")},
         {QStringLiteral("drip"), QStringLiteral("sends the body one byte every 100 ms")},
         {QStringLiteral("big"), QStringLiteral("answers with a 100 MB body (Content-Length set)")},
         {QStringLiteral("big-nolength"), QStringLiteral("a 100 MB body without Content-Length")},
@@ -160,7 +161,7 @@ void FilmSiteServer::answer(QTcpSocket* socket, const QByteArray& target)
         path = slash < 0 ? QByteArray("/") : path.mid(slash);
     }
 
-    if (fault == u"hang")
+    if (fault == u"hang" || (fault == u"hangcover" && path.startsWith("/images/")))
         return;
     if (fault == u"redirect-loop" || fault == u"redirect") {
         Response r;

@@ -263,28 +263,29 @@ Status DesktopIntegration::install(const FileTypeDescription& type) const
     return {};
 }
 
-void DesktopIntegration::runUpdateTools(ToolRun run) const
+void DesktopIntegration::startTool(const QString& tool, const QString& folder, ToolRun run)
 {
-    const QList<std::pair<QString, QString>> tools = {
-        {QStringLiteral("update-mime-database"), m_dataHome + QStringLiteral("/mime")},
-        {QStringLiteral("update-desktop-database"), m_dataHome + QStringLiteral("/applications")},
-    };
-    for (const auto& [tool, folder] : tools) {
-        const QString program = QStandardPaths::findExecutable(tool);
-        if (program.isEmpty())
-            continue;
-        QProcess process;
-        process.setProgram(program);
-        process.setArguments({folder});
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        if (run == ToolRun::Detached) {
-            process.startDetached();
-        } else {
-            process.start();
-            process.waitForFinished();
-        }
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        return;
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({folder});
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (run == ToolRun::Detached) {
+        process.startDetached();
+    } else {
+        process.start();
+        process.waitForFinished();
     }
+}
+
+void DesktopIntegration::runUpdateTools(ToolRun run, const ToolStarter& start) const
+{
+    start(QStringLiteral("update-mime-database"), m_dataHome + QStringLiteral("/mime"), run);
+    start(QStringLiteral("update-desktop-database"), m_dataHome + QStringLiteral("/applications"),
+          run);
 }
 
 } // namespace kinora

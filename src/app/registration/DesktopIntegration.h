@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace kinora {
 
@@ -22,6 +23,12 @@ class DesktopIntegration
 {
 public:
     enum class ToolRun { Wait, Detached };
+    // Starts one update tool, named as on the path, over one folder.
+    using ToolStarter =
+        std::function<void(const QString& tool, const QString& folder, ToolRun run)>;
+    // The tool as a process with its output dropped, when it is installed; a detached one
+    // runs on its own and never holds up the caller.
+    static void startTool(const QString& tool, const QString& folder, ToolRun run);
 
     DesktopIntegration(const QString& dataHome, const QString& configHome);
     // XDG_DATA_HOME and XDG_CONFIG_HOME, or their defaults below HOME; a relative setting
@@ -31,9 +38,8 @@ public:
     // Writes every file; a failure when a folder or file cannot be written or the type has
     // no action. Nothing is written when the folders cannot be made.
     Status install(const FileTypeDescription& type) const;
-    // update-mime-database and update-desktop-database over the written folders, each only
-    // when it is installed. Detached ones run on their own and never hold up the caller.
-    void runUpdateTools(ToolRun run) const;
+    // update-mime-database and update-desktop-database over the written folders.
+    void runUpdateTools(ToolRun run, const ToolStarter& start = startTool) const;
 
     static QByteArray mimePackage(const FileTypeDescription& type);
     // Empty when the type has no action.

@@ -28,7 +28,8 @@ FileTypeDescription KinoraFileType(const QString& programFile)
     return type;
 }
 
-void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::ToolRun run)
+void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::ToolRun run,
+                            const DesktopIntegration::ToolStarter& startTool)
 {
     // Without the program's own path (no application object yet) there is nothing to name.
     if (programFile.isEmpty())
@@ -36,6 +37,7 @@ void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::Tool
     const FileTypeDescription type = KinoraFileType(programFile);
 #ifdef Q_OS_WIN
     Q_UNUSED(run);
+    Q_UNUSED(startTool);
     // The registry's ANSI functions cannot carry letters outside Windows-1252; a command
     // holding "?" in their place would start nothing.
     const QString folder = QFileInfo(programFile).absolutePath();
@@ -53,7 +55,7 @@ void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::Tool
         qWarning().noquote() << "Kinora: Dateityp nicht registriert:" << installed.error();
         return;
     }
-    desktop.runUpdateTools(run);
+    desktop.runUpdateTools(run, startTool);
 #endif
 }
 

@@ -9,8 +9,11 @@ namespace kinora {
 FileTypeDescription KinoraFileType(const QString& programFile);
 
 // Registers that type: on Windows in the registry, elsewhere as desktop integration in the
-// user's data and configuration folders (run says how to run the update tools there). A
-// registration that cannot be written is skipped with a warning on standard error.
-void RegisterKinoraFileType(const QString& programFile, DesktopIntegration::ToolRun run);
+// user's data and configuration folders, followed by the update tools there (run says how,
+// startTool starts each). A registration that cannot be written is skipped with a warning on
+// standard error.
+void RegisterKinoraFileType(
+    const QString& programFile, DesktopIntegration::ToolRun run,
+    const DesktopIntegration::ToolStarter& startTool = DesktopIntegration::startTool);
 
 } // namespace kinora
