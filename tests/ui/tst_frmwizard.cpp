@@ -320,7 +320,7 @@ private slots:
         film ? forward() : search("Alpha");
         QVERIFY2(waited.elapsed() < 10000, "a time-out ended the wait, not the person");
         QVERIFY(!m_wizard->isVisible() && !QApplication::overrideCursor());
-        QVERIFY(m_messages->texts.isEmpty() && files().isEmpty());
+        QVERIFY(m_messages->texts.isEmpty() && snapshot(home()).isEmpty());
     }
 };
 
