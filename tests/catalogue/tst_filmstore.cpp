@@ -3,6 +3,7 @@
 #include "catalogue/CoverPicture.h"
 #include "catalogue/FilmStore.h"
 #include "store/AppPaths.h"
+#include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
 #include "FilmFixtures.h"
@@ -150,6 +151,47 @@ private slots:
         const StoreFilmResult result = StoreFilm(film("Alpha", "2001"), cover(Qt::red), true);
         QVERIFY(!result.status.ok());
         QCOMPARE(readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
+    }
+
+    // The same film number in the web page address, or the same title and year, is the
+    // same film; the film stored where the new one would go is asked about of its own.
+    void findsTheFilmAlreadyInTheCollection_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("webPage");
+        QTest::addColumn<bool>("found");
+        // clang-format off
+        QTest::newRow("same film number") << "Anders" << "1999" << "http://x/view.php?page=film&fid=4711" << true;
+        QTest::newRow("other film number") << "Anders" << "1999" << "http://x/view.php?page=film&fid=47" << false;
+        QTest::newRow("same title, year, case") << "EISBLUMEN" << "2003" << "" << true;
+        QTest::newRow("title with the year") << "Eisblumen (2003)" << "2003" << "" << true;
+        QTest::newRow("same title, other year") << "Eisblumen" << "2004" << "" << false;
+        QTest::newRow("stored where it would go") << "Eisblumen" << "2003" << "" << false;
+        // clang-format on
+    }
+
+    void findsTheFilmAlreadyInTheCollection()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, year);
+        QFETCH(QString, webPage);
+        QFETCH(bool, found);
+        FilmRecord stored = film("Eisblumen", "2003");
+        stored.WebPage = "http://x/view.php?page=film&fid=4711";
+        stored.DiskDesc = "DVD 12";
+        const QString kept = storeFilm(m_home.path(), "Eisblumen", stored);
+        FilmCollection films;
+        films.setSyncPaths(m_home.path());
+        films.LoadCollection();
+        FilmRecord incoming = film(title, year);
+        incoming.WebPage = webPage;
+        const QString warning = AlreadyInCollection(films, incoming);
+        QCOMPARE(!warning.isEmpty(), found);
+        if (found)
+            QCOMPARE(warning, "Schon in der Sammlung: „Eisblumen“ (2003), Speicherort „DVD 12“, "
+                              "Datei „" +
+                                  QDir::toNativeSeparators(kept) + "“.");
     }
 
     void failedInfoFileRemovesNewFolder()

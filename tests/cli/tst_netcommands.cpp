@@ -97,6 +97,16 @@ private slots:
         run = cli({"import", "4711 - Alpha Beta (2001)", "--disk", "Extern", "--overwrite"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(ReadInfoFile(infoPath).DiskDesc, QStringLiteral("Extern"));
+
+        // The same film number under another title is the same film, stored elsewhere.
+        run = cli({"import", "4711 - Alpha"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("Schon in der Sammlung") && run.err.contains("„Extern“") &&
+                     run.err.contains("--duplicate"),
+                 run.err);
+        QVERIFY(!QFileInfo::exists(m_home.path() + "/Data/Alpha"));
+        QCOMPARE(cli({"import", "4711 - Alpha", "--duplicate"}).exitCode, 0);
+        QVERIFY(QFileInfo::exists(m_home.path() + "/Data/Alpha/Alpha.knr"));
     }
 
     void refusals_data()

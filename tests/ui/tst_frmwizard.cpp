@@ -213,6 +213,7 @@ private slots:
         QTest::newRow("title without letters") << "!!!" << "" << "!!!" << "Alien!" << "Alien";
         QTest::newRow("Nein keeps the film in the same folder, Ja replaces it") << "" << "folder" << "AlphaBeta2001" << "" << "AlphaBeta2001";
         QTest::newRow("no Data folder can be made") << "" << "file" << "Der Film konnte nicht gespeichert werden" << "" << "";
+        QTest::newRow("the film is stored elsewhere") << "" << "elsewhere" << "Schon in der Sammlung" << "" << "AlphaBeta2001";
     }
     // clang-format on
     void refusedImportKeepsThePageAndTheFiles()
@@ -226,6 +227,11 @@ private slots:
             storeFilm(home(), folder, film("Alpha-Beta?"), Qt::red);
         else if (blocker == u"file") // no folder can be made there, not even by root
             QVERIFY(writeAll(home() + "/Data", "kein Ordner"));
+        FilmRecord same = film("Alpha");
+        same.WebPage = m_site.baseUrl() + "view.php?page=film&fid=4711";
+        if (blocker == u"elsewhere")
+            storeFilm(home(), "Alpha", same);
+        m_films->LoadCollection();
         const QStringList before = files();
         const QByteArray oldCover = readAll(dataFile(folder, ".jpg"));
         m_messages->answer = QMessageBox::No;
