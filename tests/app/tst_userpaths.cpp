@@ -200,7 +200,7 @@ private slots:
         pressCtrlZ();
         QCOMPARE(questions.texts.size(), 2);
         QCOMPARE(readAll(m_library[1]), original);
-        QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
+        QCOMPARE(titles(), QStringList({"Eisblumen"})); // under the same search
     }
 
     void importAFilmThroughTheWizard()
@@ -250,6 +250,17 @@ private slots:
         QCOMPARE(stored.Rating, 0);
         QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
         QCOMPARE(titles(), QStringList({"Alpha - Die Rückkehr (2005)", "Alpha Beta"}));
+
+        // Ctrl+Z takes the new film back, folder and all, and says so under the same search.
+        QCOMPARE(undo()->text(),
+                 QStringLiteral("&Rückgängig: Import „Alpha - Die Rückkehr (2005)“"));
+        pressCtrlZ();
+        QVERIFY(!QFileInfo::exists(QFileInfo(info).path()));
+        QCOMPARE(titles(), QStringList({"Alpha Beta"}));
+        QCOMPARE(searchBox()->text(), QStringLiteral("Alpha"));
+        QCOMPARE(
+            label("Label3"),
+            QStringLiteral("1 Filme · Rückgängig gemacht: Import „Alpha - Die Rückkehr (2005)“"));
     }
 
     void deleteAFilm()
@@ -264,13 +275,15 @@ private slots:
         QVERIFY(QFile::exists(m_library[0]) && QFile::exists(m_library[2]));
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Stille Wasser"}));
         QCOMPARE(m_collection->filmCount(), 2);
-        QCOMPARE(undo()->statusTip(), QStringLiteral("Rückgängig: Löschen: Eisblumen"));
+        QCOMPARE(undo()->text(), QStringLiteral("&Rückgängig: Löschen „Eisblumen“"));
 
         pressCtrlZ();
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
+        QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), 1);
         QCOMPARE(readAll(m_library[1]), info);
         QCOMPARE(readAll(cover), picture);
         QVERIFY(!undo()->isEnabled());
+        QCOMPARE(undo()->text(), QStringLiteral("&Rückgängig"));
         QVERIFY(messages.texts.isEmpty());
 
         // A history that cannot be kept is told once, not at every delete.

@@ -4,6 +4,9 @@
 
 #include "ui/EditFilmRecord.h"
 
+#include <QTextBlock>
+#include <QTextLayout>
+
 using namespace kinora;
 using namespace kinora::test;
 
@@ -64,6 +67,32 @@ private slots:
                 QTest::mouseClick(child<QPushButton>(d, "Command9"), Qt::LeftButton);
         });
         QVERIFY(!EditFilmRecord(sample()));
+    }
+
+    // An emptied title is refused with the wizard's words and the editor stays open; a long
+    // actor's name stays one line; "Note" says that it holds hundredths.
+    void refusesAnEmptyTitle()
+    {
+        MessageRecorder messages;
+        onModalDialog([](QDialog* d) {
+            auto* title = child<QLineEdit>(d, "txtTitle");
+            QTest::mouseClick(title, Qt::LeftButton);
+            QTest::keyClick(title, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(title, Qt::Key_Delete);
+            QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
+            QVERIFY(d->isVisible());
+            QVERIFY(child<QLineEdit>(d, "Text2")->toolTip().contains("Hundertstel"));
+            auto* actors = child<QPlainTextEdit>(d, "txtActors");
+            QCOMPARE(actors->document()->firstBlock().layout()->lineCount(), 1);
+            QTest::keyClicks(title, "Neu");
+            QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
+        });
+        FilmRecord f = sample();
+        f.Actors = "Maximiliane Wolkenstein-Trostburg\r\nB";
+        const std::optional<FilmRecord> result = EditFilmRecord(f);
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].contains("Bitte geben Sie einen Titel mit Buchstaben"));
+        QCOMPARE(result.value().Title, "Neu");
     }
 };
 
