@@ -81,8 +81,6 @@ private slots:
 
     void searchAndOpenAFilm()
     {
-        storeFilm(home(), "Untitled",
-                  film("")); // a film without title shows no row
         start();
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
         QCOMPARE(label("Label3"), QStringLiteral("3 Filme"));
@@ -200,7 +198,7 @@ private slots:
         pressCtrlZ();
         QCOMPARE(questions.texts.size(), 2);
         QCOMPARE(readAll(m_library[1]), original);
-        QCOMPARE(titles(), QStringList({"Eisblumen"})); // under the same search
+        QCOMPARE(titles(), QStringList({"Eisblumen"}));
     }
 
     void importAFilmThroughTheWizard()
@@ -251,16 +249,12 @@ private slots:
         QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
         QCOMPARE(titles(), QStringList({"Alpha - Die Rückkehr (2005)", "Alpha Beta"}));
 
-        // Ctrl+Z takes the new film back, folder and all, and says so under the same search.
-        QCOMPARE(undo()->text(),
-                 QStringLiteral("&Rückgängig: Import „Alpha - Die Rückkehr (2005)“"));
-        pressCtrlZ();
-        QVERIFY(!QFileInfo::exists(QFileInfo(info).path()));
-        QCOMPARE(titles(), QStringList({"Alpha Beta"}));
-        QCOMPARE(searchBox()->text(), QStringLiteral("Alpha"));
-        QCOMPARE(
-            label("Label3"),
-            QStringLiteral("1 Filme · Rückgängig gemacht: Import „Alpha - Die Rückkehr (2005)“"));
+        QCOMPARE(undo()->text(), "&Rückgängig: Import „Alpha - Die Rückkehr (2005)“");
+        pressCtrlZ(); // takes the film back, folder and all, under the same search
+        QVERIFY(!QFileInfo::exists(QFileInfo(info).path()) &&
+                titles() == QStringList{"Alpha Beta"});
+        QCOMPARE(label("Label3"),
+                 "1 Filme · Rückgängig gemacht: Import „Alpha - Die Rückkehr (2005)“");
     }
 
     void deleteAFilm()
@@ -282,8 +276,7 @@ private slots:
         QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), 1);
         QCOMPARE(readAll(m_library[1]), info);
         QCOMPARE(readAll(cover), picture);
-        QVERIFY(!undo()->isEnabled());
-        QCOMPARE(undo()->text(), QStringLiteral("&Rückgängig"));
+        QVERIFY(!undo()->isEnabled() && undo()->text() == "&Rückgängig");
         QVERIFY(messages.texts.isEmpty());
 
         // A history that cannot be kept is told once, not at every delete.
@@ -302,9 +295,12 @@ private slots:
         storeFilm(home(), "Verloren", film("Verloren"));
         start();
         MessageRecorder messages;
+        QTest::keyClicks(searchBox(), "Stille");
+        QVERIFY(clickRow(list(), "Stille Wasser"));
         clickMenuBarItem(m_window.get(), "mReloadAllData");
-        QCOMPARE(messages.texts.size(),
-                 1); // the films it skipped, and how many changed
+        QCOMPARE(list()->model()->index(0, 4).data().toString(), "8,05"); // the new mark at once
+        QVERIFY(list()->selectionModel()->isRowSelected(0) && searchBox()->text() == "Stille");
+        QCOMPARE(messages.texts.size(), 1); // the films it skipped, and how many changed
         QVERIFY2(messages.texts[0].contains("3 von 4 Filmen") &&
                      messages.texts[0].contains("\"Verloren\"") &&
                      messages.texts[0].contains("3 Filme wurden geändert"),

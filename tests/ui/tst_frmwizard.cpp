@@ -227,10 +227,8 @@ private slots:
             storeFilm(home(), folder, film("Alpha-Beta?"), Qt::red);
         else if (blocker == u"file") // no folder can be made there, not even by root
             QVERIFY(writeAll(home() + "/Data", "kein Ordner"));
-        FilmRecord same = film("Alpha");
-        same.WebPage = m_site.baseUrl() + "view.php?page=film&fid=4711";
-        if (blocker == u"elsewhere")
-            storeFilm(home(), "Alpha", same);
+        else if (blocker == u"elsewhere") // the same title and year in another folder
+            storeFilm(home(), "Alpha", film("Alpha Beta", "2001"));
         m_films->LoadCollection();
         const QStringList before = files();
         const QByteArray oldCover = readAll(dataFile(folder, ".jpg"));
