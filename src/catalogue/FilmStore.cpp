@@ -78,8 +78,8 @@ QString AlreadyInCollection(const FilmCollection& films, const FilmRecord& recor
         if (!sameId && !sameTitle)
             continue;
         const QString place = films.text(i, FilmField::DiskDesc).trimmed();
-        return QStringLiteral("Schon in der Sammlung: „%1“ (%2), Speicherort „%3“, Datei „%4“.")
-            .arg(films.text(i, FilmField::Title).trimmed(), storedYear,
+        return QStringLiteral("Schon in der Sammlung: „%1“, Speicherort „%2“, Datei „%3“.")
+            .arg(films.text(i, FilmField::Title).trimmed(),
                  place.isEmpty() ? QStringLiteral("ohne Angabe") : place,
                  QDir::toNativeSeparators(films.filePath(i)));
     }

@@ -179,7 +179,7 @@ private slots:
         stored.FilePath = FilmInfoPath("Eisblumen");
         FilmCollection films;
         films.setFilms({stored});
-        const QString message = "Schon in der Sammlung: „Eisblumen“ (2003), Speicherort „DVD-ROM“, "
+        const QString message = "Schon in der Sammlung: „Eisblumen“, Speicherort „DVD-ROM“, "
                                 "Datei „" +
                                 QDir::toNativeSeparators(stored.FilePath) + "“.";
         QCOMPARE(AlreadyInCollection(films, incoming), found ? message : QString());
