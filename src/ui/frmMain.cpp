@@ -26,6 +26,7 @@
 #include <QLayout>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QTimer>
 #include <QUrl>
@@ -302,7 +303,8 @@ void frmMain::mDEdit_Click()
             m_collection.replace(i, entry);
     }
     Text1_Change();
-    selectKey(key);
+    if (const int edited = firstRowOf({key}); edited >= 0)
+        selectRow(edited);
     updateUndoCommand();
 }
 
@@ -360,13 +362,8 @@ void frmMain::mUndo_Click()
         keys.append(!root.isEmpty() && path.startsWith(root + u'/')
                         ? AppDir() + path.mid(root.size())
                         : path);
-    int rowBefore = selectedRow();
-    for (const QString& key : keys) {
-        if (const int row = rowOfKey(key); row >= 0) {
-            rowBefore = row;
-            break;
-        }
-    }
+    const int listed = firstRowOf(keys);
+    const int rowBefore = listed >= 0 ? listed : selectedRow();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const UndoResult undone = Undo(plan);
     QApplication::restoreOverrideCursor();
@@ -387,12 +384,11 @@ void frmMain::relist(const QStringList& wanted, int fallbackRow)
 {
     Text1_Change();
     m_collection.prepareSearch();
-    for (const QString& key : wanted) {
-        if (selectKey(key))
-            return;
-    }
-    if (m_model->rowCount() > 0 && fallbackRow >= 0)
-        selectKey(m_model->key(std::min(fallbackRow, m_model->rowCount() - 1)));
+    int row = firstRowOf(wanted);
+    if (row < 0 && fallbackRow >= 0)
+        row = std::min(fallbackRow, m_model->rowCount() - 1);
+    if (row >= 0)
+        selectRow(row);
 }
 
 void frmMain::mSync_Click()
@@ -461,7 +457,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             // second.
             focusList();
             if (m_model->rowCount() > 0 && selectedRow() < 0)
-                selectKey(m_model->key(0));
+                selectRow(0);
             return true;
         }
     } else if (watched == ui->ListView1->viewport()) {
@@ -542,25 +538,23 @@ int frmMain::selectedRow() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-int frmMain::rowOfKey(const QString& key) const
+int frmMain::firstRowOf(const QStringList& keys) const
 {
+    // A set, since an undone bulk reload names every film of the library.
+    const QSet<QString> wanted(keys.begin(), keys.end());
     for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (m_model->key(row) == key)
+        if (wanted.contains(m_model->key(row)))
             return row;
     }
     return -1;
 }
 
-bool frmMain::selectKey(const QString& key)
+void frmMain::selectRow(int row)
 {
-    const int row = rowOfKey(key);
-    if (row < 0)
-        return false;
     const QModelIndex index = m_model->index(row, 0);
     ui->ListView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                                 QItemSelectionModel::Rows);
     ui->ListView1->scrollTo(index);
-    return true;
 }
 
 } // namespace kinora

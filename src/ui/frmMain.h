@@ -80,10 +80,9 @@ private:
     void setSearchBoxColour(const QColor& colour);
     void tellCacheFailure(const QString& why);
     int selectedRow() const;
-    // The row listing the film with info file key; -1 when it is not listed.
-    int rowOfKey(const QString& key) const;
-    // Selects the film with info file key; false when it is not listed.
-    bool selectKey(const QString& key);
+    // The first row listing one of the films with these info files; -1 when none is listed.
+    int firstRowOf(const QStringList& keys) const;
+    void selectRow(int row);
     // Rebuilds the list for the search text as it stands and selects the first film of
     // wanted that is listed, else the row fallbackRow (or the last one) when it is not -1.
     void relist(const QStringList& wanted, int fallbackRow);
