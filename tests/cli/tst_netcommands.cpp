@@ -98,8 +98,7 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(ReadInfoFile(infoPath).DiskDesc, QStringLiteral("Extern"));
 
-        // The same film number under another title is the same film, stored elsewhere.
-        run = cli({"import", "4711 - Alpha"});
+        run = cli({"import", "4711 - Alpha"}); // the same film number, another title
         QVERIFY2(run.exitCode == 1 && run.err.contains("Schon in der Sammlung") &&
                      run.err.contains("„Extern“") && run.err.contains("--duplicate"),
                  run.err);

@@ -39,8 +39,7 @@ private slots:
                      "Erste Rolle\nZweite Rolle\nMaximiliane Wolkenstein-Trostburg\n");
             QCOMPARE(actors->document()->findBlockByNumber(2).layout()->lineCount(), 1);
             QVERIFY(child<QLineEdit>(d, "Text2")->toolTip().contains("Hundertstel"));
-            // An emptied title is refused with the wizard's words; the editor stays open.
-            auto* title = child<QLineEdit>(d, "txtTitle");
+            auto* title = child<QLineEdit>(d, "txtTitle"); // emptied, refused, put back
             QTest::keyClick(title, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClick(title, Qt::Key_X, Qt::ControlModifier);
             QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
