@@ -47,6 +47,9 @@ const QColor kUnfocusedBox(200, 200, 200);
 // "Bewertung" grows into the room the others leave until its widest mark fits.
 constexpr int kColumnWidths[] = {163, 56, 96, 96, 29};
 
+// The longest film title the undo menu entry names whole.
+constexpr qsizetype kUndoTitleLength = 40;
+
 // What an undo takes back, as the menu and the window name it: "Löschen: Alien" reads
 // "Löschen „Alien“", "Import: Alien ersetzt" reads "Import „Alien“ ersetzt"; a description
 // that names no film ("Alle Daten aktualisieren: 12 Filme") reads "... (12 Filme)".
@@ -64,6 +67,9 @@ QString undoSubject(const QString& description)
         rest.chop(8);
         after = QStringLiteral(" ersetzt");
     }
+    // A long title would push the menu's later entries out of the window.
+    if (rest.size() > kUndoTitleLength)
+        rest = rest.left(kUndoTitleLength - 1).trimmed() + u'…';
     return QStringLiteral("%1 „%2“%3").arg(what, rest, after);
 }
 
