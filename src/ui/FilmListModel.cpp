@@ -11,8 +11,11 @@
 namespace kinora {
 
 FilmListModel::FilmListModel(QObject* parent)
-    : QAbstractTableModel(parent), m_rowIcon(QStringLiteral(":/film16.png"))
+    : QAbstractTableModel(parent), m_collator(QLocale(QLocale::German, QLocale::Germany)),
+      m_rowIcon(QStringLiteral(":/film16.png"))
 {
+    // German rules whatever the process's locale: under C.UTF-8 the system's order would put
+    // every capital before every small letter and "Ä" after "z".
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
@@ -139,11 +142,6 @@ void FilmListModel::sort(int column, Qt::SortOrder order)
 
 void FilmListModel::rankElements()
 {
-    if (m_collator.locale() != QLocale()) {
-        m_collator.setLocale(QLocale());
-        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-        m_rankColumn = -1;
-    }
     const size_t n = size_t(m_films.count());
     if (m_rankColumn == m_sortColumn && m_rank.size() == n)
         return;

@@ -238,8 +238,29 @@ private slots:
         clickHeader(1);
         QCOMPARE(titles(), QStringList({"Gamma", "Alpha", "beta"}));
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
-        clickHeader(0);
-        QCOMPARE(titles(), QStringList({"Alpha", "beta", "Gamma"}));
+    }
+
+    void keysColumnsAndDialogs()
+    {
+        for (const char* title : {"Alpha", "Beta", "Gamma"})
+            storeFilm(home(), title, film(title, "2000", 1000));
+        start();
+        QCOMPARE(list()->columnWidth(0) + list()->columnWidth(1) + list()->columnWidth(3), 315);
+        const QRect mark = list()->visualRect(list()->model()->index(0, 4));
+        QVERIFY(mark.width() >= list()->fontMetrics().horizontalAdvance("10,00") + 4);
+        QVERIFY(mark.right() < list()->viewport()->width());
+        MessageRecorder messages;
+        clickMenuBarItem(m_window.get(), "mDEdit");
+        QVERIFY(messages.texts.value(0).startsWith("Bitte wählen Sie zuerst"));
+        QTest::keyClick(searchBox(), Qt::Key_Down);
+        QCOMPARE(list()->selectionModel()->selectedRows().value(0).data().toString(), "Alpha");
+        QTest::keyClick(list(), Qt::Key_Down);
+        QCOMPARE(list()->selectionModel()->selectedRows().value(0).data().toString(), "Beta");
+        QPoint off;
+        onModalDialog(
+            [&off](QDialog* info) { off = info->frameGeometry().center(), info->reject(); });
+        clickMenuBarItem(m_window.get(), "mInfo");
+        QVERIFY((off - m_window->screen()->availableGeometry().center()).manhattanLength() < 8);
     }
 
     void failedDeleteKeepsTheFilmAndSaysSo()
