@@ -83,10 +83,11 @@ private slots:
         QCOMPARE(m_window->minimumSize(), m_window->maximumSize()); // no resizing
         QCOMPARE(list()->iconSize(), QSize(16, 16));
         QVERIFY(!list()->header()->sectionsMovable() && list()->header()->isSortIndicatorShown());
-        // The columns: 2440, 840, 1440, 1440 and 440 twips; the last one does not stretch.
+        // The columns: 2440, 840, 1440 and 1440 twips; the last one ("Bewertung") takes the
+        // room they leave (keysColumnsAndDialogs) and does not stretch.
         QVERIFY(!list()->header()->stretchLastSection());
-        const int columns[] = {2440, 840, 1440, 1440, 440};
-        for (int c = 0; c < 5; ++c)
+        const int columns[] = {2440, 840, 1440, 1440};
+        for (int c = 0; c < 4; ++c)
             QCOMPARE(list()->header()->sectionSize(c), qRound(columns[c] / 15.0));
     }
 
@@ -245,7 +246,6 @@ private slots:
         for (const char* title : {"Alpha", "Beta", "Gamma"})
             storeFilm(home(), title, film(title, "2000", 1000));
         start();
-        QCOMPARE(list()->columnWidth(0) + list()->columnWidth(1) + list()->columnWidth(3), 315);
         const QRect mark = list()->visualRect(list()->model()->index(0, 4));
         QVERIFY(mark.width() >= list()->fontMetrics().horizontalAdvance("10,00") + 4);
         QVERIFY(mark.right() < list()->viewport()->width());
