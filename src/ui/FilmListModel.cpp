@@ -83,8 +83,9 @@ QVariant FilmListModel::data(const QModelIndex& index, int role) const
     const int element = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        if (index.column() == RatingColumn) // 745 lists as 7.45, 800 as 8
-            return QLocale().toString(m_films.rating(element) / 100.0, 'f',
+        // 745 lists as 7,45 and 800 as 8, in German whatever the system's locale.
+        if (index.column() == RatingColumn)
+            return QLocale(QLocale::German, QLocale::Germany).toString(m_films.rating(element) / 100.0, 'f',
                                       QLocale::FloatingPointShortest);
         return text(element, index.column());
     case Qt::DecorationRole:

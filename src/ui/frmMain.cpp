@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -99,8 +100,11 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     }
     const int room = ui->ListView1->maximumViewportSize().width() -
                      ui->ListView1->verticalScrollBar()->sizeHint().width() - used;
-    const int widestMark = ui->ListView1->fontMetrics().horizontalAdvance(QStringLiteral("10,00")) +
-                           2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    // The widest mark, or the caption "Bewertung" when that is wider and the room allows.
+    const int widestMark =
+        std::max(ui->ListView1->fontMetrics().horizontalAdvance(QStringLiteral("10,00")) +
+                     2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8,
+                 header->sectionSizeHint(FilmListModel::RatingColumn));
     header->resizeSection(
         FilmListModel::RatingColumn,
         kColumnWidths[FilmListModel::RatingColumn] +

@@ -35,8 +35,6 @@ class TestFilmListModel : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
-
     void passesTheModelTesterAndRowsCarryKeyTagAndColumns()
     {
         FilmCollection collection;
