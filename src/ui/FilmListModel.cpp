@@ -85,8 +85,8 @@ QVariant FilmListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         // 745 lists as 7,45 and 800 as 8, in German whatever the system's locale.
         if (index.column() == RatingColumn)
-            return QLocale(QLocale::German, QLocale::Germany).toString(m_films.rating(element) / 100.0, 'f',
-                                      QLocale::FloatingPointShortest);
+            return QLocale(QLocale::German, QLocale::Germany)
+                .toString(m_films.rating(element) / 100.0, 'f', QLocale::FloatingPointShortest);
         return text(element, index.column());
     case Qt::DecorationRole:
         return index.column() == NameColumn ? QVariant(m_rowIcon) : QVariant();
