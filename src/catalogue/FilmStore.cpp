@@ -1,8 +1,10 @@
 #include "catalogue/FilmStore.h"
 
+#include "catalogue/FilmReloader.h"
 #include "catalogue/History.h"
 #include "store/AppPaths.h"
 #include "store/AtomicWrite.h"
+#include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
 #include <QDir>
@@ -35,6 +37,17 @@ void restore(const QString& path, const std::optional<QByteArray>& old)
         QFile::remove(path);
 }
 
+// A title as compared for "the same film": the site's titles carry the year, "Alien (1979)",
+// a title typed by hand mostly does not.
+QString comparableTitle(const QString& title, const QString& year)
+{
+    QString plain = title.simplified();
+    const QString suffix = QStringLiteral(" (%1)").arg(year.trimmed());
+    if (!year.trimmed().isEmpty() && plain.endsWith(suffix))
+        plain.chop(suffix.size());
+    return plain.toCaseFolded();
+}
+
 } // namespace
 
 Status CheckStorableTitle(const QString& title)
@@ -44,6 +57,33 @@ Status CheckStorableTitle(const QString& title)
     return Status::failure(QStringLiteral("Der Titel „%1“ enthält keinen Buchstaben und keine "
                                           "Ziffer; daraus lässt sich kein Ordnername bilden.")
                                .arg(title));
+}
+
+QString AlreadyInCollection(const FilmCollection& films, const FilmRecord& record)
+{
+    const qint32 filmId = FilmIdFromWebPage(record.WebPage);
+    const QString year = record.Year.trimmed();
+    const QString title = comparableTitle(record.Title, year);
+    const QString name = SafeFileName(record.Title);
+    const QString target = name.isEmpty() ? QString() : QDir::cleanPath(FilmInfoPath(name));
+    for (int i = 0; i < films.filmCount(); ++i) {
+        if (QDir::cleanPath(films.filePath(i)) == target)
+            continue;
+        const QString storedYear = films.text(i, FilmField::Year).trimmed();
+        const bool sameId =
+            filmId != 0 && FilmIdFromWebPage(films.text(i, FilmField::WebPage)) == filmId;
+        const bool sameTitle =
+            !title.isEmpty() && storedYear == year &&
+            comparableTitle(films.text(i, FilmField::Title), storedYear) == title;
+        if (!sameId && !sameTitle)
+            continue;
+        const QString place = films.text(i, FilmField::DiskDesc).trimmed();
+        return QStringLiteral("Schon in der Sammlung: „%1“, Speicherort „%2“, Datei „%3“.")
+            .arg(films.text(i, FilmField::Title).trimmed(),
+                 place.isEmpty() ? QStringLiteral("ohne Angabe") : place,
+                 QDir::toNativeSeparators(films.filePath(i)));
+    }
+    return {};
 }
 
 StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, bool overwrite)
@@ -76,17 +116,14 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
             QDir().rmdir(folder);
     };
 
-    std::optional<HistoryRecord> history;
-    if (hadInfo || hadCover) {
-        history.emplace(QStringLiteral("Import: %1 ersetzt").arg(record.Title.trimmed()),
-                        QStringList{infoPath, coverPath});
-        result.history = history->status();
-    }
+    // A new film is kept as "no files" so that its undo removes it (and the folder made for it).
+    HistoryRecord history(hadInfo || hadCover
+                              ? QStringLiteral("Import: %1 ersetzt").arg(record.Title.trimmed())
+                              : QStringLiteral("Import: %1").arg(record.Title.trimmed()),
+                          {infoPath, coverPath});
+    result.history = history.status();
     // Whatever happens below, the history notes how the files were left.
-    const auto finish = qScopeGuard([&history] {
-        if (history)
-            history->finish();
-    });
+    const auto finish = qScopeGuard([&history] { history.finish(); });
 
     FilmRecord stored = record;
     stored.Rating = 0;

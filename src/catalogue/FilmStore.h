@@ -8,11 +8,14 @@
 
 // Stores a scraped film the way the import wizard finishes, and an edited one:
 //   CheckStorableTitle(title)             whether a title gives a folder and file name
+//   AlreadyInCollection(films, record)    the warning when the library holds the film already
 //   StoreFilm(record, cover, overwrite)   -> StoreFilmResult
 //   SaveFilm(infoPath, record)            -> SaveFilmResult
 // A film that is replaced is kept in the library's history first, so it can be undone.
 
 namespace kinora {
+
+class FilmCollection;
 
 struct StoreFilmResult
 {
@@ -22,14 +25,22 @@ struct StoreFilmResult
     // The film folder holds a film already and overwrite was false: a caller may ask the user
     // and call again with overwrite.
     bool alreadyStored = false;
-    // Whether the replaced film was kept in the history; a failure says why this change
-    // cannot be undone (the film was stored all the same).
+    // Whether the film's files as they were before (none for a new film) were kept in the
+    // history; a failure says why this change cannot be undone (the film was stored all the
+    // same).
     Status history;
 };
 
 // A film is stored under SafeFileName(title); a title without any ASCII letter or digit gives
 // no name, and the film cannot be stored.
 Status CheckStorableTitle(const QString& title);
+
+// The warning "Schon in der Sammlung: ..." naming the stored film and its storage place when
+// the collection holds a film with the same film number in its web page address, or the
+// same title and year (case, blanks and a title's trailing " (year)" aside); empty when it
+// holds none. The film stored where record would go is left out: storing over it asks of
+// its own (StoreFilmResult::alreadyStored).
+QString AlreadyInCollection(const FilmCollection& films, const FilmRecord& record);
 
 // name = SafeFileName(record.Title). Creates DataDir() and FilmFolder(name), writes the info
 // file name.knr with Rating 0 and an empty FilePath (all other fields as given) and the cover
@@ -38,6 +49,8 @@ Status CheckStorableTitle(const QString& title);
 // Refuses an empty name, and a film folder that already holds name.knr or name.jpg unless
 // overwrite is true. On failure nothing is left half-written: the old info file and cover
 // stay as they were and a folder made by this call is removed again.
+// Every import is one step of the history, "Import: " and the title (a new film; its undo
+// removes the files and the folder made for them) or "Import: title ersetzt".
 StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, bool overwrite);
 
 struct SaveFilmResult

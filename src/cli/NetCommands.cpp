@@ -8,6 +8,8 @@
 #include "net/FilmScraper.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
+#include "store/AppPaths.h"
+#include "store/FilmCollection.h"
 
 namespace kinora::cli {
 
@@ -129,7 +131,10 @@ int runImport(const QStringList& args)
     const QCommandLineOption overwriteOption(
         QStringLiteral("overwrite"),
         QStringLiteral("einen schon gespeicherten Film gleichen Namens ersetzen"));
-    parser.addOptions({diskOption, overwriteOption});
+    const QCommandLineOption duplicateOption(
+        QStringLiteral("duplicate"),
+        QStringLiteral("auch importieren, wenn die Sammlung den Film schon enthält"));
+    parser.addOptions({diskOption, overwriteOption, duplicateOption});
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("import"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
@@ -142,6 +147,15 @@ int runImport(const QStringList& args)
     if (!scrapeLine(line, &result, &code))
         return code;
     result.record.DiskDesc = parser.value(diskOption);
+    if (!parser.isSet(duplicateOption)) {
+        FilmCollection films;
+        films.setSyncPaths(AppDir());
+        films.LoadCollection();
+        if (const QString duplicate = AlreadyInCollection(films, result.record);
+            !duplicate.isEmpty())
+            return fail(duplicate +
+                        QStringLiteral(" Mit --duplicate wird er trotzdem importiert."));
+    }
     const StoreFilmResult stored = StoreFilm(result.record, CoverPicture::fromBytes(result.cover),
                                              parser.isSet(overwriteOption));
     if (!stored.status) {
@@ -151,7 +165,7 @@ int runImport(const QStringList& args)
         return fail(message);
     }
     if (!stored.history)
-        warn(QStringLiteral("Das Ersetzen lässt sich nicht rückgängig machen: %1")
+        warn(QStringLiteral("Der Import lässt sich nicht rückgängig machen: %1")
                  .arg(stored.history.error()));
     out(stored.infoPath + u'\n'); // exact for scripts; its name has only letters and digits
     return 0;

@@ -11,8 +11,11 @@
 namespace kinora {
 
 FilmListModel::FilmListModel(QObject* parent)
-    : QAbstractTableModel(parent), m_rowIcon(QStringLiteral(":/film16.png"))
+    : QAbstractTableModel(parent), m_collator(QLocale(QLocale::German, QLocale::Germany)),
+      m_rowIcon(QStringLiteral(":/film16.png"))
 {
+    // German rules whatever the process's locale: under C.UTF-8 the system's order would put
+    // every capital before every small letter and "Ä" after "z".
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
@@ -80,9 +83,10 @@ QVariant FilmListModel::data(const QModelIndex& index, int role) const
     const int element = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        if (index.column() == RatingColumn) // 745 lists as 7.45, 800 as 8
-            return QLocale().toString(m_films.rating(element) / 100.0, 'f',
-                                      QLocale::FloatingPointShortest);
+        // 745 lists as 7,45 and 800 as 8, in German whatever the system's locale.
+        if (index.column() == RatingColumn)
+            return QLocale(QLocale::German, QLocale::Germany)
+                .toString(m_films.rating(element) / 100.0, 'f', QLocale::FloatingPointShortest);
         return text(element, index.column());
     case Qt::DecorationRole:
         return index.column() == NameColumn ? QVariant(m_rowIcon) : QVariant();
@@ -139,11 +143,6 @@ void FilmListModel::sort(int column, Qt::SortOrder order)
 
 void FilmListModel::rankElements()
 {
-    if (m_collator.locale() != QLocale()) {
-        m_collator.setLocale(QLocale());
-        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-        m_rankColumn = -1;
-    }
     const size_t n = size_t(m_films.count());
     if (m_rankColumn == m_sortColumn && m_rank.size() == n)
         return;

@@ -2,7 +2,9 @@
 
 #include "ui_frmEditor.h"
 
+#include "catalogue/FilmStore.h"
 #include "store/NumberParse.h"
+#include "ui/MessageBox.h"
 #include "ui/TextBoxes.h"
 
 namespace kinora {
@@ -61,6 +63,15 @@ FilmRecord frmEditor::record() const
 
 void frmEditor::Command8_Click()
 {
+    // A film without a title is not listed: it would vanish from the window with its file.
+    if (const QString title = record().Title; title.trimmed().isEmpty()) {
+        MessageBox::warning(
+            this,
+            CheckStorableTitle(title).error() +
+                QStringLiteral(" Bitte geben Sie einen Titel mit Buchstaben oder Ziffern ein."));
+        ui->txtTitle->setFocus();
+        return;
+    }
     Canceled = false;
     accept();
 }

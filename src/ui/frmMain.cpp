@@ -20,11 +20,18 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSet>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
+#include <algorithm>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -38,7 +45,34 @@ const QColor kFocusedBox(255, 255, 255);
 const QColor kUnfocusedBox(200, 200, 200);
 
 // Column widths of the film list in pixels ("Name", "Jahr", "Genere", "Land", "Bewertung").
+// "Bewertung" grows into the room the others leave until its widest mark fits.
 constexpr int kColumnWidths[] = {163, 56, 96, 96, 29};
+
+// The longest film title the undo menu entry names whole.
+constexpr qsizetype kUndoTitleLength = 40;
+
+// What an undo takes back, as the menu and the window name it: "Löschen: Alien" reads
+// "Löschen „Alien“", "Import: Alien ersetzt" reads "Import „Alien“ ersetzt"; a description
+// that names no film ("Alle Daten aktualisieren: 12 Filme") reads "... (12 Filme)".
+QString undoSubject(const QString& description)
+{
+    const qsizetype colon = description.indexOf(QStringLiteral(": "));
+    if (colon < 0)
+        return description;
+    const QString what = description.left(colon);
+    QString rest = description.mid(colon + 2);
+    if (what == u"Alle Daten aktualisieren")
+        return QStringLiteral("%1 (%2)").arg(what, rest);
+    QString after;
+    if (what == u"Import" && rest.endsWith(QStringLiteral(" ersetzt"))) {
+        rest.chop(8);
+        after = QStringLiteral(" ersetzt");
+    }
+    // A long title would push the menu's later entries out of the window.
+    if (rest.size() > kUndoTitleLength)
+        rest = rest.left(kUndoTitleLength - 1).trimmed() + u'…';
+    return QStringLiteral("%1 „%2“%3").arg(what, rest, after);
+}
 
 } // namespace
 
@@ -59,8 +93,22 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
     header->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
-    for (int c = 0; c < int(std::size(kColumnWidths)); ++c)
+    int used = 0;
+    for (int c = 0; c < int(std::size(kColumnWidths)); ++c) {
         header->resizeSection(c, kColumnWidths[c]);
+        used += kColumnWidths[c];
+    }
+    const int room = ui->ListView1->maximumViewportSize().width() -
+                     ui->ListView1->verticalScrollBar()->sizeHint().width() - used;
+    // The widest mark, or the caption "Bewertung" when that is wider and the room allows.
+    const int widestMark =
+        std::max(ui->ListView1->fontMetrics().horizontalAdvance(QStringLiteral("10,00")) +
+                     2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8,
+                 header->sectionSizeHint(FilmListModel::RatingColumn));
+    header->resizeSection(
+        FilmListModel::RatingColumn,
+        kColumnWidths[FilmListModel::RatingColumn] +
+            qBound(0, widestMark - kColumnWidths[FilmListModel::RatingColumn], room));
     connect(header, &QHeaderView::sectionClicked, this, &frmMain::ListView1_ColumnClick);
     connect(ui->ListView1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
@@ -122,10 +170,14 @@ void frmMain::setCommandsEnabled(bool enabled)
 void frmMain::updateUndoCommand()
 {
     const std::optional<HistoryEntry> next = NextUndo();
-    const QString tip = next ? QStringLiteral("Rückgängig: %1").arg(next->description) : QString();
+    QString caption = QStringLiteral("&Rückgängig");
+    if (next) {
+        // A film's "&" would underline the next letter and take the key from it.
+        QString subject = undoSubject(next->description);
+        caption += QStringLiteral(": ") + subject.replace(u'&', QStringLiteral("&&"));
+    }
+    ui->mUndo->setText(caption);
     ui->mUndo->setEnabled(next.has_value() && !m_scanning);
-    ui->mUndo->setStatusTip(tip);
-    ui->mUndo->setToolTip(tip);
 }
 
 void frmMain::scanCollection()
@@ -245,8 +297,11 @@ void frmMain::Label10_Click()
 void frmMain::mDEdit_Click()
 {
     const int row = selectedRow();
-    if (row < 0)
+    if (row < 0) {
+        MessageBox::information(this, QStringLiteral("Bitte wählen Sie zuerst in der Liste den "
+                                                     "Film aus, den Sie bearbeiten möchten."));
         return;
+    }
     const QString key = m_model->key(row);
     const std::optional<FilmRecord> saved = EditInfoFile(key, this);
     if (!saved)
@@ -258,7 +313,8 @@ void frmMain::mDEdit_Click()
             m_collection.replace(i, entry);
     }
     Text1_Change();
-    selectKey(key);
+    if (const int edited = firstRowOf({key}); edited >= 0)
+        selectRow(edited);
     updateUndoCommand();
 }
 
@@ -308,6 +364,16 @@ void frmMain::mUndo_Click()
         if (MessageBox::question(this, question) != QMessageBox::Yes)
             return;
     }
+    // The film that comes back is selected, or the row where the one that goes was. The
+    // history names files by their canonical paths, the list by the program folder's.
+    QStringList keys;
+    const QString root = QFileInfo(AppDir()).canonicalFilePath();
+    for (const QString& path : plan.entry.paths)
+        keys.append(!root.isEmpty() && path.startsWith(root + u'/')
+                        ? AppDir() + path.mid(root.size())
+                        : path);
+    const int listed = firstRowOf(keys);
+    const int rowBefore = listed >= 0 ? listed : selectedRow();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const UndoResult undone = Undo(plan);
     QApplication::restoreOverrideCursor();
@@ -315,8 +381,24 @@ void frmMain::mUndo_Click()
         MessageBox::warning(this, QStringLiteral("„%1“ konnte nicht (vollständig) rückgängig "
                                                  "gemacht werden.\n%2")
                                       .arg(next->description, undone.status.error()));
-    // The films come back as the files now are, like after a synchronise.
-    mSync_Click();
+    // The films come back as the files now are, like after a synchronise; the search stays.
+    scanCollection();
+    writeCache();
+    relist(keys, std::max(rowBefore, 0));
+    focusList();
+    ui->Label3->setText(ui->Label3->text() + QStringLiteral(" · Rückgängig gemacht: ") +
+                        undoSubject(next->description));
+}
+
+void frmMain::relist(const QStringList& wanted, int fallbackRow)
+{
+    Text1_Change();
+    m_collection.prepareSearch();
+    int row = firstRowOf(wanted);
+    if (row < 0 && fallbackRow >= 0)
+        row = std::min(fallbackRow, m_model->rowCount() - 1);
+    if (row >= 0)
+        selectRow(row);
 }
 
 void frmMain::mSync_Click()
@@ -336,14 +418,25 @@ void frmMain::mWizard_Click()
 
 void frmMain::mReloadAllData_Click()
 {
+    const int row = selectedRow();
+    const QStringList selected = row < 0 ? QStringList() : QStringList{m_model->key(row)};
     if (m_reloadAllDataCommand)
         m_reloadAllDataCommand();
+    // The reload changed the collection's records; the rows show what they held before.
+    relist(selected, row);
     updateUndoCommand();
 }
 
 void frmMain::mInfo_Click()
 {
     frmInfo info(this);
+    // Centred on the screen the main window is on, as a program's about box is.
+    info.adjustSize();
+    const QRect screen =
+        (windowHandle() && windowHandle()->screen() ? windowHandle()->screen()
+                                                    : QGuiApplication::primaryScreen())
+            ->availableGeometry();
+    info.move(screen.center() - info.rect().center());
     info.exec();
 }
 
@@ -370,7 +463,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             setSearchBoxColour(kUnfocusedBox);
         } else if (event->type() == QEvent::KeyPress &&
                    static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+            // Down leaves the box on the first hit; the next Down in the list goes on to the
+            // second.
             focusList();
+            if (m_model->rowCount() > 0 && selectedRow() < 0)
+                selectRow(0);
+            return true;
         }
     } else if (watched == ui->ListView1->viewport()) {
         if (event->type() == QEvent::MouseButtonRelease) {
@@ -450,17 +548,23 @@ int frmMain::selectedRow() const
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void frmMain::selectKey(const QString& key)
+int frmMain::firstRowOf(const QStringList& keys) const
 {
+    // A set, since an undone bulk reload names every film of the library.
+    const QSet<QString> wanted(keys.begin(), keys.end());
     for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (m_model->key(row) == key) {
-            const QModelIndex index = m_model->index(row, 0);
-            ui->ListView1->selectionModel()->setCurrentIndex(
-                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            ui->ListView1->scrollTo(index);
-            return;
-        }
+        if (wanted.contains(m_model->key(row)))
+            return row;
     }
+    return -1;
+}
+
+void frmMain::selectRow(int row)
+{
+    const QModelIndex index = m_model->index(row, 0);
+    ui->ListView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                QItemSelectionModel::Rows);
+    ui->ListView1->scrollTo(index);
 }
 
 } // namespace kinora

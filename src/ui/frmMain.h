@@ -34,8 +34,8 @@ public:
 
     // Enables or disables every menu command (disabled while a scan or a download runs).
     void setCommandsEnabled(bool enabled);
-    // Enables "&Rückgängig" when the history holds an operation to take back, and shows that
-    // operation's description in its status tip.
+    // Enables "&Rückgängig" when the history holds an operation to take back and names that
+    // operation in its caption ("&Rückgängig: Löschen „Alien“"); the plain caption otherwise.
     void updateUndoCommand();
 
     // Rescans the collection with the busy cursor, the commands disabled and the scan's
@@ -80,7 +80,12 @@ private:
     void setSearchBoxColour(const QColor& colour);
     void tellCacheFailure(const QString& why);
     int selectedRow() const;
-    void selectKey(const QString& key);
+    // The first row listing one of the films with these info files; -1 when none is listed.
+    int firstRowOf(const QStringList& keys) const;
+    void selectRow(int row);
+    // Rebuilds the list for the search text as it stands and selects the first film of
+    // wanted that is listed, else the row fallbackRow (or the last one) when it is not -1.
+    void relist(const QStringList& wanted, int fallbackRow);
 
     std::unique_ptr<Ui::frmMain> ui;
     FilmCollection& m_collection;

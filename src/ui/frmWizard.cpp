@@ -283,6 +283,11 @@ void frmWizard::finish()
         ui->txtTitle->setFocus();
         return;
     }
+    if (const QString duplicate = AlreadyInCollection(m_films, record);
+        !duplicate.isEmpty() &&
+        MessageBox::question(this, duplicate + QStringLiteral(" Trotzdem importieren?")) !=
+            QMessageBox::Yes)
+        return;
     auto store = [this, &record](bool overwrite) {
         const QScopedValueRollback<bool> busy(m_busy, true);
         const BusyCursor cursor({ui->comForward, ui->comBack, ui->comCancel});

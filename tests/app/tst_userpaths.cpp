@@ -149,7 +149,7 @@ private slots:
         pressCtrlZ();
         QCOMPARE(questions.texts.size(), 2);
         QCOMPARE(readAll(m_library[1]), original);
-        QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
+        QCOMPARE(titles(), QStringList({"Eisblumen"}));
     }
 
     void importAFilmThroughTheWizard()
@@ -186,6 +186,13 @@ private slots:
         QCOMPARE(stored.DiskDesc, QStringLiteral("Intern"));
         QVERIFY(!QImage(info.chopped(4) + ".jpg").isNull());
         QCOMPARE(titles(), QStringList({"Alpha - Die Rückkehr (2005)", "Alpha Beta"}));
+
+        QCOMPARE(undo()->text(), "&Rückgängig: Import „Alpha - Die Rückkehr (2005)“");
+        pressCtrlZ(); // takes the film back, folder and all, under the same search
+        QVERIFY(!QFileInfo::exists(QFileInfo(info).path()) &&
+                titles() == QStringList{"Alpha Beta"});
+        QCOMPARE(label("Label3"),
+                 "1 Filme · Rückgängig gemacht: Import „Alpha - Die Rückkehr (2005)“");
     }
 
     void deleteAFilm()
@@ -200,13 +207,14 @@ private slots:
         QVERIFY(QFile::exists(m_library[0]) && QFile::exists(m_library[2]));
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Stille Wasser"}));
         QCOMPARE(m_collection->filmCount(), 2);
-        QCOMPARE(undo()->statusTip(), QStringLiteral("Rückgängig: Löschen: Eisblumen"));
+        QCOMPARE(undo()->text(), QStringLiteral("&Rückgängig: Löschen „Eisblumen“"));
 
         pressCtrlZ();
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Eisblumen", "Stille Wasser"}));
+        QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), 1);
         QCOMPARE(readAll(m_library[1]), info);
         QCOMPARE(readAll(cover), picture);
-        QVERIFY(!undo()->isEnabled());
+        QVERIFY(!undo()->isEnabled() && undo()->text() == "&Rückgängig");
         QVERIFY(messages.texts.isEmpty());
 
         // A history that cannot be kept is told once, not at every delete.
@@ -225,9 +233,12 @@ private slots:
         storeFilm(home(), "Verloren", film("Verloren"));
         start();
         MessageRecorder messages;
+        QTest::keyClicks(searchBox(), "Stille");
+        QVERIFY(clickRow(list(), "Stille Wasser"));
         clickMenuBarItem(m_window.get(), "mReloadAllData");
-        QCOMPARE(messages.texts.size(),
-                 1); // the films it skipped, and how many changed
+        QCOMPARE(list()->model()->index(0, 4).data().toString(), "8,05"); // the new mark at once
+        QVERIFY(list()->selectionModel()->isRowSelected(0) && searchBox()->text() == "Stille");
+        QCOMPARE(messages.texts.size(), 1); // the films it skipped, and how many changed
         QVERIFY2(messages.texts[0].contains("3 von 4 Filmen") &&
                      messages.texts[0].contains("\"Verloren\"") &&
                      messages.texts[0].contains("3 Filme wurden geändert"),

@@ -3,6 +3,7 @@
 #include "catalogue/CoverPicture.h"
 #include "catalogue/FilmStore.h"
 #include "store/AppPaths.h"
+#include "store/FilmCollection.h"
 #include "store/InfoFile.h"
 
 #include "FilmFixtures.h"
@@ -150,6 +151,38 @@ private slots:
         const StoreFilmResult result = StoreFilm(film("Alpha", "2001"), cover(Qt::red), true);
         QVERIFY(!result.status.ok());
         QCOMPARE(readAll(folder("Alpha") + "/Alpha.knr"), oldInfo);
+    }
+
+    void findsTheFilmAlreadyInTheCollection_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("webPage");
+        QTest::addColumn<bool>("found");
+        // clang-format off
+        QTest::newRow("same film number") << "Anders" << "1999" << "x?page=film&fid=4711" << true;
+        QTest::newRow("other film number") << "Anders" << "1999" << "x?page=film&fid=47" << false;
+        QTest::newRow("title with the year, other case") << "EISBLUMEN (2003)" << "2003" << "" << true;
+        QTest::newRow("same title, other year") << "Eisblumen" << "2004" << "" << false;
+        QTest::newRow("stored where it would go") << "Eisblumen" << "2003" << "" << false;
+        // clang-format on
+    }
+    void findsTheFilmAlreadyInTheCollection()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, year);
+        QFETCH(QString, webPage);
+        QFETCH(bool, found);
+        FilmRecord stored = film("Eisblumen", "2003"), incoming = film(title, year);
+        stored.WebPage = "x?page=film&fid=4711";
+        incoming.WebPage = webPage;
+        stored.FilePath = FilmInfoPath("Eisblumen");
+        FilmCollection films;
+        films.setFilms({stored});
+        const QString message = "Schon in der Sammlung: „Eisblumen“, Speicherort „DVD-ROM“, "
+                                "Datei „" +
+                                QDir::toNativeSeparators(stored.FilePath) + "“.";
+        QCOMPARE(AlreadyInCollection(films, incoming), found ? message : QString());
     }
 
     void failedInfoFileRemovesNewFolder()

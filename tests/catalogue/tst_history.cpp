@@ -82,6 +82,7 @@ private slots:
         QTest::newRow("delete") << "delete" << "Löschen: Alien";
         QTest::newRow("import") << "import" << "Import: Alien ersetzt";
         QTest::newRow("import where neither film has a cover") << "bare import" << "Import: Alien ersetzt";
+        QTest::newRow("import of a new film") << "new import" << "Import: Eisblumen";
         // clang-format on
     }
 
@@ -93,9 +94,10 @@ private slots:
             QVERIFY(QFile::remove(CoverPathFor(m_alien)));
         const auto before = library();
         const Status history =
-            operation == "edit" ? historyOf(SaveFilm(m_alien, film("Alien", "1986")))
-            : operation == "delete"
-                ? historyOf(DeleteFilmFiles(m_alien))
+            operation == "edit"     ? historyOf(SaveFilm(m_alien, film("Alien", "1986")))
+            : operation == "delete" ? historyOf(DeleteFilmFiles(m_alien))
+            : operation == "new import"
+                ? historyOf(StoreFilm(film("Eisblumen"), CoverPicture(), false))
                 : historyOf(StoreFilm(film("Alien", "2003"), CoverPicture(), true));
         QVERIFY2(history, qPrintable(history.error()));
         const auto after = library();
@@ -104,6 +106,7 @@ private slots:
 
         QVERIFY(undoNewest());
         QVERIFY(library() == before);
+        QVERIFY(!QFileInfo::exists(home() + "/Data/Eisblumen")); // the folder the import made
         // The undo is an operation too: taken back, the change is there again and can be
         // undone once more.
         const HistoryEntry undo = ListHistory().first();

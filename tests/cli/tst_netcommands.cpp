@@ -106,6 +106,13 @@ private slots:
         run = cli({"import", "4711 - Alpha Beta (2001)", "--disk", "Extern", "--overwrite"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(ReadInfoFile(infoPath).DiskDesc, QStringLiteral("Extern"));
+
+        run = cli({"import", "4711 - Alpha"}); // the same film number, another title
+        QVERIFY2(run.exitCode == 1 && run.err.contains("Schon in der Sammlung") &&
+                     run.err.contains("„Extern“") && run.err.contains("--duplicate"),
+                 run.err);
+        QCOMPARE(cli({"import", "4711 - Alpha", "--duplicate"}).out,
+                 m_home.path().toUtf8() + "/Data/Alpha/Alpha.knr\n");
     }
 
     void refusals_data()

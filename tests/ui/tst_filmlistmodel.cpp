@@ -35,8 +35,6 @@ class TestFilmListModel : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
-
     void passesTheModelTesterAndRowsCarryKeyTagAndColumns()
     {
         FilmCollection collection;
@@ -71,7 +69,7 @@ private slots:
     }
 
     // clang-format off
-    void sortsNumbersAsNumbersAndTextByLocaleIgnoringCase_data()
+    void sortsNumbersAsNumbersAndTextIgnoringCaseAndAccents_data()
     {
         // Films (year, rating): zebra (1999, 1000), Birne (7, 7), äther (10, 10), Apfel ("", 500),
         // apfel (1999, 1000). Equal keys keep collection order in both directions.
@@ -86,10 +84,11 @@ private slots:
         QTest::newRow("Bewertung descending") << 4 << int(Qt::DescendingOrder) << QStringList{"zebra", "apfel", "Apfel", "äther", "Birne"};
     }
     // clang-format on
-    void sortsNumbersAsNumbersAndTextByLocaleIgnoringCase()
+    void sortsNumbersAsNumbersAndTextIgnoringCaseAndAccents()
     {
         QFETCH(int, column);
         QFETCH(int, order);
+        QLocale::setDefault(QLocale::c()); // the German order whatever the locale
         FilmCollection collection;
         collection.setFilms({entry("zebra", "1999", 1000), entry("Birne", "7", 7),
                              entry("äther", "10", 10), entry("Apfel", "", 500),

@@ -4,6 +4,8 @@
 
 #include "ui/EditFilmRecord.h"
 
+#include <QTextBlock>
+
 using namespace kinora;
 using namespace kinora::test;
 
@@ -14,7 +16,7 @@ namespace {
 FilmRecord sample()
 {
     FilmRecord f = film("Die Uhrmacherin", "1987", 753);
-    f.Actors += "\r\n";
+    f.Actors += "\r\nMaximiliane Wolkenstein-Trostburg\r\n"; // one line, never cut mid-word
     f.Description = "Ohne\nWagenrücklauf";
     f.DiskDesc = "Schrank links";
     f.FilePath = "/films/Uhrmacherin/Uhrmacherin.knr";
@@ -30,9 +32,25 @@ private slots:
     void okWithoutChangesReturnsTheRecordUnchanged()
     {
         onModalDialog([](QDialog* d) {
+            QCOMPARE(child<QLineEdit>(d, "Text2")->text(), QStringLiteral("753"));
+            QCOMPARE(child<QComboBox>(d, "txtDiskDesc")->currentText(), sample().DiskDesc);
+            auto* actors = child<QPlainTextEdit>(d, "txtActors");
+            QCOMPARE(actors->toPlainText(),
+                     "Erste Rolle\nZweite Rolle\nMaximiliane Wolkenstein-Trostburg\n");
+            QCOMPARE(actors->document()->findBlockByNumber(2).layout()->lineCount(), 1);
+            QVERIFY(child<QLineEdit>(d, "Text2")->toolTip().contains("Hundertstel"));
+            auto* title = child<QLineEdit>(d, "txtTitle"); // emptied, refused, put back
+            QTest::keyClick(title, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(title, Qt::Key_X, Qt::ControlModifier);
+            QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
+            QTest::keyClick(title, Qt::Key_V, Qt::ControlModifier);
             QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
         });
-        QCOMPARE(EditFilmRecord(sample()).value_or(FilmRecord()), sample());
+        MessageRecorder messages;
+        const std::optional<FilmRecord> result = EditFilmRecord(sample());
+        QVERIFY(messages.texts.value(0).contains("Bitte geben Sie einen Titel mit Buchstaben"));
+        QVERIFY(result);
+        QCOMPARE(*result, sample());
     }
 
     // Each control shows its field; "&OK" gives the film back exactly, and after a digit typed

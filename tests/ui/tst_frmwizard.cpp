@@ -203,6 +203,7 @@ private slots:
         QTest::newRow("title without letters") << "!!!" << "" << "!!!" << "Alien!" << "Alien";
         QTest::newRow("Nein keeps the film in the same folder, Ja replaces it") << "" << "folder" << "AlphaBeta2001" << "" << "AlphaBeta2001";
         QTest::newRow("no Data folder can be made") << "" << "file" << "Der Film konnte nicht gespeichert werden" << "" << "";
+        QTest::newRow("the film is stored elsewhere") << "" << "elsewhere" << "Schon in der Sammlung" << "" << "AlphaBeta2001";
     }
     // clang-format on
     void refusedImportKeepsThePageAndTheFiles()
@@ -216,6 +217,9 @@ private slots:
             storeFilm(home(), folder, film("Alpha-Beta?"), Qt::red);
         else if (blocker == u"file") // no folder can be made there, not even by root
             QVERIFY(writeAll(home() + "/Data", "kein Ordner"));
+        else if (blocker == u"elsewhere") // the same title and year in another folder
+            storeFilm(home(), "Alpha", film("Alpha Beta", "2001"));
+        m_films->LoadCollection();
         const QMap<QString, QByteArray> before = snapshot(home());
         const QByteArray oldCover = readAll(dataFile(folder, ".jpg"));
         m_messages->answer = QMessageBox::No;
@@ -320,7 +324,7 @@ private slots:
         film ? forward() : search("Alpha");
         QVERIFY2(waited.elapsed() < 10000, "a time-out ended the wait, not the person");
         QVERIFY(!m_wizard->isVisible() && !QApplication::overrideCursor());
-        QVERIFY(m_messages->texts.isEmpty() && files().isEmpty());
+        QVERIFY(m_messages->texts.isEmpty() && snapshot(home()).isEmpty());
     }
 };
 
