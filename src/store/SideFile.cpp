@@ -9,6 +9,12 @@
 #include <QJsonValue>
 #include <cmath>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace kinora {
 
 namespace {
@@ -185,9 +191,38 @@ ParsedSideFile readSideFile(const QString& path)
 
 } // namespace
 
-SideFileResult ParseSideFile(QByteArrayView bytes)
+SideFileResult ReadSideFileAt(int folderFd, const QByteArray& name, const QString& path)
 {
-    return parse(bytes).result;
+#ifdef Q_OS_UNIX
+    if (folderFd >= 0) {
+        SideFileResult result;
+        const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (fd >= 0)
+                ::close(fd);
+            result.status = Status::failure(
+                QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path));
+            return result;
+        }
+        QByteArray bytes(kSideFileMaxSize + 1, Qt::Uninitialized);
+        qsizetype size = 0;
+        while (size < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
+            if (n <= 0)
+                break;
+            size += n;
+        }
+        ::close(fd);
+        bytes.truncate(size);
+        result = parse(bytes).result;
+        return result;
+    }
+#else
+    Q_UNUSED(folderFd);
+    Q_UNUSED(name);
+#endif
+    return readSideFile(path).result;
 }
 
 SideFileResult ReadSideFile(const QString& infoPath)

@@ -51,8 +51,9 @@ struct SideFileResult
     OwnData own;
 };
 SideFileResult ReadSideFile(const QString& infoPath);
-// The same for the side file's bytes, as the scan reads them.
-SideFileResult ParseSideFile(QByteArrayView bytes);
+// The same for the side file named name in the folder open as folderFd (-1 where the
+// platform has none: then path is read), as the scan reads it.
+SideFileResult ReadSideFileAt(int folderFd, const QByteArray& name, const QString& path);
 
 // Stores own beside the info file, atomically, keeping every key this version does not
 // know. Empty own data removes the side file (unless it holds such keys). A side file that
