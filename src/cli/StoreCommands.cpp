@@ -8,6 +8,7 @@
 #include "store/AtomicWrite.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -46,16 +47,28 @@ QString csvField(const QString& value)
     return u'"' + quoted + u'"';
 }
 
+// The own fields' columns of the CSV export, after the record's.
+const QStringList kOwnColumns = {QStringLiteral("Note"),        QStringLiteral("Gesehen"),
+                                 QStringLiteral("VerliehenAn"), QStringLiteral("VerliehenSeit"),
+                                 QStringLiteral("Medium"),      QStringLiteral("Notizen")};
+
 QByteArray exportCsv(const FilmCollection& films)
 {
     QString csv = QChar(0xFEFF); // byte-order mark, so spreadsheet programs read UTF-8
-    csv += FilmRecord::fieldNames().join(u',') + QStringLiteral("\r\n");
-    for (const FilmRecord& film : films.records()) {
+    csv += (FilmRecord::fieldNames() + kOwnColumns).join(u',') + QStringLiteral("\r\n");
+    for (int i = 0; i < films.filmCount(); ++i) {
+        const FilmRecord film = films.at(i);
         if (film.Title.isEmpty())
             continue;
         QStringList row;
         for (FilmField field : kFilmFields)
             row.append(csvField(film.fieldText(field)));
+        const QJsonObject own = OwnFieldsToJson(films.ownData(i));
+        for (const QString& column : kOwnColumns) {
+            const QJsonValue value = own.value(column);
+            row.append(
+                csvField(value.isDouble() ? QString::number(value.toDouble()) : value.toString()));
+        }
         csv += row.join(u',') + QStringLiteral("\r\n");
     }
     return csv.toUtf8();
@@ -65,11 +78,12 @@ QByteArray exportJson(const FilmCollection& films)
 {
     QString json = QStringLiteral("[");
     bool first = true;
-    for (const FilmRecord& film : films.records()) {
+    for (int i = 0; i < films.filmCount(); ++i) {
+        const FilmRecord film = films.at(i);
         if (film.Title.isEmpty())
             continue;
         json += first ? QStringLiteral("\n") : QStringLiteral(",\n");
-        json += recordToJson(film);
+        json += recordToJson(film, {}, films.ownData(i));
         first = false;
     }
     json += QStringLiteral("\n]\n");
@@ -104,7 +118,12 @@ int runShow(const QStringList& args)
         return fail(QStringLiteral("Die Datei „%1“ existiert nicht.").arg(path));
     if (!info.isFile() || !info.isReadable())
         return fail(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path));
-    out(recordToJson(ReadInfoFile(path)) + u'\n');
+    FilmRecord record = ReadInfoFile(path);
+    const SideFileResult side = ReadSideFile(path);
+    if (!side.status)
+        warn(QStringLiteral("Eigene Daten nicht gelesen: %1").arg(side.status.error()));
+    ApplyExactTexts(record, side.own.exact);
+    out(recordToJson(record, {}, side.own) + u'\n');
     return 0;
 }
 
@@ -132,9 +151,18 @@ int runWrite(const QStringList& args)
     FilmRecord record;
     if (const Status read = recordFromJson(doc.object(), &record); !read)
         return fail(read.error());
+    OwnData own;
+    if (const Status read = ownFromJson(doc.object(), &own); !read)
+        return fail(read.error());
+    own.exact = ExactTextsOf(record);
+    // A side file that does not read would not be replaced: say so before anything is written.
+    if (const SideFileResult side = ReadSideFile(path); !side.status)
+        return fail(QStringLiteral("Nicht gespeichert: %1").arg(side.status.error()));
     const SaveFilmResult saved = SaveFilm(path, record);
     if (!saved.status)
         return fail(QStringLiteral("Nicht gespeichert: %1").arg(saved.status.error()));
+    if (const Status side = WriteSideFile(path, own); !side)
+        return fail(QStringLiteral("Eigene Daten nicht gespeichert: %1").arg(side.error()));
     if (!saved.history)
         warn(QStringLiteral("Die Änderung lässt sich nicht rückgängig machen: %1")
                  .arg(saved.history.error()));
