@@ -184,7 +184,9 @@ int runList(const QStringList& args)
         return missingAppDir();
     QString text;
     for (int i = 0; i < films.filmCount(); ++i)
-        text += recordToJson(films.at(i), QJsonObject{{QStringLiteral("index"), i}}) + u'\n';
+        text +=
+            recordToJson(films.at(i), QJsonObject{{QStringLiteral("index"), i}}, films.ownData(i)) +
+            u'\n';
     out(text);
     return 0;
 }

@@ -40,7 +40,7 @@ Status OwnFieldsFromJson(const QJsonObject& object, OwnData* own);
 QString SideFilePath(const QString& infoPath);
 inline constexpr QStringView kSideFileSuffix = u".kinora.json";
 inline constexpr int kSideFileFormat = 1;
-inline constexpr qsizetype kSideFileMaxSize = 1024 * 1024;
+inline constexpr qsizetype kSideFileMaxSize = qsizetype(1) << 20; // 1 MiB
 
 // The side file of the info file at infoPath. A missing file is no own data; a broken or
 // foreign one (not a JSON object, a newer format, a key of the wrong type, larger than
