@@ -205,7 +205,8 @@ SideFileResult ReadSideFileAt(int folderFd, const QByteArray& name, const QStrin
                 QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path));
             return result;
         }
-        QByteArray bytes(kSideFileMaxSize + 1, Qt::Uninitialized);
+        // One byte past the size, or past the cap, shows a file larger than it may be.
+        QByteArray bytes(qMin(qsizetype(st.st_size), kSideFileMaxSize) + 1, Qt::Uninitialized);
         qsizetype size = 0;
         while (size < bytes.size()) {
             const ssize_t n = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
