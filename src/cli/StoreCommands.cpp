@@ -198,7 +198,9 @@ int runSearch(const QStringList& args)
         QStringLiteral("Gibt die Indexliste der Filme aus, die zum Suchtext passen (0|3|7|)."));
     parser.addPositionalArgument(
         QStringLiteral("TEXT"),
-        QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen)"));
+        QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen); gesehen:ja|nein, "
+                       "verliehen:ja|nein|NAME, medium:TEXT und note:ZAHL suchen in den eigenen "
+                       "Daten"));
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("search"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))
