@@ -18,7 +18,7 @@ QString jsonValue(const QJsonValue& value)
 
 } // namespace
 
-QString recordToJson(const FilmRecord& record, const QJsonObject& extra)
+QString recordToJson(const FilmRecord& record, const QJsonObject& extra, const OwnData& own)
 {
     QString json = QStringLiteral("{");
     auto add = [&json](const QString& name, const QJsonValue& value) {
@@ -35,6 +35,8 @@ QString recordToJson(const FilmRecord& record, const QJsonObject& extra)
         else
             add(names[int(field)], record.fieldText(field));
     }
+    if (!own.hasNoOwnFields())
+        add(QStringLiteral("Eigene"), OwnFieldsToJson(own));
     return json + u'}';
 }
 
@@ -62,6 +64,17 @@ Status recordFromJson(const QJsonObject& object, FilmRecord* record)
         }
     }
     return {};
+}
+
+Status ownFromJson(const QJsonObject& object, OwnData* own)
+{
+    *own = OwnData{};
+    const QJsonValue value = object.value(QStringLiteral("Eigene"));
+    if (value.isUndefined() || value.isNull())
+        return {};
+    if (!value.isObject())
+        return Status::failure(QStringLiteral("„Eigene“ muss ein Objekt sein."));
+    return OwnFieldsFromJson(value.toObject(), own);
 }
 
 } // namespace kinora::cli

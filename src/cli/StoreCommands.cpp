@@ -8,6 +8,7 @@
 #include "store/AtomicWrite.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,11 +36,17 @@ int missingAppDir()
     return fail(QStringLiteral("Der Programmordner „%1“ existiert nicht.").arg(AppDir()));
 }
 
+// The own fields' columns of the CSV export, after the record's.
+const QStringList kOwnColumns = {QStringLiteral("Note"),        QStringLiteral("Gesehen"),
+                                 QStringLiteral("VerliehenAn"), QStringLiteral("VerliehenSeit"),
+                                 QStringLiteral("Medium"),      QStringLiteral("Notizen")};
+
 QByteArray exportCsv(const FilmCollection& films)
 {
     QString csv = QChar(0xFEFF); // byte-order mark, so spreadsheet programs read UTF-8
-    csv += FilmRecord::fieldNames().join(u',') + QStringLiteral("\r\n");
-    for (const FilmRecord& film : films.records()) {
+    csv += (FilmRecord::fieldNames() + kOwnColumns).join(u',') + QStringLiteral("\r\n");
+    for (int i = 0; i < films.filmCount(); ++i) {
+        const FilmRecord film = films.at(i);
         if (film.Title.isEmpty())
             continue;
         QStringList row;
@@ -47,6 +54,12 @@ QByteArray exportCsv(const FilmCollection& films)
             // The rating is a number Kinora writes itself; "-5" stays a number.
             const QString text = film.fieldText(field);
             row.append(field == FilmField::Rating ? text : csvField(text));
+        }
+        const QJsonObject own = OwnFieldsToJson(films.ownData(i));
+        for (const QString& column : kOwnColumns) {
+            const QJsonValue value = own.value(column);
+            row.append(
+                csvField(value.isDouble() ? QString::number(value.toDouble()) : value.toString()));
         }
         csv += row.join(u',') + QStringLiteral("\r\n");
     }
@@ -57,11 +70,12 @@ QByteArray exportJson(const FilmCollection& films)
 {
     QString json = QStringLiteral("[");
     bool first = true;
-    for (const FilmRecord& film : films.records()) {
+    for (int i = 0; i < films.filmCount(); ++i) {
+        const FilmRecord film = films.at(i);
         if (film.Title.isEmpty())
             continue;
         json += first ? QStringLiteral("\n") : QStringLiteral(",\n");
-        json += recordToJson(film);
+        json += recordToJson(film, {}, films.ownData(i));
         first = false;
     }
     json += QStringLiteral("\n]\n");
@@ -96,7 +110,12 @@ int runShow(const QStringList& args)
         return fail(QStringLiteral("Die Datei „%1“ existiert nicht.").arg(path));
     if (!info.isFile() || !info.isReadable())
         return fail(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path));
-    out(recordToJson(ReadInfoFile(path)) + u'\n');
+    FilmRecord record = ReadInfoFile(path);
+    const SideFileResult side = ReadSideFile(path);
+    if (!side.status)
+        warn(QStringLiteral("Eigene Daten nicht gelesen: %1").arg(side.status.error()));
+    ApplyExactTexts(record, side.own.exact);
+    out(recordToJson(record, {}, side.own) + u'\n');
     return 0;
 }
 
@@ -137,9 +156,18 @@ int runWrite(const QStringList& args)
     FilmRecord record;
     if (const Status read = recordFromJson(doc.object(), &record); !read)
         return fail(read.error());
+    OwnData own;
+    if (const Status read = ownFromJson(doc.object(), &own); !read)
+        return fail(read.error());
+    own.exact = ExactTextsOf(record);
+    // A side file that does not read would not be replaced: say so before anything is written.
+    if (const SideFileResult side = ReadSideFile(path); !side.status)
+        return fail(QStringLiteral("Nicht gespeichert: %1").arg(side.status.error()));
     const SaveFilmResult saved = SaveFilm(path, record);
     if (!saved.status)
         return fail(QStringLiteral("Nicht gespeichert: %1").arg(saved.status.error()));
+    if (const Status side = WriteSideFile(path, own); !side)
+        return fail(QStringLiteral("Eigene Daten nicht gespeichert: %1").arg(side.error()));
     if (!saved.history)
         warn(QStringLiteral("Die Änderung lässt sich nicht rückgängig machen: %1")
                  .arg(saved.history.error()));
@@ -161,7 +189,9 @@ int runList(const QStringList& args)
         return missingAppDir();
     QString text;
     for (int i = 0; i < films.filmCount(); ++i)
-        text += recordToJson(films.at(i), QJsonObject{{QStringLiteral("index"), i}}) + u'\n';
+        text +=
+            recordToJson(films.at(i), QJsonObject{{QStringLiteral("index"), i}}, films.ownData(i)) +
+            u'\n';
     out(text);
     return 0;
 }
@@ -173,7 +203,9 @@ int runSearch(const QStringList& args)
         QStringLiteral("Gibt die Indexliste der Filme aus, die zum Suchtext passen (0|3|7|)."));
     parser.addPositionalArgument(
         QStringLiteral("TEXT"),
-        QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen)"));
+        QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen); gesehen:ja|nein, "
+                       "verliehen:ja|nein|NAME, medium:TEXT und note:ZAHL suchen in den eigenen "
+                       "Daten"));
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("search"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))

@@ -1,5 +1,7 @@
 #include "store/FileSearch.h"
 
+#include "store/SideFile.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -38,6 +40,7 @@ struct Listing
 {
     QStringList files;
     QStringList folders;
+    QStringList sideFiles; // only when asked for, in plain order
 };
 
 // Matches a file name against the wildcard pattern, case ignored. "*.ext", the pattern of
@@ -72,7 +75,7 @@ private:
 // Adds one entry of a folder open as fd to the listing; only links and file systems that do
 // not report entry types cost a stat.
 void addEntry(int fd, const char* name, unsigned char type, const NameMatcher& matcher,
-              Listing& listing)
+              bool sideFiles, Listing& listing)
 {
     if (name[0] == '.')
         return; // hidden, and "." and ".."
@@ -94,13 +97,15 @@ void addEntry(int fd, const char* name, unsigned char type, const NameMatcher& m
         QString decoded = QFile::decodeName(name);
         if (matcher.matches(decoded))
             listing.files.append(std::move(decoded));
+        else if (sideFiles && decoded.endsWith(kSideFileSuffix))
+            listing.sideFiles.append(std::move(decoded));
     }
 }
 
 // The entries of the folder open as fd, in name order. On Linux the entries are read with
 // getdents64 straight into a buffer: opendir() would spend two more system calls per folder
 // on checking the descriptor, and the scan lists one folder per film.
-Listing listOpenFolder(int fd, const NameMatcher& matcher)
+Listing listOpenFolder(int fd, const NameMatcher& matcher, bool sideFiles = false)
 {
     Listing listing;
 #ifdef Q_OS_LINUX
@@ -109,7 +114,7 @@ Listing listOpenFolder(int fd, const NameMatcher& matcher)
     while ((n = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
         for (ssize_t pos = 0; pos < n;) {
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + pos);
-            addEntry(fd, entry->d_name, entry->d_type, matcher, listing);
+            addEntry(fd, entry->d_name, entry->d_type, matcher, sideFiles, listing);
             pos += entry->d_reclen;
         }
     }
@@ -122,11 +127,12 @@ Listing listOpenFolder(int fd, const NameMatcher& matcher)
         return listing;
     }
     while (const dirent* entry = ::readdir(dir))
-        addEntry(fd, entry->d_name, entry->d_type, matcher, listing);
+        addEntry(fd, entry->d_name, entry->d_type, matcher, sideFiles, listing);
     ::closedir(dir);
 #endif
     std::sort(listing.files.begin(), listing.files.end(), nameLess);
     std::sort(listing.folders.begin(), listing.folders.end(), nameLess);
+    std::sort(listing.sideFiles.begin(), listing.sideFiles.end());
     return listing;
 }
 
@@ -264,23 +270,35 @@ QString joined(const QString& prefix, const QString& name)
 }
 
 void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileReader& read,
-                 std::atomic<qsizetype>& filesRead)
+                 std::atomic<qsizetype>& filesRead, const SideReader& readSide)
 {
     const QString prefix = withSeparator(folder.path);
 #ifdef Q_OS_UNIX
     const int fd = openFolder(folder.path);
     if (fd < 0)
         return;
-    const Listing listing = listOpenFolder(fd, matcher);
+    const Listing listing = listOpenFolder(fd, matcher, bool(readSide));
 #else
     const int fd = -1;
-    const Listing listing = listFolder(folder.path, matcher);
+    Listing listing = listFolder(folder.path, matcher);
+    if (readSide) {
+        for (const QString& name :
+             QDir(folder.path).entryList({u'*' + kSideFileSuffix.toString()}, QDir::Files))
+            listing.sideFiles.append(name);
+        std::sort(listing.sideFiles.begin(), listing.sideFiles.end());
+    }
 #endif
     folder.files.reserve(size_t(listing.files.size()));
     for (const QString& name : listing.files) {
         QString path = joined(prefix, name);
         QByteArray data = read(fd, QFile::encodeName(name), path);
-        folder.files.push_back({std::move(path), std::move(data)});
+        std::shared_ptr<const OwnData> own;
+        if (!listing.sideFiles.isEmpty()) {
+            const QString side = SideFilePath(name);
+            if (std::binary_search(listing.sideFiles.begin(), listing.sideFiles.end(), side))
+                own = readSide(fd, QFile::encodeName(side), joined(prefix, side));
+        }
+        folder.files.push_back({std::move(path), std::move(data), std::move(own)});
     }
 #ifdef Q_OS_UNIX
     ::close(fd);
@@ -310,7 +328,8 @@ void collect(std::vector<std::vector<SearchFolder>>& depths, size_t depth, qsize
 } // namespace
 
 QList<FoundFile> FindAndReadFiles(const QString& folder, const QString& pattern,
-                                  const FileReader& read, const StatusCallback& status)
+                                  const FileReader& read, const StatusCallback& status,
+                                  const SideReader& readSide)
 {
     QList<FoundFile> out;
     if (folder.isEmpty())
@@ -330,7 +349,10 @@ QList<FoundFile> FindAndReadFiles(const QString& folder, const QString& pattern,
         std::vector<SearchFolder>& current = depths.back();
         forEachInParallel(
             qsizetype(current.size()),
-            [&](qsizetype i) { listAndRead(current[size_t(i)], matcher, read, filesRead); }, tick);
+            [&](qsizetype i) {
+                listAndRead(current[size_t(i)], matcher, read, filesRead, readSide);
+            },
+            tick);
         std::vector<SearchFolder> next;
         for (SearchFolder& f : current) {
             f.firstChild = qsizetype(next.size());

@@ -5,8 +5,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace kinora {
+
+struct OwnData;
 
 // Receives a status text for the status line ("12 Filme gefunden ...").
 using StatusCallback = std::function<void(const QString&)>;
@@ -26,6 +29,7 @@ struct FoundFile
 {
     QString path;
     QByteArray data;
+    std::shared_ptr<const OwnData> own; // what the side reader made of its side file
 };
 
 // Reads one file the search found: folderFd is its folder, open for reading (-1 where the
@@ -40,8 +44,15 @@ using FileReader =
 // on the calling thread: while the files are read, every quarter of a second the count read
 // so far as "<n> Filme gelesen ..." (a cold disk shows its count moving), and once everything
 // is read the texts of FindFiles.
+//
+// With a side reader, a found file whose folder also lists its side file (the name
+// SideFilePath gives, exactly) has that file handed to readSide as well; the folder listing
+// shows which films have one, so films without cost nothing.
+using SideReader = std::function<std::shared_ptr<const OwnData>(
+    int folderFd, const QByteArray& name, const QString& path)>;
 QList<FoundFile> FindAndReadFiles(const QString& folder, const QString& pattern,
-                                  const FileReader& read, const StatusCallback& status = {});
+                                  const FileReader& read, const StatusCallback& status = {},
+                                  const SideReader& readSide = {});
 
 // How often delimiter occurs in text.
 int CountOccurrences(const QString& text, const QString& delimiter);

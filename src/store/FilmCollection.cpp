@@ -108,18 +108,25 @@ void FilmCollection::LoadCollection()
         data.append(end - data.size(), '\0'); // a file that ended early
         return data;
     };
+    const SideReader side = [](int folderFd, const QByteArray& name, const QString& path) {
+        SideFileResult read = ReadSideFileAt(folderFd, name, path);
+        return !read.status || read.own.isEmpty()
+                   ? nullptr
+                   : std::make_shared<const OwnData>(std::move(read.own));
+    };
     QList<Entry> entries;
     const QStringList folders = m_syncPaths.split(u'|');
     for (const QString& folder : folders) {
         if (folder.isEmpty())
             continue;
         QList<FoundFile> files =
-            FindAndReadFiles(folder, QStringLiteral("*.knr"), packed, m_status);
+            FindAndReadFiles(folder, QStringLiteral("*.knr"), packed, m_status, side);
         entries.reserve(entries.size() + files.size() + 1);
         if (m_status)
             m_status(QStringLiteral("Daten werden geladen ..."));
         for (qsizetype j = 0; j < files.size(); ++j) {
-            entries.append({std::move(files[j].data), std::move(files[j].path), false});
+            entries.append({std::move(files[j].data), std::move(files[j].path), false,
+                            std::move(files[j].own)});
             if (m_status)
                 m_status(QStringLiteral("Daten werden geladen (%1)...").arg(j));
         }
@@ -134,6 +141,8 @@ FilmRecord FilmCollection::unpack(const Entry& entry)
     FilmRecord r =
         entry.wide ? unpackWide(entry.data) : DecodeRecord(entry.data).value_or(FilmRecord{});
     r.FilePath = entry.filePath;
+    if (entry.own)
+        ApplyExactTexts(r, entry.own->exact);
     return r;
 }
 
@@ -146,7 +155,7 @@ QString FilmCollection::textOf(const Entry& e, FilmField field)
 {
     if (field == FilmField::FilePath)
         return e.filePath;
-    if (e.wide)
+    if (e.wide || (e.own && !e.own->exact.isEmpty()))
         return unpack(e).fieldText(field);
     const auto layout = ParseRecordLayout(e.data);
     if (!layout)
@@ -171,6 +180,20 @@ QList<FilmRecord> FilmCollection::records() const
     for (int i = 0; i < count(); ++i)
         list.append(at(i));
     return list;
+}
+
+OwnData FilmCollection::ownData(int index) const
+{
+    const Entry& e = m_entries.at(index);
+    return e.own ? *e.own : OwnData{};
+}
+
+void FilmCollection::setOwnData(int index, const OwnData& own)
+{
+    if (index < 0 || index >= filmCount())
+        return;
+    m_entries[index].own = own.isEmpty() ? nullptr : std::make_shared<const OwnData>(own);
+    changed();
 }
 
 FilmCollection::Snapshot FilmCollection::snapshot() const
@@ -243,7 +266,8 @@ QList<int> FilmCollection::search(const QString& text) const
         }
         return found;
     }
-    return index().search(text, [this](int i) { return at(i); });
+    return index().search(
+        text, [this](int i) { return at(i); }, [this](int i) { return m_entries[i].own.get(); });
 }
 
 void FilmCollection::prepareSearch() const
@@ -273,7 +297,9 @@ void FilmCollection::replace(int index, const FilmRecord& record)
 {
     if (index < 0 || index >= filmCount())
         return;
+    std::shared_ptr<const OwnData> own = std::move(m_entries[index].own);
     m_entries[index] = pack(record);
+    m_entries[index].own = std::move(own);
     changed();
 }
 
@@ -306,8 +332,8 @@ std::unique_ptr<SearchIndex> FilmCollection::buildIndex(const QList<Entry>& entr
     for (const Entry& e : entries) {
         if (cancelled)
             return nullptr;
-        if (e.wide)
-            index->addRecord(unpackWide(e.data));
+        if (e.wide || (e.own && !e.own->exact.isEmpty()))
+            index->addRecord(unpack(e));
         else
             index->addEncoded(e.data);
     }

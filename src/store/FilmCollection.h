@@ -2,6 +2,7 @@
 
 #include "store/FileSearch.h"
 #include "store/FilmRecord.h"
+#include "store/SideFile.h"
 #include "store/Status.h"
 
 #include <QByteArray>
@@ -23,6 +24,9 @@ class SearchIndex;
 // 16-bit counts), so a collection takes about as much memory as its texts have bytes; at()
 // unpacks one record. A record with characters outside the code page (from a page sent in
 // UTF-8) is kept in a wide form so nothing is lost.
+//
+// A film's own data (its side file) is kept beside its record, shared and only for films
+// that have some; its exact texts take the place of the fields they belong to.
 class FilmCollection
 {
     struct Entry
@@ -30,6 +34,7 @@ class FilmCollection
         QByteArray data;  // the record's encoding up to DiskDesc, or the wide form
         QString filePath; // kept apart: the scan sets it, whatever the file holds
         bool wide = false;
+        std::shared_ptr<const OwnData> own; // none for a film without own data
     };
 
 public:
@@ -71,8 +76,9 @@ public:
     // Receives the scan's status texts ("Daten werden geladen ...", ...).
     void setStatusCallback(StatusCallback status) { m_status = std::move(status); }
 
-    // Rebuilds the collection by scanning every sync path for "*.knr" files. Does nothing
-    // when the sync paths are empty.
+    // Rebuilds the collection by scanning every sync path for "*.knr" files, with the own
+    // data of each that has a side file (one that does not read counts as none). Does
+    // nothing when the sync paths are empty.
     void LoadCollection();
 
     // Writes every element, end marker included, as one 10000-byte slot each, atomically.
@@ -80,7 +86,8 @@ public:
     Status WriteCache(const QString& path) const { return snapshot().WriteCache(path); }
     Snapshot snapshot() const;
 
-    // The indexes of the elements matching the search text, each followed by "|".
+    // The indexes of the elements matching the search text, each followed by "|". Words of
+    // the form key:value search the own data (see SearchIndex).
     QString SearchCollection(const QString& text) const;
     // The same result as a list of indexes, ascending.
     QList<int> search(const QString& text) const;
@@ -100,6 +107,10 @@ public:
     QString filePath(int index) const { return m_entries.at(index).filePath; }
     // Every element unpacked, end marker included; for export and tests.
     QList<FilmRecord> records() const;
+    // The own data of element `index`; empty for a film without.
+    OwnData ownData(int index) const;
+    // Sets it, for a film (not the end marker); the side file is the caller's.
+    void setOwnData(int index, const OwnData& own);
 
     // A number that changes with every change of the collection and is never the same for
     // two different states of any collection: views keep what they derived from it until

@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -129,6 +130,59 @@ std::optional<QByteArray> wordBytes(const QString& upperWord)
     return bytes;
 }
 
+// A search word that filters on the own data.
+struct OwnFilter
+{
+    enum Kind { Seen, Lent, LentTo, Medium, Note } kind;
+    bool yes = false;     // Seen, Lent
+    QString part;         // LentTo, Medium
+    double atLeast = 0.0; // Note
+};
+
+std::optional<OwnFilter> ownFilter(const QString& word)
+{
+    const qsizetype colon = word.indexOf(u':');
+    if (colon <= 0 || colon == word.size() - 1)
+        return std::nullopt;
+    const QString key = word.left(colon).toLower();
+    const QString value = word.mid(colon + 1);
+    const bool yes = value.compare(u"ja", Qt::CaseInsensitive) == 0;
+    const bool no = value.compare(u"nein", Qt::CaseInsensitive) == 0;
+    if (key == u"gesehen" && (yes || no))
+        return OwnFilter{OwnFilter::Seen, yes, {}, 0.0};
+    if (key == u"verliehen")
+        return yes || no ? OwnFilter{OwnFilter::Lent, yes, {}, 0.0}
+                         : OwnFilter{OwnFilter::LentTo, false, value, 0.0};
+    if (key == u"medium")
+        return OwnFilter{OwnFilter::Medium, false, value, 0.0};
+    if (key == u"note") {
+        bool ok = false;
+        const double n = QString(value).replace(u',', u'.').toDouble(&ok);
+        if (ok && std::isfinite(n))
+            return OwnFilter{OwnFilter::Note, false, {}, n};
+    }
+    return std::nullopt;
+}
+
+bool passes(const OwnFilter& filter, const OwnData* own)
+{
+    static const OwnData none;
+    const OwnData& o = own ? *own : none;
+    switch (filter.kind) {
+    case OwnFilter::Seen:
+        return o.seen.isValid() == filter.yes;
+    case OwnFilter::Lent:
+        return !o.lentTo.isEmpty() == filter.yes;
+    case OwnFilter::LentTo:
+        return o.lentTo.contains(filter.part, Qt::CaseInsensitive);
+    case OwnFilter::Medium:
+        return o.medium.contains(filter.part, Qt::CaseInsensitive);
+    case OwnFilter::Note:
+        return o.noteHalves != 0 && o.noteHalves >= filter.atLeast * 2;
+    }
+    return false;
+}
+
 bool occursInAField(const FilmRecord& record, const QString& upperWord)
 {
     for (FilmField field : kSearchedFields) {
@@ -194,8 +248,8 @@ void SearchIndex::finish()
     m_blob.squeeze();
 }
 
-QList<int> SearchIndex::search(const QString& text,
-                               const std::function<FilmRecord(int)>& recordAt) const
+QList<int> SearchIndex::search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
+                               const std::function<const OwnData*(int)>& ownAt) const
 {
     const int n = int(m_hasText.size());
     QList<int> candidates;
@@ -210,7 +264,13 @@ QList<int> SearchIndex::search(const QString& text,
     for (const QString& word : std::as_const(words)) {
         QList<int> kept;
         kept.reserve(candidates.size());
-        if (word.isEmpty()) {
+        if (const std::optional<OwnFilter> filter = ownFilter(word)) {
+            // Only films: a record without text (the end marker) has no own data to find.
+            for (int i : std::as_const(candidates)) {
+                if (m_hasText[i] && passes(*filter, ownAt ? ownAt(i) : nullptr))
+                    kept.append(i);
+            }
+        } else if (word.isEmpty()) {
             // An empty word is found in every non-empty field.
             for (int i : std::as_const(candidates)) {
                 if (m_hasText[i])

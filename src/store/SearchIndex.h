@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FilmRecord.h"
+#include "store/SideFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -39,7 +40,13 @@ public:
 
     // Indexes of the records in which every word of text occurs in one searched field.
     // recordAt gives the record for the few words the blob cannot answer.
-    QList<int> search(const QString& text, const std::function<FilmRecord(int)>& recordAt) const;
+    //
+    // A word "key:value" whose key is one of these filters on the own data ownAt gives
+    // (nullptr for none), case ignored: "gesehen:ja|nein", "verliehen:ja|nein|<part of the
+    // name>", "medium:<part>", "note:<n>" (an own mark of at least n, "7,5" or "7.5"). Any
+    // other word, "Trek:" or "note:gut" among them, is searched as text.
+    QList<int> search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
+                      const std::function<const OwnData*(int)>& ownAt = {}) const;
 
 private:
     QByteArray m_blob;

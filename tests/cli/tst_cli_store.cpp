@@ -73,6 +73,9 @@ private slots:
     QTest::newRow("not an object") << QByteArray("[1,2]") << "JSON-Objekt";
     QTest::newRow("title not a text") << QByteArray(R"({"Title":5})") << "„Title“ muss ein Text sein";
     QTest::newRow("rating an object") << QByteArray(R"({"Rating":{}})") << "„Rating“ muss eine Zahl sein";
+    QTest::newRow("own mark out of range") << QByteArray(R"({"Eigene":{"Note":11}})") << "„Note“ muss";
+    QTest::newRow("own data not an object") << QByteArray(R"({"Eigene":"DVD"})") << "„Eigene“ muss ein Objekt";
+    QTest::newRow("side file broken") << QByteArray(R"({"Title":"Neu"})") << "kinora.json“ ist unbrauchbar";
     QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "zu lang";
     QTest::newRow("valid, but over 1 MiB") << (R"({"Title":"x"})" + QByteArray(1024 * 1024, ' ')) << "größer als 1 MiB";
         // clang-format on
@@ -85,6 +88,9 @@ private slots:
         FilmRecord old;
         old.Title = "Alt";
         QVERIFY(WriteInfoFile(path, old));
+        const QByteArray side =
+            QTest::currentDataTag() == QByteArray("side file broken") ? "{" : "";
+        QVERIFY(side.isEmpty() || writeAll(home() + "/f.kinora.json", side));
         const QByteArray before = readAll(path);
         const CliResult r = runCli({"write", path}, home(), input);
         QCOMPARE(r.exitCode, 1);
@@ -92,6 +98,33 @@ private slots:
         QVERIFY2(err.startsWith("kinora-cli: ") && err.contains(message), qPrintable(err));
         QCOMPARE(err.count('\n'), 1); // one clear line
         QCOMPARE(readAll(path), before);
+        QCOMPARE(readAll(home() + "/f.kinora.json"), side);
+    }
+    // write keeps the own data and every letter in the side file; show, search and export
+    // give them back; writing the film without them removes the side file.
+    void ownDataAndExactTexts()
+    {
+        const QString path = home() + "/Data/L/L.knr";
+        QVERIFY(makePath(home() + "/Data/L"));
+        const QByteArray eigene =
+            R"({"Gesehen":"2024-05-17","Medium":"DVD","Note":8.5,"Notizen":"a\nb","VerliehenAn":"Anna","VerliehenSeit":"2024-06-01"})";
+        QCOMPARE(
+            runCli({"write", path}, home(), R"({"Title":"Łódź","Eigene":)" + eigene + "}").exitCode,
+            0);
+        QCOMPARE(ReadInfoFile(path).Title, "?ód?");
+        const QJsonObject shown =
+            QJsonDocument::fromJson(runCliCommand({"show", path}, home()).out).object();
+        QCOMPARE(shown["Title"].toString(), "Łódź");
+        QCOMPARE(QJsonDocument(shown["Eigene"].toObject()).toJson(QJsonDocument::Compact), eigene);
+        QCOMPARE(runCliCommand({"search", "verliehen:anna łódź"}, home()).out, "0|\n");
+        const QJsonArray exported =
+            QJsonDocument::fromJson(runCliCommand({"export", "--format", "json"}, home()).out)
+                .array();
+        QCOMPARE(exported[0].toObject()["Eigene"], shown["Eigene"]);
+        QVERIFY(runCliCommand({"export", "--format", "csv"}, home())
+                    .out.endsWith("/Data/L/L.knr,8.5,2024-05-17,Anna,2024-06-01,DVD,\"a\nb\"\r\n"));
+        QCOMPARE(runCli({"write", path}, home(), R"({"Title":"Lodz"})").exitCode, 0);
+        QVERIFY(!QFileInfo::exists(home() + "/Data/L/L.kinora.json"));
     }
     void listSearchAndErrors()
     {
@@ -151,10 +184,10 @@ private slots:
         // apostrophe before a formula; the film without a title is left out.
         QCOMPARE(QString::fromUtf8(r.out),
                  "\uFEFFTitle,OrigTitle,Country,Year,Director,Actors,Genre,Description,WebPage,"
-                 "Rating,DiskDesc,FilePath\r\n"
+                 "Rating,DiskDesc,FilePath,Note,Gesehen,VerliehenAn,VerliehenSeit,Medium,Notizen\r\n"
                  "\"Alien, \"\"der Film\"\"\",'=1+1,\"'+49,30\",'-2,'@SUM(A1),\"Anna\r\nBert\","
                  "'\t=1,\"Zeile 1\nZeile 2\",\"'\r=1\",-5,," +
-                     home() + "/Data/Alien/Alien.knr\r\n");
+                     home() + "/Data/Alien/Alien.knr,,,,,,\r\n");
     }
     void exportJsonToFile()
     {

@@ -68,9 +68,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString root = dir.path();
-        for (const char* file :
-             {"/.hidden.knr", "/.hiddenfolder/film.knr", "/Upper.KNR", "/notes.knr.txt",
-              "/Zeile\nUmbruch.knr", "/a|b/Rohr.knr", "/leer/ .knr", "/f/film.knr"})
+        for (const char* file : {"/.hidden.knr", "/.hiddenfolder/film.knr", "/Upper.KNR",
+                                 "/notes.knr.txt", "/Zeile\nUmbruch.knr", "/a|b/Rohr.knr",
+                                 "/leer/ .knr", "/f/film.knr", "/f/film.kinora.json"})
             touch(root + file);
         QVERIFY(QDir(root).mkdir("folder.knr")); // a folder is never a file hit
         QVERIFY(QFile::link(root + "/fehlt.knr", root + "/tot.knr"));
@@ -84,7 +84,7 @@ private slots:
     void withoutRecursionOnlyTheFolder()
     {
         QTemporaryDir dir;
-        for (const char* file : {"/b.jpg", "/A.JPG", "/sub/c.jpg"})
+        for (const char* file : {"/b.jpg", "/A.JPG", "/sub/c.jpg", "/b.kinora.json"})
             touch(dir.path() + file);
         int calls = 0;
         const QStringList found =

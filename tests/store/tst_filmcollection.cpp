@@ -164,13 +164,23 @@ private slots:
     QTest::newRow("NUL is no separator outside the code page") << "ef" << "";
     QTest::newRow("NUL typed") << QString(QChar(0)) << "1|2|";
     QTest::newRow("0x81 typed") << "\u0081" << "1|";
+    QTest::newRow("own: seen") << "gesehen:ja" << "0|";
+    QTest::newRow("own: not seen, films only") << "Gesehen:NEIN" << "1|2|";
+    QTest::newRow("own: lent") << "verliehen:ja" << "1|";
+    QTest::newRow("own: not lent, and a word") << "verliehen:nein nemesis" << "0|";
+    QTest::newRow("own: lent to a name part") << "verliehen:BERG" << "1|";
+    QTest::newRow("own: medium part") << "medium:blu" << "0|";
+    QTest::newRow("own: mark at least") << "note:8" << "0|";
+    QTest::newRow("own: mark with a comma") << "note:7,0" << "0|1|";
+    QTest::newRow("own: a key without value is a word") << "gesehen:vielleicht" << "";
+    QTest::newRow("other keys are words") << "Alien: Nemesis" << "0|";
         // clang-format on
     }
     void search()
     {
         QFETCH(QString, text);
         QFETCH(QString, indexes);
-        FilmRecord alien = film("Alien");
+        FilmRecord alien = film("Alien: Nemesis");
         alien.Actors = "Sigourney W.";
         FilmRecord boot = film("Das Boot");
         boot.OrigTitle = "U-96";
@@ -183,7 +193,41 @@ private slots:
         FilmRecord untitled; // a text outside the code page, in a field that is not searched
         untitled.OrigTitle = "Łódź";
         films.setFilms({alien, boot, aerger, untitled});
+        OwnData seen;
+        seen.seen = QDate(2024, 5, 17);
+        seen.medium = "Blu-ray";
+        seen.noteHalves = 17;
+        films.setOwnData(0, seen);
+        OwnData lent;
+        lent.lentTo = "Anna Berg";
+        lent.noteHalves = 14;
+        films.setOwnData(1, lent);
         QCOMPARE(films.SearchCollection(text), indexes);
+    }
+    // The scan reads the side files there are; one that does not read is no own data.
+    void scanReadsSideFiles()
+    {
+        QTemporaryDir dir;
+        const FilmRecord lodz = film("Łódź");
+        for (const char* name : {"A", "B", "C"}) {
+            QVERIFY(makePath(dir.filePath(name)));
+            QVERIFY(WriteInfoFile(dir.filePath(QString("%1/%1.knr").arg(name)), lodz));
+        }
+        OwnData own;
+        own.medium = "DVD";
+        own.exact = ExactTextsOf(lodz);
+        QVERIFY(WriteSideFile(dir.filePath("A/A.knr"), own));
+        QVERIFY(writeAll(dir.filePath("B/B.kinora.json"), "[]"));
+        FilmCollection films;
+        films.setSyncPaths(dir.path());
+        films.LoadCollection();
+        QCOMPARE(films.filmCount(), 3);
+        QCOMPARE(films.ownData(0), own);
+        QCOMPARE(films.ownData(1), OwnData{});
+        QCOMPARE(films.at(0).Title, "Łódź");
+        QCOMPARE(films.text(0, FilmField::Title), "Łódź");
+        QCOMPARE(films.text(1, FilmField::Title), "?ód?");
+        QCOMPARE(films.SearchCollection("łódź medium:dvd"), "0|");
     }
     void searchSeesChanges()
     {
