@@ -558,19 +558,11 @@ HistoryRecord::HistoryRecord(const QString& description, const QStringList& path
         const QString rel = insideLibrary(path);
         if (rel.isEmpty() || rels.contains(rel))
             continue;
-        // A link or a special file is not kept: its bytes are not the film's, and the
-        // operation itself refuses it by the same rule.
+        // A link (or a path through one) or a special file is not kept: its bytes are not
+        // the film's, and no writer or cleaner of the library changes it, by the same rule.
         const PathType type = TypeOf(path);
-        Status allowed = CheckLibraryPath(path);
-        if (allowed && type != PathType::Missing && type != PathType::File)
-            allowed = Status::failure(QStringLiteral("„%1“ ist keine gewöhnliche Datei.")
-                                          .arg(QDir::toNativeSeparators(path)));
-        if (!allowed) {
-            m_status = Status::failure(QStringLiteral("Der Verlauf kann „%1“ nicht aufbewahren: %2")
-                                           .arg(QDir::toNativeSeparators(path), allowed.error()));
-            return;
-        }
-        rels.append(rel);
+        if (CheckLibraryPath(path) && (type == PathType::Missing || type == PathType::File))
+            rels.append(rel);
     }
     QList<TrashedFile> moved;
     for (const TrashedFile& file : trashed) {

@@ -74,9 +74,9 @@ public:
     // progress, when given, hears every so many files how many of them are kept, so a window
     // can repaint while a large library's files are kept.
     using Progress = std::function<void(qsizetype kept, qsizetype total)>;
-    // Every path must follow the library's path rule (no link, a regular file or none);
-    // paths outside the library are not kept. trashed notes what the operation moved to the
-    // trash before.
+    // Paths outside the library are not kept, nor those the library's path rule keeps every
+    // writer from changing (a link, a path through one, a pipe or device). trashed notes what
+    // the operation moved to the trash before.
     HistoryRecord(const QString& description, const QStringList& paths, int undoes = 0,
                   const Progress& progress = {}, const QList<TrashedFile>& trashed = {});
     HistoryRecord(const HistoryRecord&) = delete;
