@@ -94,15 +94,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // No trash: a delete keeps everything but the film's own files.
         QFile noTrash(fence.filePath(QStringLiteral("no-trash")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(noTrash.fileName()));
-        return noTrash.open(QIODevice::WriteOnly) && QDir().mkpath(outside + u"/folder") &&
+        return noTrash.open(QIODevice::WriteOnly) && QDir().mkpath(outside + QStringLiteral("/folder")) &&
                QDir().mkpath(fence.filePath(QStringLiteral("home")));
     }();
     KINORA_FUZZ_CHECK(ready);
     {
-        QFile file(outside + u"/file");
+        QFile file(outside + QStringLiteral("/file"));
         KINORA_FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("someone else's");
-        QFile photo(outside + u"/folder/photo.jpg");
+        QFile photo(outside + QStringLiteral("/folder/photo.jpg"));
         KINORA_FUZZ_CHECK(photo.open(QIODevice::WriteOnly | QIODevice::Truncate));
         photo.write("photo");
     }
@@ -129,13 +129,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         case 2:
-            QFile::link(outside + u"/file", path);
+            QFile::link(outside + QStringLiteral("/file"), path);
             break;
         case 3:
-            QFile::link(outside + u"/folder", path);
+            QFile::link(outside + QStringLiteral("/folder"), path);
             break;
         case 4:
-            QFile::link(outside + u"/new", path);
+            QFile::link(outside + QStringLiteral("/new"), path);
             break;
         case 5:
             QFile::link(QStringLiteral("/dev/zero"), path);
