@@ -293,7 +293,7 @@ std::optional<StoredEntry> loadEntry(const QString& folder, int number)
         stored.before.append({rel, *state});
         stored.entry.paths.append(root + u'/' + rel);
     }
-    for (const QJsonValue& value : object->value(QStringLiteral("trashed")).toArray()) {
+    for (const auto& value : object->value(QStringLiteral("trashed")).toArray()) {
         const QString rel = value.toObject().value(QStringLiteral("path")).toString();
         const QString trash = value.toObject().value(QStringLiteral("trash")).toString();
         if (!isPlainRelativePath(rel) || !QDir::isAbsolutePath(trash))

@@ -71,7 +71,7 @@ Status WriteFileAtomically(const QString& path, const std::function<bool(QIODevi
         return fail(QStringLiteral("Die Verknüpfung „%1“ kann nicht ersetzt werden.").arg(path));
     const bool followed =
         atLink == AtLink::FollowOutsideLibrary && LibraryRelativePath(path).isEmpty();
-    if (const Status allowed = CheckLibraryPath(path); !allowed && !followed)
+    if (Status allowed = CheckLibraryPath(path); !allowed && !followed)
         return allowed;
     const QFileInfo info(path);
     if (info.isDir())

@@ -144,7 +144,7 @@ Status MakeLibraryFolder(const QString& folder)
     const Placed placed = place(folder);
     if (placed.root.isEmpty())
         return outsideRefusal(folder);
-    if (const Status allowed = CheckLibraryPath(folder); !allowed)
+    if (Status allowed = CheckLibraryPath(folder); !allowed)
         return allowed;
     if (!QDir().mkpath(placed.root))
         return Status::failure(
@@ -205,7 +205,7 @@ Status RemoveLibraryPath(const QString& path)
         return outsideRefusal(path);
     const QFileInfo info(absoluteClean(path));
     // The path itself may be a link, which goes as a link; its folders may not.
-    if (const Status allowed = CheckLibraryPath(info.absolutePath()); !allowed)
+    if (Status allowed = CheckLibraryPath(info.absolutePath()); !allowed)
         return allowed;
     auto failed = [&path] {
         return Status::failure(
