@@ -28,8 +28,9 @@ enum class WithoutTrash { Refuse, Delete };
 
 struct DeleteFilmResult
 {
-    // A failure when the info file could not be deleted: the film is still there, and
-    // nothing else was touched.
+    // A failure when the film could not be deleted (its info file cannot be removed, it lies
+    // outside the library or behind a link, or there is no trash for the rest of its folder):
+    // the film is still there, and nothing else was touched.
     Status status;
     // Set with a failed status when the other files could not go to the trash and
     // WithoutTrash::Refuse kept them: what a delete would remove for good. Ask, then delete
