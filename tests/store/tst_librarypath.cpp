@@ -52,6 +52,7 @@ private slots:
         QTest::newRow("removing a folder that holds a link") << "Data/A/x" << "folder" << "remove" << "Data/A" << true;
         QTest::newRow("removing a link to a folder") << "Data/A" << "folder" << "remove" << "Data/A" << true;
         QTest::newRow("removing through a link") << "Data" << "folder" << "remove" << "Data/folder/deeper" << false;
+        QTest::newRow("removing what is not there") << "" << "" << "remove" << "Data/none/x" << true;
         QTest::newRow("removing outside the library") << "" << "" << "remove" << "../x" << false;
         // clang-format on
     }
