@@ -94,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // No trash: a delete keeps everything but the film's own files.
         QFile noTrash(fence.filePath(QStringLiteral("no-trash")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(noTrash.fileName()));
-        return noTrash.open(QIODevice::WriteOnly) && QDir().mkpath(outside + QStringLiteral("/folder")) &&
+        return noTrash.open(QIODevice::WriteOnly) &&
+               QDir().mkpath(outside + QStringLiteral("/folder")) &&
                QDir().mkpath(fence.filePath(QStringLiteral("home")));
     }();
     KINORA_FUZZ_CHECK(ready);
