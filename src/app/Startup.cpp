@@ -6,6 +6,7 @@
 #include "ui/EditFilmRecord.h"
 #include "ui/FilmListModel.h"
 #include "ui/ImportCommands.h"
+#include "ui/MessageBox.h"
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
 
@@ -93,6 +94,11 @@ std::unique_ptr<frmMain> StartMainWindow(FilmCollection& collection)
 int Main(const QStringList& arguments)
 {
     LoadGermanQtTranslations();
+    if (const Status appDir = CheckAppDir(); !appDir) {
+        std::fprintf(stderr, "kinora: %s\n", appDir.error().toLocal8Bit().constData());
+        MessageBox::warning(nullptr, appDir.error());
+        return 1;
+    }
     const StartOptions options = ParseCommandLine(CommandLineText(arguments.mid(1)));
     if (options.editMode)
         return RunEditMode(options.infoFile);

@@ -6,6 +6,7 @@
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/LibraryPath.h"
 #include "store/NumberParse.h"
 
 #include <QFile>
@@ -39,10 +40,11 @@ FilmPlace filesOf(const FilmRecord& stored)
     return {info, CoverPathFor(info)};
 }
 
+// A cover on disk, read as the library's path rule reads (no link, no pipe or device); one
+// larger than any download counts as different.
 QByteArray fileBytes(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return ReadRegularFile(path, 64LL * 1024 * 1024).value_or(QByteArray());
 }
 
 QString filmCount(int films)

@@ -6,6 +6,7 @@
 #include "store/AtomicWrite.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/LibraryPath.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,14 +18,15 @@ namespace kinora {
 
 namespace {
 
+// The old info file as far as it is ever read: its first slot.
 std::optional<QByteArray> readIfExists(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists())
+    QFile file;
+    if (TypeOf(path) == PathType::Missing)
         return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
+    if (!OpenRegularFile(file, path))
         return QByteArray();
-    return file.readAll();
+    return file.read(kSlotSize);
 }
 
 // Puts a file back the way it was before this call: its old bytes, or no file.
@@ -96,8 +98,15 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
     const QString folder = FilmFolder(name);
     const QString infoPath = FilmInfoPath(name);
     const QString coverPath = CoverPathFor(infoPath);
-    const bool hadInfo = QFileInfo::exists(infoPath);
-    const bool hadCover = QFileInfo::exists(coverPath);
+    // A link in their place is neither written through nor removed: the path rule refuses.
+    for (const QString& path : {infoPath, coverPath}) {
+        if (Status allowed = CheckLibraryPath(path); !allowed) {
+            result.status = allowed;
+            return result;
+        }
+    }
+    const bool hadInfo = TypeOf(infoPath) != PathType::Missing;
+    const bool hadCover = TypeOf(coverPath) != PathType::Missing;
     if (!overwrite && (hadInfo || hadCover)) {
         result.status = Status::failure(
             QStringLiteral("Im Ordner „%1“ ist schon ein Film gespeichert.").arg(folder));
@@ -105,10 +114,9 @@ StoreFilmResult StoreFilm(const FilmRecord& record, const CoverPicture& cover, b
         return result;
     }
 
-    const bool madeFolder = !QFileInfo::exists(folder);
-    if (!QDir().mkpath(folder)) {
-        result.status = Status::failure(
-            QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden.").arg(folder));
+    const bool madeFolder = TypeOf(folder) == PathType::Missing;
+    if (const Status made = MakeLibraryFolder(folder); !made) {
+        result.status = made;
         return result;
     }
     auto undoFolder = [&] {

@@ -2,6 +2,8 @@
 
 #include "store/AppPaths.h"
 #include "store/AtomicWrite.h"
+#include "store/InfoFile.h"
+#include "store/LibraryPath.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -36,6 +38,11 @@ const QString kUndoneFile = QStringLiteral("undone");
 const QString kTemporaryPrefix = QStringLiteral("tmp-");
 // Another Kinora on the same library holds the lock only while it keeps or prunes files.
 constexpr int kLockWaitMs = 10000;
+// Entry numbers count up by one per change; a folder with a larger number was not made by
+// Kinora and is left alone, so the count can never run past what an int holds.
+constexpr int kMaxEntryNumber = 999999999;
+// entry.json of a reload of 100 000 films takes about 20 MB; anything far larger is not one.
+constexpr qint64 kMaxEntryJsonBytes = 256LL * 1024 * 1024;
 
 // A file as an operation found or left it: no file, or its size and SHA-1.
 struct FileState
@@ -100,15 +107,17 @@ struct StoredEntry
     QString folder;
     QList<StoredFile> before;
     std::optional<QList<FileFingerprint>> after;
+    QList<TrashedFile> trashed; // path inside the library, where it went
 };
 
+// A regular file's state; nothing for anything else (a link, a pipe), which is never hashed.
 std::optional<FileState> stateOf(const QString& path)
 {
     FileState state;
-    QFile file(path);
-    if (!file.exists())
+    if (TypeOf(path) == PathType::Missing)
         return state;
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegularFile(file, path))
         return std::nullopt;
     QCryptographicHash hash(QCryptographicHash::Sha1);
     if (!hash.addData(&file))
@@ -130,28 +139,12 @@ bool isHistoryPath(const QString& rel)
     return rel == name || rel.startsWith(name + u'/');
 }
 
-// The path relative to the library, or the empty text when it does not lie inside it (links
-// in its folders are followed) or lies in the history itself.
-QString insideLibrary(const QString& root, const QString& path)
+// The path relative to the library, or the empty text when it does not lie inside it or lies
+// in the history itself. A link on the way is not resolved: the path rule refuses it.
+QString insideLibrary(const QString& path)
 {
-    QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    QString rest = info.fileName();
-    QString folder = info.absolutePath();
-    while (!QFileInfo(folder).isDir()) {
-        const QFileInfo up(folder);
-        if (up.isRoot() || up.fileName().isEmpty())
-            return {};
-        rest = up.fileName() + u'/' + rest;
-        folder = up.absolutePath();
-    }
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    if (root.isEmpty() || canonical.isEmpty())
-        return {};
-    QString rel = QDir::cleanPath(QDir(root).relativeFilePath(canonical + u'/' + rest));
-    if (rel.isEmpty() || rel == u"." || rel == u".." || rel.startsWith(QStringLiteral("../")) ||
-        QDir::isAbsolutePath(rel) || isHistoryPath(rel))
-        return {};
-    return rel;
+    const QString rel = LibraryRelativePath(path);
+    return isHistoryPath(rel) ? QString() : rel;
 }
 
 void syncFolder(const QString& folder)
@@ -186,8 +179,23 @@ bool syncFile(const QString& path)
 // system allows one (every writer of the library replaces a file by renaming a new one over
 // it, so the kept bytes never change and cost no space until the film's file is replaced),
 // otherwise a synced copy.
+// An info file is read only as far as its first slot: a larger one is kept as that slot, so a
+// huge file someone named .knr costs neither time nor the history's room.
 bool keepFile(const QString& path, const QString& copy)
 {
+    if (TypeOf(path) != PathType::File)
+        return false;
+    QFile source;
+    if (!OpenRegularFile(source, path))
+        return false;
+    const bool infoFile = path.endsWith(QStringLiteral(".knr"), Qt::CaseInsensitive);
+    if (infoFile && source.size() > kSlotSize) {
+        QFile target(copy);
+        return target.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+               target.write(source.read(kSlotSize)) == kSlotSize && target.flush() &&
+               syncFile(copy);
+    }
+    source.close();
 #ifdef Q_OS_UNIX
     if (::link(QFile::encodeName(path).constData(), QFile::encodeName(copy).constData()) == 0)
         return true;
@@ -201,6 +209,8 @@ qint64 ownBytes(const QString& folder)
     qint64 bytes = 0;
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
     for (const QFileInfo& file : files) {
+        if (file.isSymLink())
+            continue;
 #ifdef Q_OS_UNIX
         struct stat st;
         if (::stat(QFile::encodeName(file.filePath()).constData(), &st) == 0 && st.st_nlink > 1)
@@ -237,11 +247,11 @@ std::optional<FileState> stateFromJson(const QJsonValue& value)
 
 std::optional<QJsonObject> readJson(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxEntryJsonBytes);
+    if (!bytes)
         return std::nullopt;
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(*bytes, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         return std::nullopt;
     return doc.object();
@@ -283,6 +293,13 @@ std::optional<StoredEntry> loadEntry(const QString& folder, int number)
         stored.before.append({rel, *state});
         stored.entry.paths.append(root + u'/' + rel);
     }
+    for (const auto& value : object->value(QStringLiteral("trashed")).toArray()) {
+        const QString rel = value.toObject().value(QStringLiteral("path")).toString();
+        const QString trash = value.toObject().value(QStringLiteral("trash")).toString();
+        if (!isPlainRelativePath(rel) || !QDir::isAbsolutePath(trash))
+            return std::nullopt;
+        stored.trashed.append({rel, trash});
+    }
     if (const std::optional<QJsonObject> after = readJson(folder + u'/' + kAfterFile)) {
         const QJsonArray states = after->value(QStringLiteral("files")).toArray();
         QList<FileFingerprint> afterStates;
@@ -295,24 +312,55 @@ std::optional<StoredEntry> loadEntry(const QString& folder, int number)
                 stored.entry.description = description;
         }
     }
-    QFile undone(folder + u'/' + kUndoneFile);
-    if (undone.open(QIODevice::ReadOnly))
-        stored.entry.undoneBy = undone.readAll().trimmed().toInt();
+    if (const std::optional<QByteArray> undone = ReadRegularFile(folder + u'/' + kUndoneFile, 64))
+        stored.entry.undoneBy = undone->trimmed().toInt();
     return stored;
 }
 
-// The numbered entry folders of the history, complete or not, by number.
+// The number a name in the history stands for, or 0: a number as Kinora writes it, up to
+// kMaxEntryNumber.
+int numberOf(const QString& name)
+{
+    bool isNumber = false;
+    const int number = name.toInt(&isNumber);
+    return isNumber && number > 0 && number <= kMaxEntryNumber && QString::number(number) == name
+               ? number
+               : 0;
+}
+
+// Every name in the history folder, whatever it is. A history folder that is a link is no
+// history: nothing in it is read, kept or removed.
+QStringList historyNames()
+{
+    const QString dir = HistoryDir();
+    if (TypeOf(dir) != PathType::Folder)
+        return {};
+    return QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot |
+                               QDir::Hidden);
+}
+
+// The numbered entry folders of the history, complete or not, by number: real folders only,
+// a link named like an entry is none.
 std::map<int, QString> entryFolders()
 {
     std::map<int, QString> folders;
-    const QDir dir(HistoryDir());
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        bool isNumber = false;
-        const int number = name.toInt(&isNumber);
-        if (isNumber && number > 0)
-            folders[number] = dir.filePath(name);
+    const QString dir = HistoryDir();
+    for (const QString& name : historyNames()) {
+        const QString path = dir + u'/' + name;
+        if (const int number = numberOf(name); number > 0 && TypeOf(path) == PathType::Folder)
+            folders[number] = path;
     }
     return folders;
+}
+
+// The number of the next entry: above every name that looks like one, so that a stray file
+// or link of that name blocks nothing. 0 when the numbers are used up.
+int nextNumber()
+{
+    int highest = 0;
+    for (const QString& name : historyNames())
+        highest = std::max(highest, numberOf(name));
+    return highest < kMaxEntryNumber ? highest + 1 : 0;
 }
 
 std::optional<StoredEntry> findEntry(int number)
@@ -331,24 +379,32 @@ void discard(const QString& folder)
     const QFileInfo info(folder);
     const QString hidden =
         info.absolutePath() + u'/' + kTemporaryPrefix + QStringLiteral("old-") + info.fileName();
-    QDir(hidden).removeRecursively();
-    QDir(QDir().rename(folder, hidden) ? hidden : folder).removeRecursively();
+    static_cast<void>(RemoveLibraryPath(hidden)); // what remains goes at the next prune
+    static_cast<void>(RemoveLibraryPath(QDir().rename(folder, hidden) ? hidden : folder));
 }
 
-// Drops abandoned half-built entries, then the oldest entries beyond the bounds. Called with
-// the lock held, so no other process is building an entry.
+// Drops abandoned half-built entries (a link of such a name goes as a link), then the oldest
+// entries beyond the bounds. An entry that alone holds more than the byte bound stays while
+// it is the newest, without counting against the others, and goes with the next change.
+// Called with the lock held, so no other process is building an entry.
 void prune()
 {
-    const QDir dir(HistoryDir());
-    for (const QString& name : dir.entryList({kTemporaryPrefix + u'*'}, QDir::Dirs | QDir::Hidden))
-        QDir(dir.filePath(name)).removeRecursively();
+    for (const QString& name : historyNames()) {
+        if (name.startsWith(kTemporaryPrefix))
+            static_cast<void>(RemoveLibraryPath(HistoryDir() + u'/' + name));
+    }
     const std::map<int, QString> folders = entryFolders();
     QList<std::pair<QString, qint64>> entries; // oldest first
     qint64 total = 0;
     for (const auto& [number, folder] : folders) {
         const qint64 bytes = ownBytes(folder);
+        if (bytes > kHistoryBytes && number != folders.rbegin()->first) {
+            discard(folder);
+            continue;
+        }
         entries.append({folder, bytes});
-        total += bytes;
+        if (bytes <= kHistoryBytes)
+            total += bytes;
     }
     qsizetype first = 0;
     for (; first < entries.size() - 1; ++first) {
@@ -369,6 +425,47 @@ void removeEmptyFilmFolder(const QString& file)
         QDir().rmdir(folder); // fails and keeps the folder unless it is empty
 }
 
+// Whether path is something the desktop's trash holds: on freedesktop systems a name in its
+// "files" folder with its description in "info". An entry cannot make an undo move any other
+// file of the user's into the library.
+bool isInTrash(const QString& path)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QFileInfo info(path);
+    const QDir files = info.dir();
+    return files.dirName() == u"files" &&
+           TypeOf(files.absolutePath() + QStringLiteral("/../info/") + info.fileName() +
+                  QStringLiteral(".trashinfo")) == PathType::File;
+#else
+    return QFileInfo::exists(path);
+#endif
+}
+
+// Brings back what a delete moved to the trash; empty, or why not.
+QString restoreFromTrash(const QString& root, const TrashedFile& file)
+{
+    const QString target = root + u'/' + file.path;
+    const QString shown = QDir::toNativeSeparators(target);
+    const bool inTrash = TypeOf(file.trashPath) != PathType::Missing && isInTrash(file.trashPath);
+    if (!inTrash && TypeOf(target) != PathType::Missing)
+        return {}; // back already (an undo taken back leaves it where it was)
+    if (!inTrash)
+        return QStringLiteral("„%1“ liegt nicht mehr im Papierkorb.").arg(shown);
+    if (TypeOf(target) != PathType::Missing)
+        return QStringLiteral("„%1“ gibt es schon; der Papierkorb behält seine Fassung.")
+            .arg(shown);
+    if (const Status made = MakeLibraryFolder(QFileInfo(target).absolutePath()); !made)
+        return made.error();
+    if (!QDir().rename(file.trashPath, target))
+        return QStringLiteral("„%1“ kann nicht aus dem Papierkorb zurückgeholt werden.").arg(shown);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QFileInfo trashed(file.trashPath);
+    QFile::remove(trashed.absolutePath() + QStringLiteral("/../info/") + trashed.fileName() +
+                  QStringLiteral(".trashinfo"));
+#endif
+    return {};
+}
+
 Status lockFailure()
 {
     return Status::failure(QStringLiteral("Der Verlauf wird gerade von einem anderen "
@@ -385,10 +482,13 @@ public:
     enum Outcome { Locked, Busy, Unwritable };
 
     explicit HistoryLock(const QString& folder)
+        : m_folder(folder)
 #ifdef Q_OS_UNIX
-        : m_path(QFile::encodeName(folder + QStringLiteral("/lock")))
+          ,
+          m_path(QFile::encodeName(folder + QStringLiteral("/lock")))
 #else
-        : m_lock(folder + QStringLiteral("/lock"))
+          ,
+          m_lock(folder + QStringLiteral("/lock"))
 #endif
     {
     }
@@ -404,18 +504,24 @@ public:
 
     Outcome tryLock(int timeoutMs)
     {
+        if (!CheckLibraryPath(m_folder + QStringLiteral("/lock")))
+            return Unwritable;
 #ifdef Q_OS_UNIX
         const QDeadlineTimer deadline(timeoutMs);
         for (int pause = 5;; pause = std::min(pause * 2, 200)) {
-            const int fd = ::open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-            if (fd < 0)
+            // Never through a link, never a pipe or device that opening would wait for.
+            const int fd = ::open(m_path.constData(),
+                                  O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+            struct stat held, named;
+            if (fd < 0 || ::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+                if (fd >= 0)
+                    ::close(fd);
                 return Unwritable;
+            }
             // The lock counts only on the file the name still leads to: a program of an older
             // kind may have removed it since it was opened.
-            struct stat held, named;
-            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
-                ::stat(m_path.constData(), &named) == 0 && held.st_ino == named.st_ino &&
-                held.st_dev == named.st_dev) {
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(m_path.constData(), &named) == 0 &&
+                held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
                 m_fd = fd;
                 return Locked;
             }
@@ -432,6 +538,7 @@ public:
     }
 
 private:
+    QString m_folder;
 #ifdef Q_OS_UNIX
     QByteArray m_path;
     int m_fd = -1;
@@ -443,22 +550,33 @@ private:
 } // namespace
 
 HistoryRecord::HistoryRecord(const QString& description, const QStringList& paths, int undoes,
-                             const Progress& progress)
+                             const Progress& progress, const QList<TrashedFile>& trashed)
 {
     const QString root = libraryRoot();
     QStringList rels;
     for (const QString& path : paths) {
-        const QString rel = insideLibrary(root, path);
-        if (!rel.isEmpty() && !rels.contains(rel))
+        const QString rel = insideLibrary(path);
+        if (rel.isEmpty() || rels.contains(rel))
+            continue;
+        // A link (or a path through one) or a special file is not kept: its bytes are not
+        // the film's, and no writer or cleaner of the library changes it, by the same rule.
+        const PathType type = TypeOf(path);
+        if (CheckLibraryPath(path) && (type == PathType::Missing || type == PathType::File))
             rels.append(rel);
     }
-    // Nothing of the library is touched when rels is empty.
+    QList<TrashedFile> moved;
+    for (const TrashedFile& file : trashed) {
+        const QString rel = insideLibrary(file.path);
+        if (!rel.isEmpty())
+            moved.append({rel, file.trashPath});
+    }
+    // Nothing of the library is touched when nothing is to be kept.
     if (!rels.isEmpty())
-        m_status = keep(root, rels, description, undoes, progress);
+        m_status = keep(root, rels, description, undoes, progress, moved);
 }
 
 Status HistoryRecord::keep(const QString& root, const QStringList& rels, const QString& description,
-                           int undoes, const Progress& progress)
+                           int undoes, const Progress& progress, const QList<TrashedFile>& trashed)
 {
     const QString dir = HistoryDir();
     auto fail = [&dir](const QString& why) {
@@ -466,8 +584,8 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
             QStringLiteral("Der Verlauf in „%1“ kann nicht geschrieben werden: %2")
                 .arg(QDir::toNativeSeparators(dir), why));
     };
-    if (!QDir().mkpath(dir))
-        return fail(QStringLiteral("Der Ordner kann nicht angelegt werden."));
+    if (const Status made = MakeLibraryFolder(dir); !made)
+        return fail(made.error());
     HistoryLock lock(dir);
     if (const HistoryLock::Outcome locked = lock.tryLock(kLockWaitMs);
         locked != HistoryLock::Locked)
@@ -475,14 +593,17 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
                    ? lockFailure()
                    : fail(QStringLiteral("Die Sperrdatei kann nicht angelegt werden."));
 
-    const std::map<int, QString> folders = entryFolders();
-    const int number = folders.empty() ? 1 : folders.rbegin()->first + 1;
+    const int number = nextNumber();
+    if (number == 0)
+        return fail(QStringLiteral("Die Nummern der Einträge sind aufgebraucht; löschen Sie den "
+                                   "Ordner mit der höchsten Nummer."));
     const QString building = dir + u'/' + kTemporaryPrefix +
                              QString::number(QCoreApplication::applicationPid()) + u'-' +
                              QString::number(number);
-    QDir(building).removeRecursively();
-    if (!QDir().mkpath(building))
-        return fail(QStringLiteral("Der Ordner kann nicht angelegt werden."));
+    auto dropBuilding = [&building] { static_cast<void>(RemoveLibraryPath(building)); };
+    dropBuilding();
+    if (const Status made = MakeLibraryFolder(building); !made)
+        return fail(made.error());
 
     QJsonArray files;
     QStringList paths;
@@ -495,13 +616,13 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
         const QString path = root + u'/' + rels[i];
         const QString kept = building + u'/' + QString::number(i);
         std::optional<FileState> state;
-        if (!QFileInfo::exists(path))
+        if (TypeOf(path) == PathType::Missing)
             state = FileState{};
         // The kept bytes are hashed, not the film's file: they are what an undo restores.
         else if (keepFile(path, kept))
             state = stateOf(kept);
         if (!state) {
-            QDir(building).removeRecursively();
+            dropBuilding();
             return fail(QStringLiteral("„%1“ kann nicht gesichert werden.")
                             .arg(QDir::toNativeSeparators(path)));
         }
@@ -512,22 +633,29 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
         before.append(state->sha1);
         prints.append(fingerprintOf(path));
     }
-    const QJsonObject entry{
+    QJsonObject entry{
         {QStringLiteral("time"), QDateTime::currentDateTime().toString(Qt::ISODate)},
         {QStringLiteral("description"), description},
         {QStringLiteral("undoes"), undoes},
         {QStringLiteral("files"), files},
     };
+    if (!trashed.isEmpty()) {
+        QJsonArray moved;
+        for (const TrashedFile& file : trashed)
+            moved.append(QJsonObject{{QStringLiteral("path"), file.path},
+                                     {QStringLiteral("trash"), file.trashPath}});
+        entry.insert(QStringLiteral("trashed"), moved);
+    }
     const QString finalFolder = dir + u'/' + QString::number(number);
     if (const Status written =
             WriteFileAtomically(building + u'/' + kEntryFile, QJsonDocument(entry).toJson());
         !written) {
-        QDir(building).removeRecursively();
+        dropBuilding();
         return fail(written.error());
     }
     syncFolder(building);
-    if (!QDir().rename(building, finalFolder)) {
-        QDir(building).removeRecursively();
+    if (TypeOf(finalFolder) != PathType::Missing || !QDir().rename(building, finalFolder)) {
+        dropBuilding();
         return fail(QStringLiteral("Der Eintrag kann nicht abgeschlossen werden."));
     }
     syncFolder(dir);
@@ -536,6 +664,7 @@ Status HistoryRecord::keep(const QString& root, const QStringList& rels, const Q
     m_paths = paths;
     m_before = before;
     m_prints = prints;
+    m_trashed = !trashed.isEmpty();
     return {};
 }
 
@@ -555,6 +684,7 @@ void HistoryRecord::finish(const QString& description)
             changed = !state || state->sha1 != m_before[i];
         }
     }
+    changed = changed || m_trashed;
     HistoryLock lock(HistoryDir());
     if (lock.tryLock(kLockWaitMs) != HistoryLock::Locked)
         return; // the entry stays; without its after-state an undo asks before it replaces
@@ -568,7 +698,7 @@ void HistoryRecord::finish(const QString& description)
     // Renamed into place but not synced: the entry is complete without it, and should it be
     // lost or cut off in a crash, an undo only asks before it replaces a file.
     QSaveFile afterFile(m_folder + u'/' + kAfterFile);
-    if (afterFile.open(QIODevice::WriteOnly)) {
+    if (CheckLibraryPath(afterFile.fileName()) && afterFile.open(QIODevice::WriteOnly)) {
         afterFile.write(QJsonDocument(object).toJson());
         afterFile.commit();
     }
@@ -616,7 +746,7 @@ UndoPlan PlanUndo(int number)
     for (qsizetype i = 0; i < stored->before.size(); ++i) {
         const StoredFile& file = stored->before[i];
         const QString target = root + u'/' + file.rel;
-        if (insideLibrary(root, target) != file.rel || QFileInfo(target).isSymLink()) {
+        if (insideLibrary(target) != file.rel || !CheckLibraryPath(target)) {
             plan.status = Status::failure(
                 QStringLiteral("Der Verlaufseintrag %1 nennt „%2“, das nicht in der Bibliothek "
                                "liegt; er wird nicht verwendet.")
@@ -676,10 +806,11 @@ UndoResult Undo(const UndoPlan& plan)
             removeEmptyFilmFolder(target);
             continue;
         }
-        QFile kept(stored->folder + u'/' + QString::number(i));
+        QFile kept;
+        const Status folder = MakeLibraryFolder(QFileInfo(target).absolutePath());
         const Status restored =
-            !QDir().mkpath(QFileInfo(target).absolutePath()) || !kept.open(QIODevice::ReadOnly)
-                ? Status::failure(QString())
+            !folder || !OpenRegularFile(kept, stored->folder + u'/' + QString::number(i))
+                ? Status::failure(folder.error())
                 : WriteFileAtomically(target, [&kept](QIODevice& out) {
                       while (!kept.atEnd()) {
                           const QByteArray chunk = kept.read(1 << 16);
@@ -690,6 +821,11 @@ UndoResult Undo(const UndoPlan& plan)
                   });
         if (!restored)
             failures.append(QDir::toNativeSeparators(target) + u' ' + restored.error());
+    }
+    const QString root = libraryRoot();
+    for (const TrashedFile& file : stored->trashed) {
+        if (const QString why = restoreFromTrash(root, file); !why.isEmpty())
+            failures.append(why);
     }
     record.finish();
     result.number = record.number();

@@ -30,7 +30,8 @@
 namespace kinora {
 
 // The history keeps the last kHistoryOperations operations, and drops the oldest while the
-// bytes only it holds exceed kHistoryBytes. The newest entry always stays.
+// bytes only it holds exceed kHistoryBytes. The newest entry always stays; one that alone
+// holds more than kHistoryBytes pushes out no other and goes with the next change.
 constexpr int kHistoryOperations = 50;
 constexpr qint64 kHistoryBytes = 200LL * 1024 * 1024;
 
@@ -55,6 +56,14 @@ struct FileFingerprint
     bool operator==(const FileFingerprint&) const = default;
 };
 
+// A file or folder a delete moved to the desktop's trash rather than into the history: an
+// undo moves it back from there.
+struct TrashedFile
+{
+    QString path;      // where it was (in the library)
+    QString trashPath; // where it is now
+};
+
 // One operation's entry. The constructor keeps the present state of every path that lies
 // inside the library (its bytes, or that there is no file) before the caller changes it.
 // When that fails, status() says why; the caller goes on and tells the user that this
@@ -65,8 +74,11 @@ public:
     // progress, when given, hears every so many files how many of them are kept, so a window
     // can repaint while a large library's files are kept.
     using Progress = std::function<void(qsizetype kept, qsizetype total)>;
+    // Paths outside the library are not kept, nor those the library's path rule keeps every
+    // writer from changing (a link, a path through one, a pipe or device). trashed notes what
+    // the operation moved to the trash before.
     HistoryRecord(const QString& description, const QStringList& paths, int undoes = 0,
-                  const Progress& progress = {});
+                  const Progress& progress = {}, const QList<TrashedFile>& trashed = {});
     HistoryRecord(const HistoryRecord&) = delete;
     HistoryRecord& operator=(const HistoryRecord&) = delete;
 
@@ -82,7 +94,7 @@ public:
 
 private:
     Status keep(const QString& root, const QStringList& rels, const QString& description,
-                int undoes, const Progress& progress);
+                int undoes, const Progress& progress, const QList<TrashedFile>& trashed);
 
     Status m_status;
     int m_number = 0;
@@ -91,6 +103,7 @@ private:
     QList<QByteArray> m_before; // each file's SHA-1, empty for no file
     // Each file as the operation found it (size, time, inode), to see cheaply what it changed.
     QList<FileFingerprint> m_prints;
+    bool m_trashed = false; // the operation moved files to the trash: it changed something
 };
 
 // The complete entries, newest first.

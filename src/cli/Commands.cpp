@@ -8,6 +8,10 @@ const Command kCommands[] = {
     {"show", "show DATEI                 eine Info-Datei als JSON ausgeben", runShow},
     {"write", "write DATEI                JSON von der Standardeingabe als Info-Datei schreiben",
      runWrite},
+    {"delete",
+     "delete DATEI [--force]     einen Film löschen wie im Programm (übrige Dateien seines\n"
+     "                             Ordners in den Papierkorb)",
+     runDelete},
     {"list", "list                       alle Filme des Programmordners als JSON-Zeilen", runList},
     {"search", "search TEXT                Indexliste der passenden Filme (0|3|7|)", runSearch},
     {"export", "export --format csv|json [--output DATEI]   alle Filme exportieren", runExport},

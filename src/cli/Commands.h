@@ -9,6 +9,7 @@ namespace kinora::cli {
 // and the command name removed); the result is the exit status.
 int runShow(const QStringList& args);
 int runWrite(const QStringList& args);
+int runDelete(const QStringList& args);
 int runList(const QStringList& args);
 int runSearch(const QStringList& args);
 int runExport(const QStringList& args);

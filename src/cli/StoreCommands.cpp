@@ -3,11 +3,13 @@
 #include "Commands.h"
 #include "RecordJson.h"
 
+#include "catalogue/FilmFiles.h"
 #include "catalogue/FilmStore.h"
 #include "store/AppPaths.h"
 #include "store/AtomicWrite.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/LibraryPath.h"
 #include "store/SideFile.h"
 
 #include <QFile>
@@ -171,6 +173,41 @@ int runWrite(const QStringList& args)
     if (!saved.history)
         warn(QStringLiteral("Die Änderung lässt sich nicht rückgängig machen: %1")
                  .arg(saved.history.error()));
+    return 0;
+}
+
+int runDelete(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Löscht einen Film wie „Löschen“ im Programm: seine Info-Datei und sein "
+                       "Cover, aufbewahrt im Verlauf. Alles andere im eigenen Ordner des Films "
+                       "(ein Video, ein Unterordner) kommt in den Papierkorb; „kinora-cli undo“ "
+                       "holt es zurück. Ohne Papierkorb wird nichts gelöscht, außer mit --force."));
+    parser.addPositionalArgument(QStringLiteral("DATEI"), QStringLiteral("die Info-Datei (.knr)"));
+    const QCommandLineOption force(
+        QStringLiteral("force"),
+        QStringLiteral("ohne Papierkorb auch die übrigen Dateien des Ordners endgültig löschen"));
+    parser.addOption(force);
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("delete"), args, &code) ||
+        !requirePositional(parser, 1, QStringLiteral("Die Info-Datei"), &code))
+        return code;
+    const QString path = QFileInfo(parser.positionalArguments().at(0)).absoluteFilePath();
+    if (TypeOf(path) == PathType::Missing)
+        return fail(QStringLiteral("Die Datei „%1“ existiert nicht.").arg(path));
+    const DeleteFilmResult deleted =
+        DeleteFilmFiles(path, parser.isSet(force) ? WithoutTrash::Delete : WithoutTrash::Refuse);
+    if (!deleted.status)
+        return fail(QStringLiteral("Nicht gelöscht: %1").arg(deleted.status.error()) +
+                    (deleted.wouldDelete.isEmpty()
+                         ? QString()
+                         : QStringLiteral("\nMit --force wird es trotzdem gelöscht.")));
+    if (!deleted.history)
+        warn(QStringLiteral("Das Löschen lässt sich nicht rückgängig machen: %1")
+                 .arg(deleted.history.error()));
+    if (!deleted.leftBehind.isEmpty())
+        return fail(deleted.leftBehind);
     return 0;
 }
 

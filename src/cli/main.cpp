@@ -5,6 +5,7 @@
 
 #include "KinoraVersion.h"
 #include "store/QtTranslations.h"
+#include "store/AppPaths.h"
 
 #include <QCoreApplication>
 
@@ -51,8 +52,11 @@ int main(int argc, char* argv[])
         out(QStringLiteral("kinora-cli %1\n").arg(QCoreApplication::applicationVersion()));
         return 0;
     }
-    if (const Command* command = findCommand(first))
+    if (const Command* command = findCommand(first)) {
+        if (const kinora::Status appDir = kinora::CheckAppDir(); !appDir)
+            return fail(appDir.error());
         return command->run(args.mid(1));
+    }
     return fail(QStringLiteral("Unbekannter Befehl „%1“. „kinora-cli --help“ listet die Befehle.")
                     .arg(first));
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -44,10 +45,17 @@ QString UserLibraryDir()
 
 QString AppDir()
 {
-    const QString home = qEnvironmentVariable("KINORA_HOME");
-    if (!home.isEmpty())
-        return cleanFolder(home);
+    // A name the system cannot give back unchanged would lead elsewhere: no folder at all is
+    // safer than writing "/Data" and "/Collection.db".
+    const QByteArray raw = qgetenv("KINORA_HOME");
+    if (!raw.isEmpty()) {
+        const QString home = QFile::decodeName(raw);
+        return QFile::encodeName(home) == raw ? cleanFolder(QFileInfo(home).absoluteFilePath())
+                                              : QString();
+    }
     QString programDir = cleanFolder(QCoreApplication::applicationDirPath());
+    if (programDir.isEmpty() || !QDir::isAbsolutePath(programDir) || !QFileInfo(programDir).isDir())
+        return {};
     if (IsPortableCopy(programDir))
         return programDir;
     QString library = UserLibraryDir();
@@ -55,6 +63,16 @@ QString AppDir()
     // and a film that cannot be stored, each with its reason.
     QDir().mkpath(library);
     return library;
+}
+
+Status CheckAppDir()
+{
+    if (!AppDir().isEmpty())
+        return {};
+    return Status::failure(
+        QStringLiteral("Der Programmordner lässt sich nicht bestimmen: Sein Name ist ungültig "
+                       "oder er existiert nicht. Benennen Sie den Ordner um oder setzen Sie "
+                       "KINORA_HOME auf den vollständigen Pfad der Bibliothek."));
 }
 
 QString DataDir()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Status.h"
+
 #include <QString>
 
 namespace kinora {
@@ -7,8 +9,12 @@ namespace kinora {
 // The library folder, called the program folder: the folder named by the environment variable
 // KINORA_HOME when set; else the executable's folder when it is a portable copy; else the
 // user's library folder (an installed program cannot write beside itself), made when missing.
-// No trailing "/".
+// No trailing "/". Empty when it cannot be determined (KINORA_HOME or the program's folder is
+// not an absolute folder name the system gives back unchanged): see CheckAppDir.
 QString AppDir();
+
+// A failure, in German, when AppDir() cannot be determined; Kinora and kinora-cli then stop.
+Status CheckAppDir();
 
 // Whether the executable's folder keeps the library: it holds one already (Collection.db or
 // Data), or it is not an installed copy (no AppStream file in ../share/metainfo) and the user

@@ -1,5 +1,7 @@
 #include "store/AtomicWrite.h"
 
+#include "store/LibraryPath.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -50,18 +52,27 @@ QString syncError(QFileDevice& file)
 
 } // namespace
 
-Status WriteFileAtomically(const QString& path, QByteArrayView data)
+Status WriteFileAtomically(const QString& path, QByteArrayView data, AtLink atLink)
 {
-    return WriteFileAtomically(path, [data](QIODevice& out) {
-        return out.write(data.data(), data.size()) == data.size();
-    });
+    return WriteFileAtomically(
+        path, [data](QIODevice& out) { return out.write(data.data(), data.size()) == data.size(); },
+        atLink);
 }
 
-Status WriteFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce)
+Status WriteFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& produce,
+                           AtLink atLink)
 {
     auto fail = &Status::failure;
     if (path.isEmpty())
         return fail(QStringLiteral("Kein Dateiname angegeben."));
+    // The save file would write to the file a link leads to; the link goes first instead.
+    if (atLink == AtLink::Replace && TypeOf(path) == PathType::Link &&
+        CheckLibraryPath(QFileInfo(path).absolutePath()) && !QFile::remove(path))
+        return fail(QStringLiteral("Die Verknüpfung „%1“ kann nicht ersetzt werden.").arg(path));
+    const bool followed =
+        atLink == AtLink::FollowOutsideLibrary && LibraryRelativePath(path).isEmpty();
+    if (Status allowed = CheckLibraryPath(path); !allowed && !followed)
+        return allowed;
     const QFileInfo info(path);
     if (info.isDir())
         return fail(QStringLiteral("„%1“ ist ein Ordner.").arg(path));

@@ -235,7 +235,7 @@ Status FilmCollection::Snapshot::WriteCache(const QString& path) const
         }
         return true;
     };
-    return WriteFileAtomically(path, produce);
+    return WriteFileAtomically(path, produce, AtLink::Replace);
 }
 
 QString FilmCollection::SearchCollection(const QString& text) const

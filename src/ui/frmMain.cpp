@@ -329,7 +329,15 @@ void frmMain::mCXKill_Click()
     if (row < 0)
         return;
     const QString key = m_model->key(row);
-    const DeleteFilmResult deleted = DeleteFilmFiles(key);
+    DeleteFilmResult deleted = DeleteFilmFiles(key);
+    // Without a trash, the rest of the film's folder would be gone for good: only when asked.
+    if (!deleted.wouldDelete.isEmpty()) {
+        if (MessageBox::question(this, deleted.status.error() +
+                                           QStringLiteral("\n\nTrotzdem löschen?")) !=
+            QMessageBox::Yes)
+            return;
+        deleted = DeleteFilmFiles(key, WithoutTrash::Delete);
+    }
     if (!deleted.status) {
         MessageBox::warning(this, QStringLiteral("Der Film wurde nicht gelöscht.\n") +
                                       deleted.status.error());

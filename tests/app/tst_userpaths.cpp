@@ -12,6 +12,8 @@
 
 #include <QMenu>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -199,11 +201,23 @@ private slots:
     {
         const QString cover = home() + "/Data/Eisblumen/Eisblumen.jpg";
         const QByteArray info = readAll(m_library[1]), picture = readAll(cover);
+        // A video of the user's in the film's folder goes to the trash, not into the history.
+        const QTemporaryDir desktop;
+        const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_DATA_HOME", oldData);
+        });
+        qputenv("HOME", desktop.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (desktop.path() + "/data").toUtf8());
+        const QString video = home() + "/Data/Eisblumen/Eisblumen.mkv";
+        QVERIFY(writeAll(video, "video"));
         start();
         MessageRecorder messages;
         QVERIFY(!undo()->isEnabled());
         fromContextMenu("Eisblumen", "mCXKill");
         QVERIFY(!QDir(home() + "/Data/Eisblumen").exists());
+        QCOMPARE(readAll(desktop.path() + "/data/Trash/files/Eisblumen.mkv"), "video");
         QVERIFY(QFile::exists(m_library[0]) && QFile::exists(m_library[2]));
         QCOMPARE(titles(), QStringList({"Alpha Beta", "Stille Wasser"}));
         QCOMPARE(m_collection->filmCount(), 2);
@@ -214,6 +228,7 @@ private slots:
         QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), 1);
         QCOMPARE(readAll(m_library[1]), info);
         QCOMPARE(readAll(cover), picture);
+        QCOMPARE(readAll(video), "video");
         QVERIFY(!undo()->isEnabled() && undo()->text() == "&Rückgängig");
         QVERIFY(messages.texts.isEmpty());
 

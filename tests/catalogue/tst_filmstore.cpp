@@ -185,6 +185,21 @@ private slots:
         QCOMPARE(AlreadyInCollection(films, incoming), found ? message : QString());
     }
 
+    // The path rule's wiring: an import stores nothing through a link, neither over the
+    // picture a cover links to nor into a folder that links out of the library.
+    void importWritesThroughNoLink()
+    {
+        QTemporaryDir outside;
+        QVERIFY(StoreFilm(film("Alpha"), CoverPicture(), false).status.ok());
+        QVERIFY(writeAll(outside.path() + "/photo.jpg", "photo"));
+        QVERIFY(QFile::link(outside.path() + "/photo.jpg", folder("Alpha") + "/Alpha.jpg"));
+        QVERIFY(QFile::link(outside.path(), folder("Beta")));
+        QVERIFY(!StoreFilm(film("Alpha", "2001"), cover(Qt::red), true).status.ok());
+        QVERIFY(!StoreFilm(film("Beta"), cover(Qt::red), false).status.ok());
+        QCOMPARE(readAll(outside.path() + "/photo.jpg"), "photo");
+        QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"photo.jpg"});
+    }
+
     void failedInfoFileRemovesNewFolder()
     {
         QVERIFY(writeAll(m_home.path() + "/Data", "not a folder"));

@@ -17,6 +17,8 @@
 #include <QtTest>
 #include <map>
 
+#include <sys/stat.h>
+
 using namespace kinora;
 using namespace kinora::test;
 
@@ -34,7 +36,7 @@ class TestHistory : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_home;
+    QTemporaryDir m_home, m_desktop, m_outside;
     QString m_alien;
 
     QString home() const { return m_home.path(); }
@@ -67,6 +69,13 @@ private slots:
         QDir(home()).removeRecursively();
         QDir().mkpath(home());
         qputenv("KINORA_HOME", home().toUtf8());
+        // The desktop's trash of this test alone, on the library's file system.
+        QDir(m_desktop.path()).removeRecursively();
+        QDir(m_outside.path()).removeRecursively();
+        QVERIFY(makePath(m_desktop.path()) && makePath(m_outside.path() + "/folder"));
+        QVERIFY(writeAll(m_outside.path() + "/folder/photo.jpg", "photo"));
+        qputenv("HOME", m_desktop.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (m_desktop.path() + "/data").toUtf8());
         m_alien = storeFilm(home(), "Alien", film("Alien"), Qt::red);
         QVERIFY(makePath(home() + "/Data/Alien/Extras"));
         QVERIFY(writeAll(home() + "/Data/Alien/Extras/trailer.txt", "trailer"));
@@ -113,7 +122,10 @@ private slots:
         QCOMPARE(undo.description, "Rückgängig: " + description);
         QVERIFY(!NextUndo());
         QVERIFY(Undo(PlanUndo(undo.number)).status);
-        QVERIFY(library() == after);
+        auto redone = after; // what came back from the trash stays: nothing is lost
+        if (operation == "delete")
+            redone["Data/Alien/Extras/trailer.txt"] = "trailer";
+        QVERIFY(library() == redone);
         QCOMPARE(NextUndo()->description, description);
         QVERIFY(undoNewest());
         QVERIFY(library() == before);
@@ -180,6 +192,124 @@ private slots:
         QVERIFY(
             SaveFilm(storeFilm(home(), "Brazil", film("Brazil")), film("Brazil", "1985")).history);
         QVERIFY(!QFile::exists(home() + "/.history/tmp-1-1"));
+    }
+
+    // A library someone else prepared: what lies in its history never makes Kinora write or
+    // remove outside the library, nor wait; odd numbers and stray names block no new entry.
+    void aHostileHistoryHarmsNothingOutside_data()
+    {
+        QTest::addColumn<QString>("hostile");
+        QTest::addColumn<bool>("kept"); // the edit is kept in the history and can be undone
+        // clang-format off
+        QTest::newRow("tmp- folder links out") << "tmp link" << true;
+        QTest::newRow("numbered entry links out, then pruned") << "entry link" << true;
+        QTest::newRow("the history links out") << "history link" << false;
+        QTest::newRow("the lock links out") << "lock link" << false;
+        QTest::newRow("entry.json is a pipe") << "json fifo" << true;
+        QTest::newRow("entry.json links to /dev/zero") << "json zero" << true;
+        QTest::newRow("a kept file is a pipe") << "kept fifo" << true;
+        QTest::newRow("an entry numbered 2147483647") << "max number" << true;
+        QTest::newRow("a plain file named like the next entry") << "stray file" << true;
+        // clang-format on
+    }
+
+    void aHostileHistoryHarmsNothingOutside()
+    {
+        QFETCH(QString, hostile);
+        QFETCH(bool, kept);
+        const QString history = home() + "/.history", outside = m_outside.path() + "/folder";
+        if (hostile.startsWith("json") || hostile == "kept fifo") {
+            QVERIFY(SaveFilm(m_alien, film("Alien", "1990")).history);
+            const QString sabotaged = history + (hostile == "kept fifo" ? "/1/0" : "/1/entry.json");
+            QVERIFY(QFile::remove(sabotaged));
+            QVERIFY(hostile == "json zero"
+                        ? QFile::link("/dev/zero", sabotaged)
+                        : ::mkfifo(QFile::encodeName(sabotaged).constData(), 0600) == 0);
+        }
+        makePath(history);
+        if (hostile == "tmp link" || hostile == "entry link")
+            QVERIFY(QFile::link(outside, history + (hostile == "tmp link" ? "/tmp-x" : "/1")));
+        if (hostile == "history link")
+            QVERIFY(QDir(history).removeRecursively() && QFile::link(outside, history));
+        if (hostile == "lock link")
+            QVERIFY(QFile::link(m_outside.path() + "/lock", history + "/lock"));
+        if (hostile == "max number")
+            QVERIFY(makePath(history + "/2147483647"));
+        if (hostile == "stray file")
+            QVERIFY(writeAll(history + "/1", ""));
+        for (int i = 0; hostile == "entry link" && i < kHistoryOperations; ++i)
+            QVERIFY(SaveFilm(m_alien, film("Alien", QString::number(1900 + i))).history);
+        const QString year = ReadInfoFile(m_alien).Year;
+        const auto outsideBefore = snapshot(m_outside.path());
+
+        runWithin(10000, [&] {
+            const SaveFilmResult saved = SaveFilm(m_alien, film("Alien", "1986"));
+            QVERIFY(saved.status);
+            QCOMPARE(bool(saved.history), kept);
+            for (const HistoryEntry& entry : ListHistory())
+                static_cast<void>(
+                    PlanUndo(entry.number)); // a damaged one is refused, never waited for
+            if (kept)
+                QVERIFY(undoNewest());
+        });
+        QCOMPARE(ReadInfoFile(m_alien).Year, kept ? year : QString("1986"));
+        QVERIFY(snapshot(m_outside.path()) == outsideBefore);
+    }
+
+    void oversizedFilesNeitherFreezeNorEmptyTheHistory()
+    {
+        QVERIFY(SaveFilm(m_alien, film("Alien", "1990")).history);
+        // An info file of 2 GB (sparse) is kept as its one slot, the only part ever read.
+        QVERIFY(QFile(m_alien).resize(2LL << 30));
+        runWithin(3000, [&] { QVERIFY(SaveFilm(m_alien, film("Alien", "1986")).history); });
+        QCOMPARE(QFileInfo(home() + "/.history/2/0").size(), kSlotSize);
+        // A change that alone holds more than the history's bound pushes out no other entry,
+        // and goes itself with the next change.
+        QVERIFY(QFile(CoverPathFor(m_alien)).resize(kHistoryBytes + 1));
+        QVERIFY(StoreFilm(film("Alien", "2003"), CoverPicture(), true).history);
+        QCOMPARE(ListHistory().size(), 3);
+        QVERIFY(SaveFilm(m_alien, film("Alien", "2004")).history);
+        QList<int> numbers;
+        for (const HistoryEntry& entry : ListHistory())
+            numbers.append(entry.number);
+        QCOMPARE(numbers, QList<int>({4, 2, 1}));
+    }
+
+    void deleteSendsWhatIsNotTheFilmsToTheTrash_data()
+    {
+        QTest::addColumn<bool>("trash");
+        QTest::addColumn<bool>("agreed");
+        // clang-format off
+        QTest::newRow("to the trash, back with the undo") << true << false;
+        QTest::newRow("no trash: refused, the rest named") << false << false;
+        QTest::newRow("no trash, agreed: kept in the history") << false << true;
+        // clang-format on
+    }
+
+    void deleteSendsWhatIsNotTheFilmsToTheTrash()
+    {
+        QFETCH(bool, trash);
+        QFETCH(bool, agreed);
+        const QString folder = home() + "/Data/Alien", trashed = m_desktop.path() + "/data/Trash";
+        if (!trash) // a file where the trash's folder would have to be made
+            QVERIFY(writeAll(m_desktop.path() + "/data", ""));
+        QVERIFY(writeAll(folder + "/Alien.mkv", "video"));
+        const auto before = library();
+        const DeleteFilmResult deleted =
+            DeleteFilmFiles(m_alien, agreed ? WithoutTrash::Delete : WithoutTrash::Refuse);
+        QCOMPARE(bool(deleted.status), trash || agreed);
+        if (!deleted.status) {
+            QCOMPARE(deleted.wouldDelete, QStringList({folder + "/Alien.mkv", folder + "/Extras"}));
+            QVERIFY(deleted.status.error().contains("Alien.mkv"));
+            QVERIFY(library() == before);
+            return;
+        }
+        QVERIFY(!QDir(folder).exists());
+        QCOMPARE(readAll(trashed + "/files/Alien.mkv"), trash ? "video" : "");
+        QVERIFY(undoNewest());
+        QVERIFY(library() == before);
+        QVERIFY(!QFileInfo::exists(trashed + "/files/Alien.mkv"));
+        QVERIFY(!QFileInfo::exists(trashed + "/info/Alien.mkv.trashinfo"));
     }
 
     void anUnwritableHistoryDoesNotStopAnEdit_data()

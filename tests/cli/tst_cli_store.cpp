@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -160,6 +162,71 @@ private slots:
             QVERIFY2(r.err.startsWith("kinora-cli: Der Programmordner"), r.err.constData());
             QCOMPARE(r.out, QByteArray());
         }
+    }
+    void deleteAsTheWindowDoes_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        // clang-format off
+        QTest::newRow("the video to the trash, back with undo") << "trash" << "" << 0 << "";
+        QTest::newRow("no trash: refused, the video named") << "no trash" << "" << 1 << "Alien.mkv";
+        QTest::newRow("no trash, --force") << "no trash" << "--force" << 0 << "";
+        QTest::newRow("the info file is a link") << "link" << "" << 1 << "Verknüpfung";
+        // clang-format on
+    }
+    void deleteAsTheWindowDoes()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, option);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const QTemporaryDir desktop;
+        const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_DATA_HOME", oldData);
+        });
+        qputenv("HOME", desktop.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (desktop.path() + "/data").toUtf8());
+        if (setup == "no trash")
+            QVERIFY(writeAll(desktop.path() + "/data", ""));
+        addFilm("Alien", "Alien");
+        const QString info = home() + "/Data/Alien/Alien.knr";
+        QVERIFY(writeAll(home() + "/Data/Alien/Alien.mkv", "video"));
+        if (setup == "link")
+            QVERIFY(QFile::rename(info, desktop.path() + "/Alien.knr") &&
+                    QFile::link(desktop.path() + "/Alien.knr", info));
+        const QStringList args =
+            option.isEmpty() ? QStringList{"delete", info} : QStringList{"delete", info, option};
+        const CliResult r = runCliCommand(args, home());
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
+        QCOMPARE(QFileInfo::exists(info), exitCode != 0);
+        QCOMPARE(readAll(home() + "/Data/Alien/Alien.mkv"), exitCode ? "video" : "");
+        if (exitCode != 0)
+            return;
+        QCOMPARE(runCliCommand({"undo"}, home()).exitCode, 0);
+        QCOMPARE(ReadInfoFile(info).Title, "Alien");
+        QCOMPARE(readAll(home() + "/Data/Alien/Alien.mkv"), "video");
+    }
+    void aProgramFolderWhoseNameDoesNotDecodeStops()
+    {
+        const QTemporaryDir dir;
+        QProcess shell;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("KINORA_HOME");
+        shell.setProcessEnvironment(env);
+        shell.start("/bin/sh",
+                    {"-c",
+                     "d=\"$(printf '%s/\\377\\376' \"$1\")\" && mkdir \"$d\" && "
+                     "cp \"$2\" \"$d/\" && \"$d/kinora-cli\" list; s=$?; rm -r \"$d\"; exit $s",
+                     "sh", dir.path(), buildDir() + "/kinora-cli"});
+        QVERIFY(shell.waitForFinished(30000));
+        QCOMPARE(shell.exitCode(), 1);
+        QVERIFY(
+            shell.readAllStandardError().contains("Der Programmordner lässt sich nicht bestimmen"));
     }
     void exportCsv()
     {

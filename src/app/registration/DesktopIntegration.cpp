@@ -83,7 +83,7 @@ Status writeFile(const QString& path, const QByteArray& data)
         return {};
     if (Status folder = makeFolder(QFileInfo(path).path()); !folder)
         return folder;
-    return WriteFileAtomically(path, data);
+    return WriteFileAtomically(path, data, AtLink::FollowOutsideLibrary);
 }
 
 QByteArray pngData(const QImage& image)
