@@ -5,6 +5,7 @@
 #include "store/FileSearch.h"
 #include "store/InfoFile.h"
 #include "store/LibraryPath.h"
+#include "store/SideFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace kinora {
 
@@ -96,13 +98,14 @@ QStringList OtherFilesOfFilm(const QString& infoFile)
     if (!IsOwnFilmFolder(infoFile))
         return {};
     const QDir folder(normalised(ParentFolder(infoFile)));
-    const QString own[] = {normalised(infoFile), normalised(CoverPathFor(infoFile))};
+    const QString own[] = {normalised(infoFile), normalised(CoverPathFor(infoFile)),
+                           normalised(SideFilePath(infoFile))};
     QStringList others;
     const QStringList names = folder.entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
         const QString path = folder.filePath(name);
-        if (path != own[0] && path != own[1])
+        if (std::find(std::begin(own), std::end(own), path) == std::end(own))
             others.append(path);
     }
     return others;
@@ -112,13 +115,15 @@ DeleteFilmResult DeleteFilmFiles(const QString& infoFile, WithoutTrash withoutTr
 {
     DeleteFilmResult result;
     const QString coverPath = CoverPathFor(infoFile);
+    // The film's own data goes with it, into the history, not to the trash.
+    const QString sidePath = SideFilePath(infoFile);
     if (LibraryRelativePath(infoFile).isEmpty()) {
         result.status = Status::failure(
             QStringLiteral("„%1“ liegt nicht im Programmordner „%2“; Kinora löscht dort nichts.")
                 .arg(QDir::toNativeSeparators(infoFile), QDir::toNativeSeparators(AppDir())));
         return result;
     }
-    for (const QString& path : {infoFile, coverPath}) {
+    for (const QString& path : {infoFile, coverPath, sidePath}) {
         Status allowed = CheckLibraryPath(path);
         const PathType type = TypeOf(path);
         if (allowed && type != PathType::Missing && type != PathType::File)
@@ -158,7 +163,7 @@ DeleteFilmResult DeleteFilmFiles(const QString& infoFile, WithoutTrash withoutTr
         break;
     }
 
-    QStringList doomed{infoFile, coverPath};
+    QStringList doomed{infoFile, coverPath, sidePath};
     if (deleteOthers) {
         // The history keeps regular files; a link goes as a link and keeps what it leads to.
         for (const QString& other : others) {
@@ -189,6 +194,9 @@ DeleteFilmResult DeleteFilmFiles(const QString& infoFile, WithoutTrash withoutTr
     QFile cover(coverPath);
     if (cover.exists() && !cover.remove())
         result.leftBehind = removalFailure(coverPath);
+    QFile side(sidePath);
+    if (side.exists() && !side.remove() && result.leftBehind.isEmpty())
+        result.leftBehind = removalFailure(sidePath);
     if (ownFolder) {
         const QString folder = ParentFolder(infoFile);
         const bool removed = deleteOthers ? bool(RemoveLibraryPath(folder)) : QDir().rmdir(folder);

@@ -18,7 +18,8 @@ QString FirstCoverBeside(const QString& infoFile);
 // below it.
 bool IsOwnFilmFolder(const QString& infoFile);
 
-// What deleting the film would take besides its own files (the info file and its cover):
+// What deleting the film would take besides its own files (the info file, its cover and
+// its side file of own data):
 // everything else in the film's own folder, a video or a subfolder, in name order. Empty when
 // the folder is not the film's own, which then stays with all of it.
 QStringList OtherFilesOfFilm(const QString& infoFile);
@@ -43,7 +44,8 @@ struct DeleteFilmResult
     Status history;
 };
 
-// Deletes a film from disk: its info file and the cover beside it, kept in the history first
+// Deletes a film from disk: its info file, the cover and the side file beside it, kept in the
+// history first
 // as "Löschen: " and the film's title; the info file goes first. When the folder is the film's
 // own, everything else in it goes to the desktop's trash, from where the undo brings it back,
 // and then the folder. Without a trash, the rest is deleted for good only with

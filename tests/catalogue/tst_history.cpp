@@ -79,6 +79,8 @@ private slots:
         m_alien = storeFilm(home(), "Alien", film("Alien"), Qt::red);
         QVERIFY(makePath(home() + "/Data/Alien/Extras"));
         QVERIFY(writeAll(home() + "/Data/Alien/Extras/trailer.txt", "trailer"));
+        QVERIFY(
+            writeAll(home() + "/Data/Alien/Alien.kinora.json", R"({"Format":1,"Medium":"DVD"})"));
         storeFilm(home(), "Brazil", film("Brazil"), Qt::blue);
     }
 
@@ -380,14 +382,16 @@ private slots:
         QFETCH(bool, own);
         const QString dir = folder.isEmpty() ? home() : home() + u'/' + folder;
         makePath(dir + "/" + QFileInfo(neighbour).path());
-        QVERIFY(writeAll(dir + u'/' + neighbour, "x") && writeAll(dir + "/Film.knr", "x"));
+        QVERIFY(writeAll(dir + u'/' + neighbour, "x") && writeAll(dir + "/Film.knr", "x") &&
+                writeAll(dir + "/Film.kinora.json", "{}"));
         QVERIFY(setReadOnly(dir + u'/' + neighbour, true));
         QVERIFY(writeJpeg(dir + "/Film.jpg", Qt::green) &&
                 writeJpeg(dir + "/Another.jpg", Qt::green));
         QCOMPARE(IsOwnFilmFolder(dir + "/Film.knr"), own);
         const DeleteFilmResult deleted = DeleteFilmFiles(dir + "/Film.knr");
         QVERIFY2(deleted.status && deleted.leftBehind.isEmpty(), qPrintable(deleted.leftBehind));
-        QVERIFY(!QFile::exists(dir + "/Film.knr") && !QFile::exists(dir + "/Film.jpg"));
+        for (const char* gone : {"/Film.knr", "/Film.jpg", "/Film.kinora.json"})
+            QVERIFY2(!QFile::exists(dir + gone), gone);
         QCOMPARE(QFile::exists(dir + u'/' + neighbour), !own);
         QCOMPARE(QFile::exists(dir + "/Another.jpg"), !own);
         QCOMPARE(QDir(dir).exists(), !own);
