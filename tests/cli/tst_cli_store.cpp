@@ -249,12 +249,13 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         // UTF-8 with its mark, CR LF between records, quotes only where a field needs them, an
         // apostrophe before a formula; the film without a title is left out.
-        QCOMPARE(QString::fromUtf8(r.out),
-                 "\uFEFFTitle,OrigTitle,Country,Year,Director,Actors,Genre,Description,WebPage,"
-                 "Rating,DiskDesc,FilePath,Note,Gesehen,VerliehenAn,VerliehenSeit,Medium,Notizen\r\n"
-                 "\"Alien, \"\"der Film\"\"\",'=1+1,\"'+49,30\",'-2,'@SUM(A1),\"Anna\r\nBert\","
-                 "'\t=1,\"Zeile 1\nZeile 2\",\"'\r=1\",-5,," +
-                     home() + "/Data/Alien/Alien.knr,,,,,,\r\n");
+        QCOMPARE(
+            QString::fromUtf8(r.out),
+            "\uFEFFTitle,OrigTitle,Country,Year,Director,Actors,Genre,Description,WebPage,"
+            "Rating,DiskDesc,FilePath,Note,Gesehen,VerliehenAn,VerliehenSeit,Medium,Notizen\r\n"
+            "\"Alien, \"\"der Film\"\"\",'=1+1,\"'+49,30\",'-2,'@SUM(A1),\"Anna\r\nBert\","
+            "'\t=1,\"Zeile 1\nZeile 2\",\"'\r=1\",-5,," +
+                home() + "/Data/Alien/Alien.knr,,,,,,\r\n");
     }
     void exportJsonToFile()
     {
