@@ -4,8 +4,8 @@
 #include "Commands.h"
 
 #include "KinoraVersion.h"
-#include "store/QtTranslations.h"
 #include "store/AppPaths.h"
+#include "store/QtTranslations.h"
 
 #include <QCoreApplication>
 
