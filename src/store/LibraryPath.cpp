@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -257,8 +258,10 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes)
     QFile file;
     if (!OpenRegularFile(file, path) || file.size() > maxBytes)
         return std::nullopt;
-    // The size may grow while reading; never take more than asked for.
-    QByteArray bytes = file.read(maxBytes + 1);
+    // The size may grow while reading; never take more than asked for. QIODevice::read sets
+    // aside as much as it is asked for, so ask for what the file holds (and one byte to see
+    // growth), not for the cap.
+    QByteArray bytes = file.read(std::min(file.size(), maxBytes) + 1);
     if (bytes.size() > maxBytes)
         return std::nullopt;
     return bytes;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <algorithm>
 #include <cmath>
 
 #ifdef Q_OS_UNIX
@@ -183,7 +184,7 @@ ParsedSideFile readSideFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return broken(QStringLiteral("Sie kann nicht gelesen werden."));
-    parsed = parse(file.read(kSideFileMaxSize + 1));
+    parsed = parse(file.read(std::min(file.size(), qint64(kSideFileMaxSize)) + 1));
     if (!parsed.result.status)
         return broken(parsed.result.status.error());
     return parsed;
