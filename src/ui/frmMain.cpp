@@ -27,6 +27,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSet>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QUrl>
@@ -110,6 +111,12 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
         kColumnWidths[FilmListModel::RatingColumn] +
             qBound(0, widestMark - kColumnWidths[FilmListModel::RatingColumn], room));
     connect(header, &QHeaderView::sectionClicked, this, &frmMain::ListView1_ColumnClick);
+    // Ctrl+1 to Ctrl+5 sort as a click on the first to fifth column does.
+    header->setToolTip(QStringLiteral("Sortieren: Klick auf die Spalte oder Strg+1 bis Strg+5"));
+    for (int c = 0; c < int(std::size(kColumnWidths)); ++c) {
+        auto* sortKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + c)), this);
+        connect(sortKey, &QShortcut::activated, this, [this, c] { ListView1_ColumnClick(c); });
+    }
     connect(ui->ListView1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid())
@@ -119,6 +126,14 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     // changed on disk since).
     connect(ui->ListView1, &QAbstractItemView::clicked, this, &frmMain::ListView1_ItemClick);
     ui->ListView1->viewport()->installEventFilter(this);
+    ui->ListView1->installEventFilter(this);
+    // Enter and Delete in the list act on its current row; the context menu names the keys.
+    ui->mCXEdit->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    ui->mCXKill->setShortcut(QKeySequence::Delete);
+    for (QAction* action : {ui->mCXEdit, ui->mCXKill}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        ui->ListView1->addAction(action);
+    }
 
     connect(ui->Text1, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
     ui->Text1->installEventFilter(this);
@@ -265,8 +280,14 @@ void frmMain::Text1_Change()
     clearDetails();
     m_model->rebuild(m_collection, m_collection.search(ui->Text1->text()));
     ui->Label3->setText(QStringLiteral("%1 Filme").arg(m_model->rowCount()));
-    if (m_model->rowCount() > 0)
-        ListView1_ItemClick(m_model->index(0, 0));
+    if (m_model->rowCount() == 0)
+        return;
+    // The first row is the current one, so that the commands act on the film the details show.
+    const QModelIndex first = m_model->index(0, 0);
+    if (ui->ListView1->currentIndex() == first)
+        ListView1_ItemClick(first);
+    else
+        ui->ListView1->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
 }
 
 void frmMain::ListView1_ItemClick(const QModelIndex& index)
@@ -304,6 +325,7 @@ void frmMain::mDEdit_Click()
     }
     const QString key = m_model->key(row);
     const std::optional<FilmRecord> saved = EditInfoFile(key, this);
+    focusList();
     if (!saved)
         return;
     FilmRecord entry = *saved;
@@ -352,6 +374,7 @@ void frmMain::mCXKill_Click()
         MessageBox::warning(this, deleted.leftBehind);
     MessageBox::historyFailure(this, deleted.history);
     updateUndoCommand();
+    focusList();
 }
 
 void frmMain::mUndo_Click()
@@ -422,6 +445,7 @@ void frmMain::mWizard_Click()
     if (m_wizardCommand)
         m_wizardCommand();
     updateUndoCommand();
+    focusList();
 }
 
 void frmMain::mReloadAllData_Click()
@@ -433,6 +457,8 @@ void frmMain::mReloadAllData_Click()
     // The reload changed the collection's records; the rows show what they held before.
     relist(selected, row);
     updateUndoCommand();
+    // Back from the progress window and the summary, the keys go to the list again.
+    focusList();
 }
 
 void frmMain::mInfo_Click()
@@ -446,6 +472,7 @@ void frmMain::mInfo_Click()
             ->availableGeometry();
     info.move(screen.center() - info.rect().center());
     info.exec();
+    focusList();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -474,8 +501,21 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             // Down leaves the box on the first hit; the next Down in the list goes on to the
             // second.
             focusList();
-            if (m_model->rowCount() > 0 && selectedRow() < 0)
+            if (m_model->rowCount() > 0 && !ui->ListView1->selectionModel()->hasSelection())
                 selectRow(0);
+            return true;
+        }
+    } else if (watched == ui->ListView1) {
+        // The Menu key and Shift+F10 open the context menu at the current row.
+        const bool menuKey = event->type() == QEvent::KeyPress &&
+                             (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu ||
+                              static_cast<QKeyEvent*>(event)->keyCombination() ==
+                                  QKeyCombination(Qt::ShiftModifier, Qt::Key_F10));
+        const bool fromKeyboard =
+            event->type() == QEvent::ContextMenu &&
+            static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse;
+        if (menuKey || fromKeyboard) {
+            openContextMenuAtCurrentRow();
             return true;
         }
     } else if (watched == ui->ListView1->viewport()) {
@@ -552,8 +592,25 @@ void frmMain::setSearchBoxColour(const QColor& colour)
 
 int frmMain::selectedRow() const
 {
+    // The row with the keyboard focus counts as selected: a person walking the list with the
+    // arrow keys means the row they are on.
     const QModelIndexList rows = ui->ListView1->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    if (!rows.isEmpty())
+        return rows.first().row();
+    const QModelIndex current = ui->ListView1->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void frmMain::openContextMenuAtCurrentRow()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const QModelIndex index = m_model->index(row, 0);
+    ui->ListView1->scrollTo(index);
+    const QRect rect = ui->ListView1->visualRect(index);
+    ui->mContext->popup(
+        ui->ListView1->viewport()->mapToGlobal(QPoint(rect.left() + 16, rect.center().y())));
 }
 
 int frmMain::firstRowOf(const QStringList& keys) const

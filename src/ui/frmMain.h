@@ -27,7 +27,7 @@ public:
     FilmCollection& collection() { return m_collection; }
     FilmListModel* filmList() const { return m_model; }
 
-    // The commands behind "&Assistent" and "&Alle Daten aktualisieren". A menu item stays
+    // The commands behind "&Assistent" and "Alle &Daten aktualisieren". A menu item stays
     // disabled until its command is set; the command runs when the item is chosen.
     void setWizardCommand(std::function<void()> command);
     void setReloadAllDataCommand(std::function<void()> command);
@@ -79,7 +79,9 @@ private:
     void showCover(const QString& path);
     void setSearchBoxColour(const QColor& colour);
     void tellCacheFailure(const QString& why);
+    // The selected row, else the current one (the keyboard focus); -1 when there is neither.
     int selectedRow() const;
+    void openContextMenuAtCurrentRow();
     // The first row listing one of the films with these info files; -1 when none is listed.
     int firstRowOf(const QStringList& keys) const;
     void selectRow(int row);

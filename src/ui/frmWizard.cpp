@@ -154,7 +154,8 @@ void frmWizard::comForward_Click()
         break;
     case 1: {
         const QListWidgetItem* item = ui->List1->currentItem();
-        if (item && item->isSelected() && !item->text().isEmpty())
+        // The row the keyboard is on counts as picked, selected or not.
+        if (item && !item->text().isEmpty())
             fetchSelectedFilm(item->text());
         break;
     }
@@ -229,6 +230,7 @@ void frmWizard::fetchSelectedFilm(const QString& line)
     fillPage2(scraped.record, CoverPicture::fromBytes(scraped.cover));
     ui->Text2->setText(QStringLiteral("Bereit"));
     showPage(2);
+    ui->txtTitle->setFocus();
 }
 
 void frmWizard::fillPage2(const FilmRecord& record, const CoverPicture& cover)
