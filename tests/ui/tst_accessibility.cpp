@@ -25,7 +25,7 @@ QAccessibleInterface* accessible(QObject* object)
 }
 
 // The controls below node, as "name|description" for each, and a complaint for each one that
-// has no name or one with a mnemonic's & or a label's colon.
+// has no name, one with a mnemonic's & or a label's colon, or is a combo box without a label.
 void walk(QAccessibleInterface* node, QStringList& said, QStringList& faults)
 {
     using R = QAccessible::Role;
@@ -41,7 +41,11 @@ void walk(QAccessibleInterface* node, QStringList& said, QStringList& faults)
         const QString name = child->text(QAccessible::Name);
         const QString where = child->object() ? child->object()->objectName() : QString();
         if (controls.contains(role)) {
-            if (name.trimmed().isEmpty() || name.contains(u'&') || name.endsWith(u':'))
+            // On Linux a combo box is named by its entry, for screen readers by its label.
+            const bool unlabelled =
+                role == R::ComboBox && child->relations(QAccessible::Label).isEmpty();
+            if (name.trimmed().isEmpty() || name.contains(u'&') || name.endsWith(u':') ||
+                unlabelled)
                 faults
                     << QStringLiteral("%1 (role %2): \"%3\"").arg(where).arg(int(role)).arg(name);
             said << name + u'|' + child->text(QAccessible::Description);
