@@ -56,11 +56,10 @@ public:
 
     QString text(QAccessible::Text type) const override
     {
-        const QString shown = static_cast<QLabel*>(widget())->text();
-        if (type == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return shown;
-        if (type == QAccessible::Value)
-            return shown;
+        // The shown address is the link's name unless the form gives one, and its value.
+        if ((type == QAccessible::Name && widget()->accessibleName().isEmpty()) ||
+            type == QAccessible::Value)
+            return static_cast<QLabel*>(widget())->text();
         return QAccessibleWidget::text(type);
     }
 
