@@ -30,6 +30,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
@@ -137,8 +138,10 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
 
     connect(ui->Text1, &QLineEdit::textChanged, this, &frmMain::Text1_Change);
     ui->Text1->installEventFilter(this);
+    for (auto* clear : ui->Text1->findChildren<QToolButton*>())
+        clear->setAccessibleName(QStringLiteral("Suchbegriff löschen"));
     ui->Label10->setText(QUrl(SiteBaseUrl()).host());
-    ui->Label10->installEventFilter(this);
+    MakeWebLink(ui->Label10, [this] { Label10_Click(); });
     ui->Shape2->raise();
 
     connect(ui->mDEdit, &QAction::triggered, this, &frmMain::mDEdit_Click);
@@ -524,10 +527,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             if (mouse->button() == Qt::RightButton)
                 ui->mContext->popup(mouse->globalPosition().toPoint());
         }
-    } else if (watched == ui->Label10) {
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            Label10_Click();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -540,6 +539,7 @@ void frmMain::clearDetails()
                           ui->lblTitle, ui->lblYear, ui->Label9})
         label->clear();
     ui->Shape2->resize(0, ui->Shape2->height());
+    ui->Shape1->setAccessibleName(QStringLiteral("Bewertung"));
     ui->lstActors->clear();
     m_shownWebPage.clear();
 }
@@ -563,6 +563,11 @@ void frmMain::showDetails(const QString& infoFile)
     const double fill = film.Rating / 100.0 / 10.0 * ui->Shape1->width();
     ui->Shape2->resize(int(qBound(0.0, std::round(fill), double(QWIDGETSIZE_MAX))),
                        ui->Shape2->height());
+    // The bar's value for screen readers, written as the list writes the mark.
+    ui->Shape1->setAccessibleName(
+        QStringLiteral("Bewertung %1 von 10")
+            .arg(QLocale(QLocale::German, QLocale::Germany)
+                     .toString(film.Rating / 100.0, 'f', QLocale::FloatingPointShortest)));
     ui->lstActors->clear();
     for (const QString& actor : film.Actors.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         ui->lstActors->addItem(actor);

@@ -41,6 +41,10 @@ frmWizard::frmWizard(FilmCollection& films, QWidget* parent)
       m_cancel(std::make_unique<DownloadCancel>())
 {
     ui->setupUi(this);
+    // On Linux a combo box's accessible name is its current entry; screen readers name it
+    // by the label it is the buddy of.
+    ui->Label23->setBuddy(ui->srchGenere);
+    ui->Label13->setBuddy(ui->txtDiskDesc);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     ui->Image1->setPixmap(QPixmap(QStringLiteral(":/info.png")));
