@@ -2,6 +2,7 @@
 
 #include "store/AtomicWrite.h"
 #include "store/CodePage.h"
+#include "store/LibraryPath.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -181,8 +182,9 @@ ParsedSideFile readSideFile(const QString& path)
     };
     if (info.isSymLink() || !info.isFile())
         return broken(QStringLiteral("Sie ist keine gewöhnliche Datei."));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without following a link or waiting on a pipe put there since the check above.
+    QFile file;
+    if (!OpenRegularFile(file, path))
         return broken(QStringLiteral("Sie kann nicht gelesen werden."));
     parsed = parse(file.read(std::min(file.size(), qint64(kSideFileMaxSize)) + 1));
     if (!parsed.result.status)
