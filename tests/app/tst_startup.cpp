@@ -87,6 +87,10 @@ private slots:
     void normalStartRegistersTheProgramAndSpeaksGerman()
     {
         QCOMPARE(Main({"kinora", "--exit-after-start"}), 0);
+        // The picture for the README: taken, then the window closes and the program ends.
+        const QString shot = home() + "/shot.png";
+        QCOMPARE(Main({"kinora", "--screenshot=" + shot}), 0);
+        QVERIFY(!QImage(shot).isNull());
         QThreadPool::globalInstance()->waitForDone();
         QVERIFY(QString::fromUtf8(readAll(home() + "/xdg-data/applications/tessaro-kinora.desktop"))
                     .contains(QStringLiteral("\nExec=\"%1\" %f\n")

@@ -18,6 +18,7 @@
 #include <map>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -211,6 +212,7 @@ private slots:
         QTest::newRow("entry.json links to /dev/zero") << "json zero" << true;
         QTest::newRow("a kept file is a pipe") << "kept fifo" << true;
         QTest::newRow("an entry numbered 2147483647") << "max number" << true;
+        QTest::newRow("the last number is taken") << "last number" << false;
         QTest::newRow("a plain file named like the next entry") << "stray file" << true;
         // clang-format on
     }
@@ -235,8 +237,8 @@ private slots:
             QVERIFY(QDir(history).removeRecursively() && QFile::link(outside, history));
         if (hostile == "lock link")
             QVERIFY(QFile::link(m_outside.path() + "/lock", history + "/lock"));
-        if (hostile == "max number")
-            QVERIFY(makePath(history + "/2147483647"));
+        if (hostile.endsWith("number"))
+            QVERIFY(makePath(history + (hostile == "max number" ? "/2147483647" : "/999999999")));
         if (hostile == "stray file")
             QVERIFY(writeAll(history + "/1", ""));
         for (int i = 0; hostile == "entry link" && i < kHistoryOperations; ++i)
@@ -275,6 +277,15 @@ private slots:
         for (const HistoryEntry& entry : ListHistory())
             numbers.append(entry.number);
         QCOMPARE(numbers, QList<int>({4, 2, 1}));
+        // Bytes a kept file still shares with a file of the library cost the history nothing.
+        const QString shared = QFileInfo(m_alien).path() + "/large.mkv",
+                      kept = home() + "/.history/2/0";
+        QVERIFY(writeAll(shared, "") && QFile(shared).resize(kHistoryBytes + 1) &&
+                QFile::remove(kept));
+        QCOMPARE(::link(QFile::encodeName(shared).constData(), QFile::encodeName(kept).constData()),
+                 0);
+        QVERIFY(SaveFilm(m_alien, film("Alien", "2005")).history);
+        QCOMPARE(ListHistory().size(), 4);
     }
 
     void deleteSendsWhatIsNotTheFilmsToTheTrash_data()

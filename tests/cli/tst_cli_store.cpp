@@ -79,7 +79,7 @@ private slots:
     QTest::newRow("own data not an object") << QByteArray(R"({"Eigene":"DVD"})") << "„Eigene“ muss ein Objekt";
     QTest::newRow("side file broken") << QByteArray(R"({"Title":"Neu"})") << "kinora.json“ ist unbrauchbar";
     QTest::newRow("longer than the slot") << (R"({"Description":")" + QByteArray(10000, 'x') + R"("})") << "zu lang";
-    QTest::newRow("valid, but over 1 MiB") << (R"({"Title":"x"})" + QByteArray(1024 * 1024, ' ')) << "größer als 1 MiB";
+    QTest::newRow("valid, but one byte over 1 MiB") << (R"({"Title":"x"})" + QByteArray(1024 * 1024 - 12, ' ')) << "größer als 1 MiB";
         // clang-format on
     }
     void writeRefusesAndKeepsOldFile()
@@ -125,7 +125,10 @@ private slots:
         QCOMPARE(exported[0].toObject()["Eigene"], shown["Eigene"]);
         QVERIFY(runCliCommand({"export", "--format", "csv"}, home())
                     .out.endsWith("/Data/L/L.knr,8.5,2024-05-17,Anna,2024-06-01,DVD,\"a\nb\"\r\n"));
-        QCOMPARE(runCli({"write", path}, home(), R"({"Title":"Lodz"})").exitCode, 0);
+        QCOMPARE(runCli({"write", path}, home(),
+                        QByteArray(R"({"Title":"Lodz"})").leftJustified(1 << 20))
+                     .exitCode,
+                 0); // 1 MiB: still taken
         QVERIFY(!QFileInfo::exists(home() + "/Data/L/L.kinora.json"));
     }
     void listSearchAndErrors()

@@ -74,6 +74,7 @@ private slots:
     same("NUL inside the text", QStringLiteral("vor") + QChar(0) + QStringLiteral("nach"));
     same("900 bytes in every field", QString(900, u'x'));
     QTest::newRow("outside the code page") << QStringLiteral("日本 😀 ł") << QStringLiteral("?? ? ?");
+    QTest::newRow("U+0080 is not the euro sign's byte") << QString(QChar(0x80)) << QStringLiteral("?");
     QTest::newRow("surrogate pair and lone surrogates") << QString(QChar(0xD800)) + QChar(0xDC00) + QChar(0xD800) + QChar(u'x') + QChar(0xDFFF) << QStringLiteral("??x?");
         // clang-format on
     }

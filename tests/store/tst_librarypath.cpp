@@ -53,6 +53,8 @@ private slots:
         QTest::newRow("removing a link to a folder") << "Data/A" << "folder" << "remove" << "Data/A" << true;
         QTest::newRow("removing through a link") << "Data" << "folder" << "remove" << "Data/folder/deeper" << false;
         QTest::newRow("removing what is not there") << "" << "" << "remove" << "Data/none/x" << true;
+        QTest::newRow("a folder whose name is too long") << "" << "" << "mkdir" << "Data/" + QString(300, u'x') << false;
+        QTest::newRow("an info file outside the library is a link") << QDir(m_home.path()).relativeFilePath(m_outside.path() + "/link.knr") << "file" << "write" << QDir(m_home.path()).relativeFilePath(m_outside.path() + "/link.knr") << false;
         QTest::newRow("removing outside the library") << "" << "" << "remove" << "../x" << false;
         // clang-format on
     }

@@ -339,7 +339,9 @@ private slots:
         onDialogShow([&caption](QDialog* reloader) {
             caption = child<QLabel>(reloader, "Label2")->textFormat();
         });
+        QTest::mouseClick(get<QLineEdit>("Text1"), Qt::LeftButton);
         clickMenuBarItem(m_window.get(), "mReloadAllData");
+        QCOMPARE(m_window->focusWidget(), get<QTreeView>("ListView1")); // back in the list
         clickMenuBarItem(m_window.get(), "mUndo");
         QCOMPARE(messages.texts.size(), 3);
         QCOMPARE(messages.texts[0],

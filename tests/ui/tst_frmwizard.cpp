@@ -140,7 +140,13 @@ private slots:
 
     void enterPressesTheButtonOfTheFocusedField()
     {
-        forward();
+        QTest::keyClick(m_wizard.get(), Qt::Key_Return); // "&Weiter" on the first page
+        QCOMPARE(m_wizard->wizardPage(), 1);
+        // Typed key after key, as a person types, the term replaces "(Suchbegriff)".
+        QTest::mouseClick(edit("Text1"), Qt::LeftButton);
+        QTest::keyClicks(edit("Text1"), "Kaputt", Qt::NoModifier, 1);
+        QTest::keyClick(edit("Text1"), Qt::Key_Return);
+        QCOMPARE(lines(), QStringList({"9100 - Kaputt Eins (2008)"}));
         QLineEdit* title = get<QLineEdit>("srchTitle");
         title->setFocus();
         QTRY_VERIFY(button("Command4")->isDefault());
@@ -251,7 +257,8 @@ private slots:
     }
 
     // Every field of the site's film shows in its box on the confirmation page and goes into
-    // the stored file; the storage place is the user's, the rating always 0.
+    // the stored file with what the user typed there; the storage place is the user's, the
+    // rating always 0.
     void everyFieldFromTheSiteIntoTheFile()
     {
         FilmRecord film = everyFieldFilm(m_site.baseUrl());
@@ -267,6 +274,11 @@ private slots:
             auto* lines = qobject_cast<QPlainTextEdit*>(get<QWidget>(name));
             QCOMPARE(lines ? lines->toPlainText() : edit(name)->text(),
                      film.fieldText(field).replace("\r\n", "\n"));
+            // What the user types at the end of the box is what is stored.
+            QTest::keyClick(get<QWidget>(name), Qt::Key_End,
+                            lines ? Qt::ControlModifier : Qt::NoModifier);
+            QTest::keyClicks(get<QWidget>(name), "!");
+            film.setFieldText(field, film.fieldText(field) + "!");
         }
         chooseInComboBox(get<QComboBox>("txtDiskDesc"), 2, {}, film.DiskDesc);
         forward();
