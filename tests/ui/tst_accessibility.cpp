@@ -1,5 +1,6 @@
 // Every window through QAccessible: each control is named (a combo box also labelled) and told
-// apart; the rating bar says its mark; Space, Enter and the press action open the web link.
+// apart; the rating bar says its mark; Space, Enter and the press action open the web link;
+// each field label's letter leads to its field.
 #include "UiTestSupport.h"
 
 #include "ui/WebLink.h"
@@ -83,6 +84,42 @@ private slots:
         face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         SetWebPageOpener({});
         QCOMPARE(opened, 3);
+    }
+
+    // Per window and wizard page, the letters of the labels and buttons shown together differ,
+    // and Alt with a label's letter puts the focus in its field.
+    void fieldLetters()
+    {
+        FilmCollection films;
+        frmEditor editor;
+        frmWizard wizard(films);
+        // clang-format off
+        const std::pair<QWidget*, const char*> pages[] = {
+            {&editor, ""}, {&wizard, "Frame2"}, {&wizard, "Frame3"},
+        };
+        // clang-format on
+        for (const auto& [window, page] : pages) {
+            for (QFrame* frame : window->findChildren<QFrame*>(QRegularExpression("^Frame[123]$")))
+                frame->setVisible(frame->objectName() == page);
+            window->show();
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QString letters;
+            for (QWidget* w : window->findChildren<QWidget*>()) {
+                const QString text = w->property("text").toString();
+                const qsizetype at = text.indexOf(u'&') + 1;
+                const bool captioned = w->inherits("QLabel") || w->inherits("QAbstractButton");
+                if (!captioned || at == 0 || !w->isVisibleTo(window))
+                    continue;
+                QVERIFY2(!letters.contains(text[at].toLower()), qPrintable(page + text));
+                letters += text[at].toLower();
+                if (auto* label = qobject_cast<QLabel*>(w)) {
+                    QTest::keyClick(window, text[at].toLower().toLatin1(), Qt::AltModifier);
+                    QVERIFY2(label->buddy() && label->buddy()->hasFocus(), qPrintable(text));
+                }
+            }
+            window->hide();
+        }
     }
 };
 
