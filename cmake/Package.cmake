@@ -25,7 +25,7 @@ install(FILES ${_pkg}/changelog.gz ${CMAKE_SOURCE_DIR}/packaging/copyright
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kinora)
 set(CPACK_PACKAGE_VENDOR Tessaro)
-set(CPACK_PACKAGE_CONTACT "Tessaro <kinora@tessaro.de>")
+set(CPACK_PACKAGE_CONTACT "Kinora-Entwickler <entwickler@kinora.example>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

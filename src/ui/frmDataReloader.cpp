@@ -5,10 +5,10 @@
 #include "catalogue/FilmReloader.h"
 #include "store/FilmCollection.h"
 #include "ui/MessageBox.h"
+#include "ui/ScreenPictures.h"
 
 #include <QApplication>
 #include <QImage>
-#include <QPixmap>
 #include <QTimer>
 
 namespace kinora {
@@ -117,11 +117,7 @@ void frmDataReloader::showProgress(int index, int filmCount, const QString& titl
 
 void frmDataReloader::showCover(const QByteArray& cover)
 {
-    const QImage image = QImage::fromData(cover);
-    ui->PicBox->setPixmap(
-        image.isNull() ? QPixmap()
-                       : QPixmap::fromImage(image.scaled(ui->PicBox->size(), Qt::KeepAspectRatio,
-                                                         Qt::SmoothTransformation)));
+    ShowCover(ui->PicBox, QImage::fromData(cover));
 }
 
 } // namespace kinora

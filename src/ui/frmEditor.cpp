@@ -15,10 +15,6 @@ frmEditor::frmEditor(QWidget* parent)
       ui(std::make_unique<Ui::frmEditor>())
 {
     ui->setupUi(this);
-    // On Linux a combo box's accessible name is its current entry; screen readers name it
-    // by the label it is the buddy of.
-    ui->lbl_txtGenere->setBuddy(ui->txtGenere);
-    ui->lbl_txtDiskDesc->setBuddy(ui->txtDiskDesc);
     setFixedSize(size());
     // Choosing a list entry only sets the text; nothing is added to the lists.
     ui->txtDiskDesc->setCurrentIndex(-1);

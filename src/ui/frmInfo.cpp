@@ -2,6 +2,7 @@
 
 #include "ui_frmInfo.h"
 
+#include "ui/ScreenPictures.h"
 #include "ui/Version.h"
 
 namespace kinora {
@@ -13,6 +14,7 @@ frmInfo::frmInfo(QWidget* parent)
 {
     ui->setupUi(this);
     setFixedSize(size());
+    ui->Image1->setPixmap(ProgramPicture(QStringLiteral(":/info.png"), devicePixelRatioF()));
     ui->Label2->setText(QStringLiteral("Kinora"));
     ui->Label4->setText(ProgramVersionText());
     // "&OK" is the default button (Enter); Esc closes a dialog as well.

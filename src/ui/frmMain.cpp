@@ -7,6 +7,7 @@
 #include "ui/EditFilmRecord.h"
 #include "ui/FilmListModel.h"
 #include "ui/MessageBox.h"
+#include "ui/ScreenPictures.h"
 #include "ui/WebLink.h"
 #include "ui/frmInfo.h"
 
@@ -50,6 +51,12 @@ const QColor kUnfocusedBox(200, 200, 200);
 // "Bewertung" grows into the room the others leave until its widest mark fits.
 constexpr int kColumnWidths[] = {163, 56, 96, 96, 29};
 
+// The client area as designed, 12855 x 8295 twips.
+constexpr QSize kClientArea(857, 553);
+// On a screen too low for the window, the list and the description give up at most this much
+// height: the description keeps about six lines, the list twenty rows.
+constexpr int kMostHeightGivenUp = 140;
+
 // The longest film title the undo menu entry names whole.
 constexpr qsizetype kUndoTitleLength = 40;
 
@@ -83,9 +90,9 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
       m_model(new FilmListModel(this))
 {
     ui->setupUi(this);
-    ui->centralwidget->setFixedSize(857, 553); // 12855 x 8295 twips
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setWindowIcon(QIcon(QStringLiteral(":/kinora.png")));
+    fitToScreen();
+    setWindowIcon(QIcon(QStringLiteral(":/kinora.png"))); // with kinora@2x.png
 
     ui->ListView1->setModel(m_model);
     ui->ListView1->setIconSize(QSize(16, 16));
@@ -478,6 +485,35 @@ void frmMain::mInfo_Click()
     focusList();
 }
 
+void frmMain::fitToScreen()
+{
+    // On a screen lower than the window (a 1920 x 1080 screen at scale 2 has room for 540
+    // pixels) the list and the description give up height, so that the film count and the
+    // window's bottom stay on the screen; every other control keeps its place and size.
+    const QScreen* shown = screen();
+    if (!shown)
+        return;
+    int frame = frameGeometry().height() - geometry().height();
+    if (frame <= 0) // not known before the window manager has framed the window
+        frame = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const int room = shown->availableGeometry().height() - frame - menuBar()->sizeHint().height();
+    const int givenUp = std::clamp(kClientArea.height() - room, 0, kMostHeightGivenUp);
+    const int change = givenUp - m_heightGivenUp;
+    m_heightGivenUp = givenUp;
+    ui->centralwidget->setFixedSize(kClientArea.width(), kClientArea.height() - givenUp);
+    ui->ListView1->resize(ui->ListView1->width(), ui->ListView1->height() - change);
+    ui->Label3->move(ui->Label3->x(), ui->Label3->y() - change);
+    ui->txtDescription->resize(ui->txtDescription->width(), ui->txtDescription->height() - change);
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    fitToScreen();
+    connect(windowHandle(), &QWindow::screenChanged, this, &frmMain::fitToScreen,
+            Qt::UniqueConnection);
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
     if (m_scanning) {
@@ -578,14 +614,7 @@ void frmMain::showCover(const QString& path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
-    const QImage cover = path.isEmpty() ? QImage() : reader.read();
-    if (cover.isNull()) {
-        ui->Picture1->clear();
-        return;
-    }
-    const QSize box = ui->Picture1->contentsRect().size();
-    ui->Picture1->setPixmap(
-        QPixmap::fromImage(cover.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    ShowCover(ui->Picture1, path.isEmpty() ? QImage() : reader.read());
 }
 
 void frmMain::setSearchBoxColour(const QColor& colour)

@@ -70,10 +70,13 @@ public slots:
     void mInfo_Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's height for the screen it is on: as designed where that fits.
+    void fitToScreen();
     void clearDetails();
     void showDetails(const QString& infoFile);
     void showCover(const QString& path);
@@ -95,6 +98,7 @@ private:
     QString m_shownWebPage; // the web page of the film in the details pane
     std::function<void()> m_wizardCommand;
     std::function<void()> m_reloadAllDataCommand;
+    int m_heightGivenUp = 0; // by the list and the description, on a low screen
     bool m_scanning = false;
     bool m_cacheFailureShown = false;
     std::unique_ptr<CacheWriter> m_cacheWriter;

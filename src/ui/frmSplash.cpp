@@ -2,6 +2,7 @@
 
 #include "ui_frmSplash.h"
 
+#include "ui/ScreenPictures.h"
 #include "ui/Version.h"
 
 #include <QScreen>
@@ -14,6 +15,7 @@ frmSplash::frmSplash(QWidget* parent)
 {
     ui->setupUi(this);
     setFixedSize(size());
+    ui->Image1->setPixmap(ProgramPicture(QStringLiteral(":/splash.png"), devicePixelRatioF()));
     ui->Label1->setText(QStringLiteral("Version ") + ProgramVersionText());
 }
 

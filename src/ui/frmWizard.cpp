@@ -10,6 +10,7 @@
 #include "store/FilmCollection.h"
 #include "ui/BusyCursor.h"
 #include "ui/MessageBox.h"
+#include "ui/ScreenPictures.h"
 #include "ui/TextBoxes.h"
 
 #include <QCoreApplication>
@@ -41,13 +42,9 @@ frmWizard::frmWizard(FilmCollection& films, QWidget* parent)
       m_cancel(std::make_unique<DownloadCancel>())
 {
     ui->setupUi(this);
-    // On Linux a combo box's accessible name is its current entry; screen readers name it
-    // by the label it is the buddy of.
-    ui->Label23->setBuddy(ui->srchGenere);
-    ui->Label13->setBuddy(ui->txtDiskDesc);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    ui->Image1->setPixmap(QPixmap(QStringLiteral(":/info.png")));
+    ui->Image1->setPixmap(ProgramPicture(QStringLiteral(":/info.png"), devicePixelRatioF()));
 
     connect(ui->comForward, &QPushButton::clicked, this, &frmWizard::comForward_Click);
     connect(ui->comBack, &QPushButton::clicked, this, &frmWizard::comBack_Click);
@@ -252,12 +249,7 @@ void frmWizard::fillPage2(const FilmRecord& record, const CoverPicture& cover)
     ShowUnedited(ui->Frame3);
     // This film's cover or none: never the picture of a film fetched before.
     m_cover = cover;
-    if (cover.isNull()) {
-        ui->Picture1->clear();
-        return;
-    }
-    ui->Picture1->setPixmap(QPixmap::fromImage(cover.image().scaled(
-        ui->Picture1->contentsRect().size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    ShowCover(ui->Picture1, cover.image());
 }
 
 FilmRecord frmWizard::recordFromPage2() const

@@ -1,5 +1,6 @@
 // Every window through QAccessible: each control is named (a combo box also labelled) and told
-// apart; the rating bar says its mark; Space, Enter and the press action open the web link.
+// apart; the rating bar says its mark; Space, Enter and the press action open the web link;
+// each field label's letter leads to its field.
 #include "UiTestSupport.h"
 
 #include "ui/WebLink.h"
@@ -83,6 +84,37 @@ private slots:
         face->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         SetWebPageOpener({});
         QCOMPARE(opened, 3);
+    }
+
+    // Per window and wizard page, the letters of the labels and buttons shown together differ,
+    // and Alt with a label's letter puts the focus in its field.
+    void fieldLetters()
+    {
+        FilmCollection films;
+        frmEditor editor;
+        frmWizard wizard(films);
+        for (const auto& [window, page] : {std::pair<QWidget*, QString>{&editor, ""},
+                                           {&wizard, "Frame2"},
+                                           {&wizard, "Frame3"}}) {
+            for (QFrame* frame : window->findChildren<QFrame*>(QRegularExpression("^Frame[123]$")))
+                frame->setVisible(frame->objectName() == page);
+            window->show();
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QString letters;
+            for (QWidget* w : window->findChildren<QWidget*>()) {
+                const QString text = w->property("text").toString(); // fields are empty
+                const QString letter = QRegularExpression("&(.)").match(text).captured(1).toLower();
+                if (letter.isEmpty() || !w->isVisibleTo(window))
+                    continue;
+                QVERIFY2(!letters.contains(letter), qPrintable(page + text));
+                letters += letter;
+                if (auto* label = qobject_cast<QLabel*>(w)) {
+                    QTest::keyClick(window, letter[0].toLatin1(), Qt::AltModifier);
+                    QVERIFY2(label->buddy() && label->buddy()->hasFocus(), qPrintable(text));
+                }
+            }
+        }
     }
 };
 

@@ -97,7 +97,17 @@ private slots:
         const FilmRecord f = everyFieldFilm();
         storeFilm(home(), "Aurich", f, Qt::red);
         start();
-        QVERIFY(!get<QLabel>("Picture1")->pixmap().isNull());
+        // tst_frmmain_scale2 runs this at scale 2 on a 1920 x 1080 screen: the window fits it
+        // with the film count, and the cover has the screen's device pixels.
+        const qreal ratio = m_window->devicePixelRatioF();
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble());
+        QVERIFY(m_window->frameGeometry().height() <=
+                m_window->screen()->availableGeometry().height());
+        QVERIFY(m_window->centralWidget()->rect().contains(get<QLabel>("Label3")->geometry()));
+        const QSize box = get<QLabel>("Picture1")->contentsRect().size() * ratio;
+        const QPixmap cover = get<QLabel>("Picture1")->pixmap();
+        QCOMPARE(cover.devicePixelRatio(), ratio);
+        QVERIFY(cover.width() == box.width() || cover.height() == box.height());
         // clang-format off
         const std::pair<const char*, QString> labels[] = {
             {"lblTitle", f.Title}, {"Label9", f.OrigTitle}, {"lblCountry", f.Country}, {"lblYear", f.Year},
