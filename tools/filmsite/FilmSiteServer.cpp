@@ -88,6 +88,10 @@ const QList<QPair<QString, QString>>& FilmSiteServer::faultModes()
         {QStringLiteral("maintenance"),
          QStringLiteral(
              "every answer is 200 with a maintenance page instead of the page asked for")},
+        {QStringLiteral("relabel"),
+         QStringLiteral("the pages after a redesign: labels renamed (Regie -> Regisseur, "
+                        "Darsteller -> Besetzung, Note -> Wertung), cover, plot and result "
+                        "markers moved")},
     };
     return modes;
 }
@@ -206,7 +210,8 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
     if (path == "/" || path == "/index.html")
         return page(FrontPage(m_catalogue), fault);
 
-    static const QByteArray coverPrefix = "/images/film/";
+    const Layout layout = fault == u"relabel" ? Layout::Relabel : Layout::Standard;
+    const QByteArray coverPrefix = layout == Layout::Relabel ? "/bilder/film/" : "/images/film/";
     if (path.startsWith(coverPrefix) && path.endsWith(".jpg")) {
         const QByteArray stem = path.mid(coverPrefix.size(), path.size() - coverPrefix.size() - 4);
         bool numeric = false;
@@ -235,13 +240,15 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
     if (kind == u"suchergebnis") {
         if (fault == u"links")
             return page(ManyLinksPage(10000), fault);
-        return page(ResultPage(SearchTitle(m_catalogue, plain.value(QStringLiteral("SText")))),
-                    fault);
+        return page(
+            ResultPage(SearchTitle(m_catalogue, plain.value(QStringLiteral("SText"))), layout),
+            fault);
     }
     if (kind == u"erwblaettern") {
         if (fault == u"links")
             return page(ManyLinksPage(10000), fault);
-        return page(ResultPage(SearchExtended(m_catalogue, ParseQuery(query, true))), fault);
+        return page(ResultPage(SearchExtended(m_catalogue, ParseQuery(query, true)), layout),
+                    fault);
     }
     if (kind == u"film" || kind == u"inhalt") {
         bool numeric = false;
@@ -249,7 +256,7 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
         const CatalogueFilm* film = numeric ? m_catalogue.byNumber(number) : nullptr;
         if (!film || (kind == u"inhalt" && !film->plot))
             return page(NotFoundPage(), fault, 404);
-        return page(kind == u"film" ? FilmPage(*film) : PlotPage(*film), fault);
+        return page(kind == u"film" ? FilmPage(*film, layout) : PlotPage(*film, layout), fault);
     }
     return page(NotFoundPage(), fault, 404);
 }
