@@ -27,6 +27,10 @@ const Command kCommands[] = {
      "reload [--dry-run]         die Daten aller Filme neu von der Film-Website laden\n"
      "                             (--dry-run: nur zeigen, was sich ändern würde)",
      runReload},
+    {"site-description",
+     "site-description           die eingebaute Beschreibung der Film-Website (Vorlage für\n"
+     "                             Filmseite.json im Programmordner) ausgeben",
+     runSiteDescription},
     {"history", "history                    die letzten Änderungen, die neueste zuerst",
      runHistory},
     {"undo", "undo [N] [--force]         Änderung N (sonst die letzte) rückgängig machen", runUndo},

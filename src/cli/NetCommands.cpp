@@ -1,4 +1,4 @@
-// The film site commands: site-search, scrape, import.
+// The film site commands: site-search, scrape, import, site-description.
 #include "CliSupport.h"
 #include "Commands.h"
 #include "RecordJson.h"
@@ -8,6 +8,7 @@
 #include "net/FilmScraper.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
+#include "net/SiteDescription.h"
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 
@@ -62,6 +63,7 @@ int runSiteSearch(const QStringList& args)
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("site-search"), args, &code))
         return code;
+    useSiteDescription();
 
     const bool extended = parser.isSet(title) || parser.isSet(genre) || parser.isSet(country) ||
                           parser.isSet(director) || parser.isSet(actor);
@@ -101,6 +103,7 @@ int runScrape(const QStringList& args)
     if (!parseCommand(parser, QStringLiteral("scrape"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
         return code;
+    useSiteDescription();
 
     ScrapeResult result;
     if (!scrapeLine(parser.positionalArguments().at(0), &result, &code))
@@ -139,6 +142,7 @@ int runImport(const QStringList& args)
     if (!parseCommand(parser, QStringLiteral("import"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
         return code;
+    useSiteDescription();
 
     const QString line = parser.positionalArguments().at(0);
     if (const Status storable = CheckStorableTitle(TitleFromLine(line)); !storable)
@@ -168,6 +172,21 @@ int runImport(const QStringList& args)
         warn(QStringLiteral("Der Import lässt sich nicht rückgängig machen: %1")
                  .arg(stored.history.error()));
     out(stored.infoPath + u'\n'); // exact for scripts; its name has only letters and digits
+    return 0;
+}
+
+int runSiteDescription(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Gibt die eingebaute Beschreibung der Film-Website aus: die Vorlage für "
+                       "eine eigene Filmseite.json im Programmordner, die sie ersetzt, wenn die "
+                       "Website eine Beschriftung oder Marke geändert hat."));
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("site-description"), args, &code) ||
+        !requirePositional(parser, 0, QString(), &code))
+        return code;
+    out(QString::fromUtf8(BuiltInSiteDescriptionText()));
     return 0;
 }
 

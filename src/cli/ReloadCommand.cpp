@@ -84,6 +84,7 @@ int runReload(const QStringList& args)
     if (!parseCommand(parser, QStringLiteral("reload"), args, &code) ||
         !requirePositional(parser, 0, QString(), &code))
         return code;
+    useSiteDescription();
 
     FilmCollection films;
     films.setSyncPaths(AppDir());

@@ -115,6 +115,26 @@ private slots:
                  m_home.path().toUtf8() + "/Data/Alpha/Alpha.knr\n");
     }
 
+    // The commands read Filmseite.json of the program folder: it follows the changed site, and
+    // a broken one is named while the built-in description goes on.
+    void siteDescriptionOfTheLibrary()
+    {
+        const QString own = m_home.filePath("Filmseite.json");
+        QVERIFY(QFile::copy(fixture("net/Filmseite-relabel.json"), own));
+        CliResult run = cli({"scrape", "4711 - Alpha Beta"}, m_site.faultUrl("relabel"));
+        QCOMPARE(QJsonDocument::fromJson(run.out).object().value("Director").toString(),
+                 QStringLiteral("Henrike Wolgast"));
+        QVERIFY(writeAll(own, "{}"));
+        run = cli({"scrape", "4711 - Alpha Beta"});
+        QVERIFY2(run.err.contains("Warnung: Die Beschreibung der Film-Website") &&
+                     run.err.contains("„Format“"),
+                 run.err);
+        QCOMPARE(QJsonDocument::fromJson(run.out).object().value("Director").toString(),
+                 QStringLiteral("Henrike Wolgast"));
+        QVERIFY(QFile::remove(own));
+        QCOMPARE(cli({"site-description"}).out, readAll(sourceDir() + "/src/net/Filmseite.json"));
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QStringList>("args");
