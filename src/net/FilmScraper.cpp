@@ -206,6 +206,39 @@ QByteArray FetchCover(QStringView page, const QString& base, const DownloadCance
     return download.status ? download.body : QByteArray();
 }
 
+QList<FieldCheck> CheckFields(QStringView page, const FilmRecord& record, bool hasCover)
+{
+    const SiteDescription& site = CurrentSiteDescription();
+    const auto state = [page](const QString& mark, const QString& value) {
+        if (!value.isEmpty() && value != kNoValue)
+            return FieldState::Found;
+        return page.contains(mark) ? FieldState::Empty : FieldState::Missing;
+    };
+    const QStringList& names = SiteFieldNames();
+    return {
+        {names[0], state(site.origTitle.mark, record.OrigTitle)},
+        {names[1], state(site.country.mark, record.Country)},
+        {names[2], state(site.year.mark, record.Year)},
+        {names[3], state(site.directorMark, record.Director)},
+        {names[4], state(site.actorMark, record.Actors)},
+        {names[5], record.Genre.isEmpty() ? FieldState::Missing : FieldState::Found},
+        {names[6], state(site.ratingMark, record.Rating != 0 ? QStringLiteral("x") : QString())},
+        {names[7], state(site.coverMark, hasCover ? QStringLiteral("x") : QString())},
+        {names[8], state(site.plotLink.mark, record.Description)},
+    };
+}
+
+QStringList MissingExpectedFields(const ScrapeResult& scraped)
+{
+    QStringList missing;
+    for (const FieldCheck& check : scraped.fields) {
+        if (check.state == FieldState::Missing &&
+            CurrentSiteDescription().expectedFields.contains(check.field))
+            missing << check.field;
+    }
+    return missing;
+}
+
 ScrapeResult ScrapeFilm(QStringView line, const QString& base, const DownloadCancel* cancel)
 {
     ScrapeResult result;
@@ -232,6 +265,9 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base, const DownloadCan
         return result;
     }
     if (!IsFilmPage(page)) {
+        // The self-test still shows what such a page lacks: after a redesign it may be a film
+        // page whose every recognised label was renamed.
+        result.fields = CheckFields(page, result.record, false);
         result.status =
             Status::failure(QStringLiteral("Die Seite ist keine Filmseite (keine Angaben zu "
                                            "Originaltitel, Regie oder Darstellern)."));
@@ -243,7 +279,9 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base, const DownloadCan
     if (cancel && cancel->isCancelled()) {
         result.cover.clear();
         result.status = Status::failure(CancelledText());
+        return result;
     }
+    result.fields = CheckFields(page, result.record, !result.cover.isEmpty());
     return result;
 }
 

@@ -123,6 +123,16 @@ const QStringList& SiteFieldNames()
     return names;
 }
 
+QString SiteChangedText(const QStringList& fields)
+{
+    return QStringLiteral("Die Film-Website zeigt %1 nicht mehr; vielleicht hat sie ihre Seiten "
+                          "geändert. Prüfen lässt sich das mit „kinora-cli site-check“; eine "
+                          "geänderte Beschriftung trägt man in Filmseite.json im Programmordner "
+                          "ein („kinora-cli site-description“ gibt die eingebaute Beschreibung "
+                          "als Vorlage aus).")
+        .arg(fields.join(QStringLiteral(", ")));
+}
+
 QByteArray BuiltInSiteDescriptionText()
 {
     QFile file(QStringLiteral(":/net/Filmseite.json"));

@@ -98,6 +98,10 @@ Status ParseSiteDescription(const QByteArray& json, SiteDescription* description
 // built-in description is used.
 Status UseSiteDescription(const QString& folder);
 
+// The German message for fields the site no longer shows: which ones, and how to check the
+// site and follow it.
+QString SiteChangedText(const QStringList& fields);
+
 // The field names expectedFields may hold, in the order the self-test prints them.
 const QStringList& SiteFieldNames();
 
