@@ -1,8 +1,10 @@
 // Against the local film site: the requests of a scrape; the bulk reload, what it refreshes, what
-// it keeps, and which films it skips without losing any stored data. Stopping a run is the user's
-// path (tst_userpaths); kinora-cli and the dialog only report what this loop found.
+// it keeps, which films it skips without losing any stored data, and when it stops itself. Stopping
+// a run is the user's path (tst_userpaths); kinora-cli and the dialog only report what this loop
+// found.
 #include "catalogue/FilmReloader.h"
 #include "catalogue/FilmStore.h"
+#include "catalogue/History.h"
 #include "net/Download.h"
 #include "net/FilmScraper.h"
 #include "store/FilmCollection.h"
@@ -223,6 +225,51 @@ private slots:
         QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("2010"));
     }
 
+    // When each of the first five films (all, when fewer) would lose a field it has, the site
+    // changed: the run stops at the fifth and writes nothing; --force writes regardless, and
+    // one film that lost a field is that film's matter.
+    void stopsWhenTheSiteChanged_data()
+    {
+        QTest::addColumn<QString>("fids");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<int>("fetched");  // film pages asked for
+        QTest::addColumn<QString>("lost"); // empty: every film written
+        // clang-format off
+        QTest::newRow("relabelled: stops at the fifth") << "0042 1204 3105 4711 5003 5008" << "relabel" << false << 5 << "zu Regie, Bewertung verloren";
+        QTest::newRow("fewer than five: all of them") << "1204 4711" << "relabel" << false << 2 << "ersten 2 Filme";
+        QTest::newRow("--force writes regardless") << "0042 1204 3105 4711 5003 5008" << "relabel" << true << 6 << "";
+        QTest::newRow("one film lost its director") << "3106 5001 5002 5004 5005 5006" << "" << false << 6 << "";
+        // clang-format on
+    }
+    void stopsWhenTheSiteChanged()
+    {
+        QFETCH(QString, fids);
+        QFETCH(QString, fault);
+        QFETCH(bool, force);
+        QFETCH(int, fetched);
+        QFETCH(QString, lost);
+        QList<QByteArray> before;
+        for (const QString& fid : fids.split(u' '))
+            before << readAll(addFilm("Film " + fid, "fid=" + fid));
+        m_films.LoadCollection();
+        if (!fault.isEmpty())
+            qputenv("KINORA_SITE_URL", m_site.faultUrl(fault).toUtf8());
+        FilmReloader reloader(m_films);
+        reloader.setForce(force);
+        reloader.run();
+
+        QCOMPARE(m_site.takeRequests().filter("page=film&").size(), fetched);
+        QVERIFY2(lost.isEmpty() ? reloader.siteChanged().isEmpty()
+                                : reloader.siteChanged().contains(lost),
+                 qPrintable(reloader.siteChanged()));
+        QCOMPARE(reloader.stopped(), !lost.isEmpty());
+        QCOMPARE(reloader.refreshedCount(), lost.isEmpty() ? before.size() : 0);
+        for (int i = 0; i < before.size(); ++i)
+            QCOMPARE(readAll(m_films.at(i).FilePath) == before[i], !lost.isEmpty());
+        QCOMPARE(ListHistory().isEmpty(), !lost.isEmpty());
+    }
+
 private:
     QString home() const { return m_home->path(); }
     // Where a film lives, below home and without the ending: Data/<name>/<name> by default.
@@ -240,6 +287,7 @@ private:
         r.Year = QStringLiteral("alt");
         r.DiskDesc = QStringLiteral("DVD-ROM");
         r.Rating = 123;
+        r.Director = QStringLiteral("alt");
         const QString path = home() + u'/' + place(title, where);
         makePath(QFileInfo(path).path());
         const bool ok = WriteInfoFile(path + ".knr", r) && writeAll(path + ".jpg", "old");

@@ -96,6 +96,22 @@ private slots:
         QCOMPARE(readAll(lost), before);
     }
 
+    // When the site changed, the loop's stop fails the command; --force reaches the loop.
+    void siteChangedStopsUnlessForced()
+    {
+        QTemporaryDir home;
+        const QString alpha = storeLibrary(home.path(), m_site.baseUrl()).first();
+        const QByteArray before = readAll(alpha);
+        qputenv("KINORA_SITE_URL", m_site.faultUrl("relabel").toUtf8());
+        const CliResult stopped = runCliCommand({"reload"}, home.path());
+        const CliResult forced = runCliCommand({"reload", "--force"}, home.path());
+        qputenv("KINORA_SITE_URL", m_site.baseUrl().toUtf8());
+        QCOMPARE(stopped.exitCode, 1);
+        QVERIFY2(stopped.err.contains("Bewertung") && stopped.err.contains("--force"), stopped.err);
+        QCOMPARE(forced.exitCode, 0);
+        QVERIFY(readAll(alpha) != before);
+    }
+
     // Control characters from a file reach the terminal only as \xNN, in the dry run's list on
     // standard output and in the progress on standard error (all cases: fuzz_printed_text).
     void controlCharactersAreShown()
