@@ -110,7 +110,8 @@ public:
 signals:
     // Sent while the files of a run are kept in the history, before the first film.
     void keeping(qsizetype kept, qsizetype total);
-    // Sent before film index (0-based) of filmCount, with that title, is fetched.
+    // Sent before film index (0-based) of filmCount, with that title, is fetched (or, when
+    // films are fetched at once, before the run waits for it).
     void progress(int index, int filmCount, const QString& title);
     // Sent after a film was written back, with the cover bytes stored for it (empty when the
     // film kept its old cover).

@@ -85,11 +85,22 @@ int runReload(const QStringList& args)
         QStringLiteral("force"),
         QStringLiteral("auch weiterschreiben, wenn jeder der ersten Filme eine Angabe verliert, "
                        "die er hatte"));
-    parser.addOptions({dryRun, force});
+    const QCommandLineOption parallel(
+        QStringLiteral("parallel"),
+        QStringLiteral("so viele Filme zugleich laden, 1 bis %1 (Vorgabe: %2)")
+            .arg(FilmReloader::kMaxParallel)
+            .arg(FilmReloader::kDefaultParallel),
+        QStringLiteral("N"), QString::number(FilmReloader::kDefaultParallel));
+    parser.addOptions({dryRun, force, parallel});
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("reload"), args, &code) ||
         !requirePositional(parser, 0, QString(), &code))
         return code;
+    bool numeric = false;
+    const int atOnce = parser.value(parallel).toInt(&numeric);
+    if (!numeric || atOnce < 1 || atOnce > FilmReloader::kMaxParallel)
+        return fail(QStringLiteral("--parallel erwartet eine Zahl von 1 bis %1.")
+                        .arg(FilmReloader::kMaxParallel));
     useSiteDescription();
 
     FilmCollection films;
@@ -98,6 +109,7 @@ int runReload(const QStringList& args)
     FilmReloader reloader(films);
     reloader.setDryRun(parser.isSet(dryRun));
     reloader.setForce(parser.isSet(force));
+    reloader.setParallel(atOnce);
     const bool terminal = stderrIsTerminal();
     QObject::connect(&reloader, &FilmReloader::progress,
                      [terminal](int index, int filmCount, const QString& title) {

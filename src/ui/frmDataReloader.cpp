@@ -18,6 +18,7 @@ frmDataReloader::frmDataReloader(FilmCollection& films, QWidget* parent)
       m_reloader(std::make_unique<FilmReloader>(films))
 {
     ui->setupUi(this);
+    m_reloader->setParallel(FilmReloader::kDefaultParallel);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     connect(ui->Command1, &QPushButton::clicked, this, &frmDataReloader::Command1_Click);

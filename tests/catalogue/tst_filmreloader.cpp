@@ -13,6 +13,7 @@
 #include "FilmSiteProcess.h"
 #include "TestSupport.h"
 
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
@@ -270,7 +271,82 @@ private slots:
         QCOMPARE(ListHistory().isEmpty(), !lost.isEmpty());
     }
 
+    // Films fetched at once leave what one at a time leaves: the same files, history entry,
+    // signals and summary, whatever the site's delay and faults. The library mixes films that
+    // refresh, lack a cover, a mark or a director, have a broken cover, are not found or have
+    // no number.
+    void parallelAsSerial_data()
+    {
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("parallel");
+        // clang-format off
+        QTest::newRow("4 at once") << 0 << "" << 4;
+        QTest::newRow("8 at once, 20 ms") << 20 << "" << 8;
+        QTest::newRow("4 at once, 100 ms") << 100 << "" << 4;
+        QTest::newRow("UTF-8 pages") << 20 << "utf8" << 4;
+        QTest::newRow("relabelled: both stop at the fifth film scraped") << 20 << "relabel" << 4;
+        QTest::newRow("maintenance: every film skipped") << 0 << "maintenance" << 3;
+        // clang-format on
+    }
+    void parallelAsSerial()
+    {
+        QFETCH(int, latency);
+        QFETCH(QString, fault);
+        QFETCH(int, parallel);
+        FilmSiteProcess site({"--latency", QString::number(latency)});
+        QString error;
+        QVERIFY2(site.start(&error), qPrintable(error));
+        const QString base = fault.isEmpty() ? site.baseUrl() : site.faultUrl(fault);
+        qputenv("KINORA_SITE_URL", base.toUtf8());
+        const QStringList serial = reloadAll(1);
+        QCOMPARE(reloadAll(parallel), serial);
+    }
+
 private:
+    // A fresh library reloaded with films fetched that many at once: what the run sent and
+    // reported, and every file it left below home, the history's entry included.
+    QStringList reloadAll(int parallel)
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("KINORA_HOME", home().toUtf8());
+        for (const char* fid : {"0042", "0815", "007", "1204", "2288", "3105", "3106", "3108",
+                                "3111", "4711", "5003", "5008", "999", "none"})
+            addFilm(QStringLiteral("Film ") + fid, QStringLiteral("fid=") + fid);
+        FilmCollection films;
+        films.setSyncPaths(home());
+        films.LoadCollection();
+        FilmReloader reloader(films);
+        reloader.setParallel(parallel);
+        QStringList left;
+        connect(&reloader, &FilmReloader::progress, this, [&](int i, int n, const QString& t) {
+            left << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(t);
+        });
+        connect(&reloader, &FilmReloader::filmRefreshed, this, [&](int i, const QByteArray& c) {
+            left << QStringLiteral("%1 refreshed, cover %2").arg(i).arg(qHash(c));
+        });
+        reloader.run();
+        left << reloader.problemReport() << reloader.siteChanged()
+             << QStringLiteral("%1 %2 %3 %4")
+                    .arg(reloader.refreshedCount())
+                    .arg(reloader.changedCount())
+                    .arg(reloader.visitedCount())
+                    .arg(reloader.stopped());
+        for (const HistoryEntry& entry : ListHistory())
+            left << entry.description + u' ' + entry.paths.join(u' ').remove(home());
+        QStringList files;
+        QDirIterator it(home(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            // The entry's notes hold the times and file identities of this run.
+            const bool notes = path.endsWith(u".json");
+            files << path.mid(home().size()) + u' ' +
+                         (notes ? QString() : QString::number(qHash(readAll(path))));
+        }
+        files.sort();
+        return left + files;
+    }
+
     QString home() const { return m_home->path(); }
     // Where a film lives, below home and without the ending: Data/<name>/<name> by default.
     static QString place(const QString& title, const QString& where)

@@ -65,7 +65,8 @@ private slots:
         QVERIFY(dry.out.endsWith("\n3 von 3 Filmen würden geändert; nichts wurde geschrieben.\n"));
         QCOMPARE(readAll(alpha), before);
 
-        QCOMPARE(runCliCommand({"reload"}, home.path()).exitCode, 0);
+        QVERIFY(runCliCommand({"reload", "--parallel", "9"}, home.path()).err.contains("1 bis 8"));
+        QCOMPARE(runCliCommand({"reload", "--parallel", "1"}, home.path()).exitCode, 0);
         QCOMPARE(ReadInfoFile(alpha).Year, "2001");
         QVERIFY(runCliCommand({"history"}, home.path())
                     .out.contains("Alle Daten aktualisieren: 3 Filme  ("));

@@ -76,6 +76,8 @@ const QList<QPair<QString, QString>>& FilmSiteServer::faultModes()
          QStringLiteral("resets the connection in the middle of the body")},
         {QStringLiteral("hang"), QStringLiteral("accepts the request and never answers")},
         {QStringLiteral("hangcover"), QStringLiteral("answers everything but the covers")},
+        {QStringLiteral("hangothers"),
+         QStringLiteral("answers film 4711 (page, cover, plot) and nothing else")},
         {QStringLiteral("drip"), QStringLiteral("sends the body one byte every 100 ms")},
         {QStringLiteral("big"), QStringLiteral("answers with a 100 MB body (Content-Length set)")},
         {QStringLiteral("big-nolength"), QStringLiteral("a 100 MB body without Content-Length")},
@@ -165,7 +167,8 @@ void FilmSiteServer::answer(QTcpSocket* socket, const QByteArray& target)
         path = slash < 0 ? QByteArray("/") : path.mid(slash);
     }
 
-    if (fault == u"hang" || (fault == u"hangcover" && path.startsWith("/images/")))
+    if (fault == u"hang" || (fault == u"hangcover" && path.startsWith("/images/")) ||
+        (fault == u"hangothers" && !target.contains("4711")))
         return;
     if (fault == u"redirect-loop" || fault == u"redirect") {
         Response r;
