@@ -321,6 +321,15 @@ private slots:
 
         clickMenuBarItem(m_window.get(), "mUndo");
         QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("alt"));
+
+        // Once more against a site that renamed its labels: the run stops and says why.
+        messages.texts.clear();
+        qputenv("KINORA_SITE_URL", m_site.faultUrl("relabel").toUtf8());
+        clickMenuBarItem(m_window.get(), "mReloadAllData");
+        QVERIFY2(messages.texts.size() == 1 && messages.texts[0].startsWith("Angehalten") &&
+                     messages.texts[0].contains("Bewertung"),
+                 qPrintable(messages.texts.join(u'\n')));
+        QCOMPARE(ReadInfoFile(m_library[0]).Year, QStringLiteral("alt"));
     }
 };
 
