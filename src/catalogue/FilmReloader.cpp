@@ -138,7 +138,7 @@ class FetchAhead
 {
 public:
     FetchAhead(QList<FilmRecord> films, int threads)
-        : m_films(std::move(films)), m_results(m_films.size()), m_ahead(2 * threads)
+        : m_films(std::move(films)), m_results(m_films.size()), m_ahead(2 * qsizetype(threads))
     {
         for (int i = 0; i < threads; ++i) {
             m_threads.emplace_back(QThread::create([this] { work(); }));

@@ -15,7 +15,7 @@ namespace kinora {
 namespace {
 
 // A description file is a few kilobytes; anything far larger is not one.
-constexpr qint64 kMaxDescriptionBytes = 1024 * 1024;
+constexpr qint64 kMaxDescriptionBytes = 1024LL * 1024;
 
 // Reads the entries of a description and remembers the first problem, named by the entry's
 // path ("Filmseite.Regie.Marke"), so that the user finds it in the file.
@@ -53,7 +53,7 @@ public:
             return {};
         }
         QStringList list;
-        for (const QJsonValue& item : array) {
+        for (const QJsonValue item : array) {
             if (!item.isString() || item.toString().isEmpty()) {
                 fail(QStringLiteral("der Eintrag „%1“ enthält etwas anderes als nicht leere "
                                     "Texte")
@@ -73,7 +73,7 @@ public:
 
     QString address(const QString& path, const QStringList& placeholders)
     {
-        const QString value = text(path);
+        QString value = text(path);
         for (const QString& placeholder : placeholders) {
             if (m_problem.isEmpty() && !value.contains(placeholder))
                 fail(QStringLiteral("der Adresse „%1“ fehlt der Platzhalter %2")
