@@ -1,8 +1,13 @@
 // kinora-bench-reload: the bulk reload of FILMS films (default 1000) against the local film
-// site, with and without keeping the old files in the history, and the history's work alone,
-// RUNS times each (default 3) in turn. Prints the medians; the history may cost at most 10 %.
+// site.
+//  1. Without delay, RUNS times each (default 3) in turn: the reload with and without keeping
+//     the old files in the history, and the history's work alone. The history may cost at
+//     most 10 %.
+//  2. With LATENCY ms (default 100) added to every answer of the site, once each: one film at
+//     a time and four at once, both keeping the history. Four at once must be at least three
+//     times as fast and leave a library that is byte for byte the same.
 //
-//   kinora-bench-reload [FILMS [RUNS]]
+//   kinora-bench-reload [FILMS [RUNS [LATENCY]]]
 #include "catalogue/FilmReloader.h"
 #include "catalogue/History.h"
 #include "store/FilmCollection.h"
@@ -11,8 +16,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -30,11 +37,12 @@ const int kSiteFilms[] = {4711, 815, 7,    1204, 2288, 3105, 3106, 3107, 3108, 3
 
 // The local film site on a free port, its request log going to a file (a pipe nobody reads
 // would fill and stall it). Returns the base address, or the empty text.
-QString startSite(QProcess& site, const QString& log)
+QString startSite(QProcess& site, const QString& log, int latencyMs)
 {
     site.setStandardOutputFile(log);
     site.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kinora-filmsite"),
-               {QStringLiteral("--port"), QStringLiteral("0")});
+               {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--latency"),
+                QString::number(latencyMs)});
     if (!site.waitForStarted(5000))
         return {};
     static const QRegularExpression listening(QStringLiteral("Listening on [^:]+:(\\d+)"));
@@ -69,18 +77,18 @@ bool makeLibrary(const QString& home, int films)
     return true;
 }
 
-// Seconds for one reload of a fresh library, or -1.
-double timeReload(int films, bool keepHistory)
+// Seconds for one reload of a fresh library in home, fetching that many films at once, or -1.
+double timeReload(const QString& home, int films, bool keepHistory, int parallel)
 {
-    QTemporaryDir home;
-    if (!home.isValid() || !makeLibrary(home.path(), films))
+    if (!makeLibrary(home, films))
         return -1;
-    qputenv("KINORA_HOME", home.path().toUtf8());
+    qputenv("KINORA_HOME", home.toUtf8());
     FilmCollection collection;
-    collection.setSyncPaths(home.path());
+    collection.setSyncPaths(home);
     collection.LoadCollection();
     FilmReloader reloader(collection);
     reloader.setKeepHistory(keepHistory);
+    reloader.setParallel(parallel);
     QElapsedTimer timer;
     timer.start();
     reloader.run();
@@ -91,6 +99,27 @@ double timeReload(int films, bool keepHistory)
         return -1;
     }
     return seconds;
+}
+
+double timeReload(int films, bool keepHistory)
+{
+    QTemporaryDir home;
+    return home.isValid() ? timeReload(home.path(), films, keepHistory, 1) : -1;
+}
+
+// Every file of a library but the history's, by its place in it.
+QMap<QString, QByteArray> libraryFiles(const QString& home)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(home + QStringLiteral("/Data"), QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        files.insert(path.mid(home.size()),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+    }
+    return files;
 }
 
 // Seconds the history alone takes for a run over a fresh library: keeping every film's info
@@ -134,12 +163,16 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     const int films = args.size() > 1 ? args.at(1).toInt() : 1000;
     const int runs = args.size() > 2 ? args.at(2).toInt() : 3;
+    const int latency = args.size() > 3 ? args.at(3).toInt() : 100;
     QTemporaryDir logs;
     QProcess site;
-    const QString base = startSite(site, logs.filePath(QStringLiteral("site.log")));
-    if (films <= 0 || runs <= 0 || base.isEmpty()) {
-        std::fprintf(stderr, "kinora-bench-reload [FILMS [RUNS]]; the local film site must "
-                             "start beside it\n");
+    QProcess slowSite;
+    const QString base = startSite(site, logs.filePath(QStringLiteral("site.log")), 0);
+    const QString slowBase =
+        startSite(slowSite, logs.filePath(QStringLiteral("slow.log")), std::max(latency, 0));
+    if (films <= 0 || runs <= 0 || latency < 0 || base.isEmpty() || slowBase.isEmpty()) {
+        std::fprintf(stderr, "kinora-bench-reload [FILMS [RUNS [LATENCY]]]; the local film site "
+                             "must start beside it\n");
         return 2;
     }
     qputenv("KINORA_SITE_URL", base.toUtf8());
@@ -167,5 +200,26 @@ int main(int argc, char* argv[])
     // steadier measured alone.
     std::printf("  the history alone %7.2f s   (%.1f %% of the reload without it)\n", median(alone),
                 median(alone) / plain * 100);
-    return 0;
+    std::fflush(stdout);
+
+    qputenv("KINORA_SITE_URL", slowBase.toUtf8());
+    QTemporaryDir serialHome;
+    QTemporaryDir parallelHome;
+    const double serial = timeReload(serialHome.path(), films, true, 1);
+    const double parallel =
+        timeReload(parallelHome.path(), films, true, FilmReloader::kDefaultParallel);
+    slowSite.kill();
+    slowSite.waitForFinished();
+    if (serial < 0 || parallel < 0)
+        return 1;
+    const bool same = libraryFiles(serialHome.path()) == libraryFiles(parallelHome.path());
+    const double speedup = serial / parallel;
+    std::printf("With %d ms added to every answer of the site, keeping the history\n", latency);
+    std::printf("  one film at a time %7.2f s\n", serial);
+    std::printf("  %d films at once    %7.2f s   (%.1f times as fast, target at least 3)\n",
+                FilmReloader::kDefaultParallel, parallel, speedup);
+    std::printf("  the history alone %8.2f s   (%.1f %% of the reload %d at once)\n", median(alone),
+                median(alone) / parallel * 100, FilmReloader::kDefaultParallel);
+    std::printf("  libraries afterwards: %s\n", same ? "byte for byte the same" : "DIFFERENT");
+    return same && speedup >= 3 ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
 
+#include "net/SiteDescription.h"
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
@@ -102,6 +103,9 @@ int Main(const QStringList& arguments)
     const StartOptions options = ParseCommandLine(CommandLineText(arguments.mid(1)));
     if (options.editMode)
         return RunEditMode(options.infoFile);
+    // A broken Filmseite.json is named once at the start; the built-in description is used.
+    if (const Status site = UseSiteDescription(AppDir()); !site)
+        MessageBox::warning(nullptr, site.error());
     registerFileTypeAtStart();
     FilmCollection collection;
     const std::unique_ptr<frmMain> window = StartMainWindow(collection);

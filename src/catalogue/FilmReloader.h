@@ -1,12 +1,14 @@
 #pragma once
 
 #include "net/Download.h"
+#include "net/FilmScraper.h"
 #include "store/FilmRecord.h"
 #include "store/Status.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <algorithm>
 
 namespace kinora {
 
@@ -55,9 +57,10 @@ public:
     explicit FilmReloader(FilmCollection& films, QObject* parent = nullptr);
 
     // Refreshes the films in collection order, reporting progress before each film. It runs
-    // no events of its own but those of the downloads, which let user input through: a window
-    // that shows the progress lets pending events run from its progress slot, so it repaints
-    // and a stop request is seen before the next film, and a stop request during a download
+    // no events of its own but those of the downloads, which let user input through, and, when
+    // films are fetched at once, those of its wait for the next film: a window that shows the
+    // progress lets pending events run from its progress slot, so it repaints and a stop
+    // request is seen before the next film, and a stop request during a download or the wait
     // is seen there.
     void run();
     // Ends the run: the download in flight is aborted and its film left untouched, no further
@@ -74,6 +77,20 @@ public:
     void setDryRun(bool dryRun) { m_dryRun = dryRun; }
     // Whether the run keeps the old files in the history (on unless switched off).
     void setKeepHistory(bool keep) { m_keepHistory = keep; }
+    // How many films are fetched at once (1 to kMaxParallel, 1 unless set; the window and
+    // kinora-cli take kDefaultParallel). The results are applied one after the other in
+    // collection order, with the same files, history, signals and summary as one at a time.
+    void setParallel(int films) { m_parallel = std::clamp(films, 1, kMaxParallel); }
+    static constexpr int kMaxParallel = 8;
+    static constexpr int kDefaultParallel = 4;
+    // Writes even when the first films all lose a field (see siteChanged).
+    void setForce(bool force) { m_force = force; }
+    // When each of the first films of a run (kCheckedFilms, or all when fewer, but at least
+    // two: one film alone that lost a field is that film's matter) would lose a field it has,
+    // the site most likely changed its pages: the run writes none of them and stops. This
+    // says so, naming the fields; empty otherwise.
+    const QString& siteChanged() const { return m_siteChanged; }
+    static constexpr int kCheckedFilms = 5;
 
     // Films whose info file was rewritten (in a dry run: fetched), and films the run came to
     // (skipped ones included).
@@ -93,7 +110,8 @@ public:
 signals:
     // Sent while the files of a run are kept in the history, before the first film.
     void keeping(qsizetype kept, qsizetype total);
-    // Sent before film index (0-based) of filmCount, with that title, is fetched.
+    // Sent before film index (0-based) of filmCount, with that title, is fetched (or, when
+    // films are fetched at once, before the run waits for it).
     void progress(int index, int filmCount, const QString& title);
     // Sent after a film was written back, with the cover bytes stored for it (empty when the
     // film kept its old cover).
@@ -102,9 +120,21 @@ signals:
     // whether its cover would be replaced.
     void wouldChange(int index, const QList<FieldChange>& changes, bool newCover);
 
+public:
+    // What a film's fetch found: a reason to skip it, or its scraped data.
+    struct Fetched
+    {
+        QString skipped; // the problem when the film is not refreshed
+        ScrapeResult scraped;
+        bool cancelled = false;
+    };
+
 private:
-    // False when the stop request cut the film's downloads short.
-    bool reloadFilm(int index);
+    void handle(int index, Fetched fetched);
+    // Applies the films held back for the check of the first ones, or holds them all back and
+    // stops the run when each of them loses a field.
+    void settleHeldBack();
+    void apply(int index, const Fetched& fetched);
     void addProblem(int index, const QString& reason);
 
     FilmCollection& m_films;
@@ -113,6 +143,13 @@ private:
     DownloadCancel m_cancel;
     bool m_dryRun = false;
     bool m_keepHistory = true;
+    bool m_force = false;
+    int m_parallel = 1;
+    // The first films' results, held back until kCheckedFilms of them were scraped.
+    QList<QPair<int, Fetched>> m_heldBack;
+    int m_scrapedForCheck = 0;
+    bool m_checking = true;
+    QString m_siteChanged;
     int m_refreshed = 0;
     int m_visited = 0;
     int m_changed = 0;

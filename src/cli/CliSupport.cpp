@@ -1,5 +1,8 @@
 #include "CliSupport.h"
 
+#include "net/SiteDescription.h"
+#include "store/AppPaths.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -98,6 +101,12 @@ bool requirePositional(const QCommandLineParser& parser, int count, const QStrin
         return false;
     }
     return true;
+}
+
+void useSiteDescription()
+{
+    if (const Status site = UseSiteDescription(AppDir()); !site)
+        warn(site.error());
 }
 
 } // namespace kinora::cli

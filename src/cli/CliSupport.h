@@ -35,6 +35,11 @@ QString csvField(const QString& text);
 bool parseCommand(QCommandLineParser& parser, const QString& command, const QStringList& args,
                   int* exitCode);
 
+// The film site's description for a command that talks to the site: Filmseite.json of the
+// program folder when there is one; a broken one is named in a warning and the built-in
+// description is used.
+void useSiteDescription();
+
 // Positional arguments: exactly `count` of them, or an error naming what is missing.
 bool requirePositional(const QCommandLineParser& parser, int count, const QString& what,
                        int* exitCode);

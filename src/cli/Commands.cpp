@@ -27,6 +27,14 @@ const Command kCommands[] = {
      "reload [--dry-run]         die Daten aller Filme neu von der Film-Website laden\n"
      "                             (--dry-run: nur zeigen, was sich ändern würde)",
      runReload},
+    {"site-check",
+     "site-check [ZEILE...] [--search WORT] [--count N]   prüfen, ob die Film-Website noch\n"
+     "                             jedes Feld zeigt (gefunden, leer, fehlt je Feld)",
+     runSiteCheck},
+    {"site-description",
+     "site-description           die eingebaute Beschreibung der Film-Website (Vorlage für\n"
+     "                             Filmseite.json im Programmordner) ausgeben",
+     runSiteDescription},
     {"history", "history                    die letzten Änderungen, die neueste zuerst",
      runHistory},
     {"undo", "undo [N] [--force]         Änderung N (sonst die letzte) rückgängig machen", runUndo},

@@ -16,6 +16,8 @@ int runExport(const QStringList& args);
 int runSiteSearch(const QStringList& args);
 int runScrape(const QStringList& args);
 int runImport(const QStringList& args);
+int runSiteCheck(const QStringList& args);
+int runSiteDescription(const QStringList& args);
 int runReload(const QStringList& args);
 int runHistory(const QStringList& args);
 int runUndo(const QStringList& args);

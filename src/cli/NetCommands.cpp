@@ -1,4 +1,4 @@
-// The film site commands: site-search, scrape, import.
+// The film site commands: site-search, scrape, import, site-check, site-description.
 #include "CliSupport.h"
 #include "Commands.h"
 #include "RecordJson.h"
@@ -8,8 +8,11 @@
 #include "net/FilmScraper.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
+#include "net/SiteDescription.h"
 #include "store/AppPaths.h"
 #include "store/FilmCollection.h"
+
+#include <array>
 
 namespace kinora::cli {
 
@@ -62,6 +65,7 @@ int runSiteSearch(const QStringList& args)
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("site-search"), args, &code))
         return code;
+    useSiteDescription();
 
     const bool extended = parser.isSet(title) || parser.isSet(genre) || parser.isSet(country) ||
                           parser.isSet(director) || parser.isSet(actor);
@@ -101,6 +105,7 @@ int runScrape(const QStringList& args)
     if (!parseCommand(parser, QStringLiteral("scrape"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
         return code;
+    useSiteDescription();
 
     ScrapeResult result;
     if (!scrapeLine(parser.positionalArguments().at(0), &result, &code))
@@ -139,6 +144,7 @@ int runImport(const QStringList& args)
     if (!parseCommand(parser, QStringLiteral("import"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Die Ergebniszeile"), &code))
         return code;
+    useSiteDescription();
 
     const QString line = parser.positionalArguments().at(0);
     if (const Status storable = CheckStorableTitle(TitleFromLine(line)); !storable)
@@ -168,6 +174,109 @@ int runImport(const QStringList& args)
         warn(QStringLiteral("Der Import lässt sich nicht rückgängig machen: %1")
                  .arg(stored.history.error()));
     out(stored.infoPath + u'\n'); // exact for scripts; its name has only letters and digits
+    return 0;
+}
+
+int runSiteDescription(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Gibt die eingebaute Beschreibung der Film-Website aus: die Vorlage für "
+                       "eine eigene Filmseite.json im Programmordner, die sie ersetzt, wenn die "
+                       "Website eine Beschriftung oder Marke geändert hat."));
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("site-description"), args, &code) ||
+        !requirePositional(parser, 0, QString(), &code))
+        return code;
+    out(QString::fromUtf8(BuiltInSiteDescriptionText()));
+    return 0;
+}
+
+int runSiteCheck(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Prüft, ob die Film-Website noch so aussieht, wie Kinora sie kennt: lädt "
+                       "einige Filme (die angegebenen Ergebniszeilen, sonst die ersten Treffer "
+                       "der Suche nach einem häufigen Wort) und zeigt je Feld, ob es gefunden "
+                       "wurde, leer war oder fehlte. Exit-Status 1, wenn ein Feld, das Filme "
+                       "gewöhnlich haben, in jedem Film fehlt."));
+    parser.addPositionalArgument(QStringLiteral("ZEILE"),
+                                 QStringLiteral("Ergebniszeilen, z. B. „4711 - Alpha Beta“"),
+                                 QStringLiteral("[ZEILE...]"));
+    const QCommandLineOption searchOption(QStringLiteral("search"),
+                                          QStringLiteral("das Suchwort ohne ZEILE (Vorgabe: die)"),
+                                          QStringLiteral("WORT"), QStringLiteral("die"));
+    const QCommandLineOption countOption(
+        QStringLiteral("count"), QStringLiteral("so viele Treffer der Suche prüfen (Vorgabe: 5)"),
+        QStringLiteral("N"), QStringLiteral("5"));
+    parser.addOptions({searchOption, countOption});
+    int code = 0;
+    if (!parseCommand(parser, QStringLiteral("site-check"), args, &code))
+        return code;
+    bool countOk = false;
+    const int count = parser.value(countOption).toInt(&countOk);
+    if (!countOk || count < 1)
+        return fail(QStringLiteral("--count braucht eine Zahl ab 1."));
+    useSiteDescription();
+
+    QStringList lines = parser.positionalArguments();
+    if (lines.isEmpty()) {
+        const ResultList found = SearchByTitle(parser.value(searchOption));
+        if (!found.status)
+            return fail(QStringLiteral("Die Suche nach „%1“ ging nicht: %2")
+                            .arg(parser.value(searchOption), found.status.error()));
+        lines = found.lines.mid(0, count);
+        if (lines.isEmpty())
+            return fail(QStringLiteral("Die Suche nach „%1“ fand keinen Film; bitte ein anderes "
+                                       "Wort (--search) oder Ergebniszeilen angeben.")
+                            .arg(parser.value(searchOption)));
+    }
+
+    const QStringList& names = SiteFieldNames();
+    QList<std::array<int, 3>> tally(names.size(), {0, 0, 0});
+    int checked = 0;
+    for (const QString& line : std::as_const(lines)) {
+        const ScrapeResult scraped = ScrapeFilm(line);
+        if (scraped.fields.isEmpty()) {
+            outText(QStringLiteral("%1: nicht geprüft: %2\n").arg(line, scraped.status.error()));
+            continue;
+        }
+        ++checked;
+        if (!scraped.status)
+            outText(QStringLiteral("%1: %2\n").arg(line, scraped.status.error()));
+        QStringList states;
+        for (qsizetype i = 0; i < scraped.fields.size(); ++i) {
+            const auto state = int(scraped.fields[i].state);
+            ++tally[i][state];
+            if (scraped.fields[i].state != FieldState::Found)
+                states << scraped.fields[i].field + (scraped.fields[i].state == FieldState::Empty
+                                                         ? QStringLiteral(" leer")
+                                                         : QStringLiteral(" fehlt"));
+        }
+        outText(QStringLiteral("%1: %2\n")
+                    .arg(line, states.isEmpty() ? QStringLiteral("alle Felder gefunden")
+                                                : states.join(QStringLiteral(", "))));
+    }
+    if (checked == 0)
+        return fail(QStringLiteral("Kein Film ließ sich laden; die Website wurde nicht geprüft."));
+
+    QStringList lost;
+    outText(QStringLiteral("\nFeld: gefunden / leer / fehlt (von %1 Filmen)\n").arg(checked));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const bool expected = CurrentSiteDescription().expectedFields.contains(names[i]);
+        const bool gone = expected && tally[i][int(FieldState::Missing)] == checked;
+        if (gone)
+            lost << names[i];
+        outText(QStringLiteral("%1: %2 / %3 / %4%5\n")
+                    .arg(names[i])
+                    .arg(tally[i][int(FieldState::Found)])
+                    .arg(tally[i][int(FieldState::Empty)])
+                    .arg(tally[i][int(FieldState::Missing)])
+                    .arg(gone ? QStringLiteral("  ← fehlt in jedem Film") : QString()));
+    }
+    if (!lost.isEmpty())
+        return fail(SiteChangedText(lost));
     return 0;
 }
 

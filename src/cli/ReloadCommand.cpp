@@ -74,22 +74,42 @@ int runReload(const QStringList& args)
                        "Speicherort und Titel bleiben, alles andere (auch die Bewertung) kommt "
                        "von der Website. Filme, die nicht geladen werden können, bleiben "
                        "unverändert. Exit-Status 1, wenn Filme übersprungen wurden. Die alten "
-                       "Dateien kommen in den Verlauf („kinora-cli undo“)."));
+                       "Dateien kommen in den Verlauf („kinora-cli undo“). Verliert jeder der "
+                       "ersten fünf Filme dieselbe Angabe, hält der Lauf an, bevor er einen "
+                       "Film schreibt (Exit-Status 1), es sei denn mit --force."));
     const QCommandLineOption dryRun(
         QStringLiteral("dry-run"),
         QStringLiteral("nichts schreiben, nur je Film jedes Feld zeigen, das sich ändern würde "
                        "(alt → neu)"));
-    parser.addOption(dryRun);
+    const QCommandLineOption force(
+        QStringLiteral("force"),
+        QStringLiteral("auch weiterschreiben, wenn jeder der ersten Filme eine Angabe verliert, "
+                       "die er hatte"));
+    const QCommandLineOption parallel(
+        QStringLiteral("parallel"),
+        QStringLiteral("so viele Filme zugleich laden, 1 bis %1 (Vorgabe: %2)")
+            .arg(FilmReloader::kMaxParallel)
+            .arg(FilmReloader::kDefaultParallel),
+        QStringLiteral("N"), QString::number(FilmReloader::kDefaultParallel));
+    parser.addOptions({dryRun, force, parallel});
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("reload"), args, &code) ||
         !requirePositional(parser, 0, QString(), &code))
         return code;
+    bool numeric = false;
+    const int atOnce = parser.value(parallel).toInt(&numeric);
+    if (!numeric || atOnce < 1 || atOnce > FilmReloader::kMaxParallel)
+        return fail(QStringLiteral("--parallel erwartet eine Zahl von 1 bis %1.")
+                        .arg(FilmReloader::kMaxParallel));
+    useSiteDescription();
 
     FilmCollection films;
     films.setSyncPaths(AppDir());
     films.LoadCollection();
     FilmReloader reloader(films);
     reloader.setDryRun(parser.isSet(dryRun));
+    reloader.setForce(parser.isSet(force));
+    reloader.setParallel(atOnce);
     const bool terminal = stderrIsTerminal();
     QObject::connect(&reloader, &FilmReloader::progress,
                      [terminal](int index, int filmCount, const QString& title) {
@@ -117,6 +137,9 @@ int runReload(const QStringList& args)
     if (terminal && reloader.visitedCount() > 0)
         progressLine(QString(), true);
 
+    if (!reloader.siteChanged().isEmpty())
+        return fail(reloader.siteChanged() + QStringLiteral(" „kinora-cli reload --force“ lädt "
+                                                            "trotzdem alle Filme."));
     if (parser.isSet(dryRun)) {
         outText(QStringLiteral("%1 von %2 Filmen würden geändert; nichts wurde geschrieben.\n")
                     .arg(reloader.changedCount())

@@ -1,6 +1,7 @@
 #include "net/Download.h"
 
 #include "net/SiteAddress.h"
+#include "net/SiteDescription.h"
 #include "store/CodePage.h"
 
 #include "KinoraVersion.h"
@@ -81,6 +82,13 @@ QString DecodePage(const QByteArray& body, const QByteArray& contentType)
             if (!utf8.hasError())
                 return text;
         }
+    }
+    // A site whose description says UTF-8 sends its pages so even without saying it.
+    if (CurrentSiteDescription().codePage == u"utf-8") {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = utf8(body);
+        if (!utf8.hasError())
+            return text;
     }
     return FromCp1252(body);
 }

@@ -63,7 +63,8 @@ struct DownloadResult
 DownloadResult DownloadBytes(const QString& address, const DownloadOptions& options = {});
 
 // The page text: the body decoded as Windows-1252, or as UTF-8 when the Content-Type header
-// declares charset=utf-8 and the body is valid UTF-8. A non-2xx answer, a time-out, a refused
+// declares charset=utf-8 (or the site description's code page is "utf-8") and the body is
+// valid UTF-8. A non-2xx answer, a time-out, a refused
 // connection, a body over the size cap and every other failure give the empty text.
 QString DownloadPage(const QString& address);
 

@@ -3,6 +3,7 @@
 #include "net/Download.h"
 #include "net/ExtractBetween.h"
 #include "net/SiteAddress.h"
+#include "net/SiteDescription.h"
 #include "store/NumberParse.h"
 
 namespace kinora {
@@ -11,27 +12,8 @@ namespace {
 
 // The film page is a table of rows: a label cell <td class="Normal">Regie:</td> followed
 // by a data cell <td class="Daten">...</td>; people, genres, years and countries in the
-// data cells are links whose text stands between `">` and "</a>".
-constexpr QStringView kOrigTitleLabel = u"class=\"Normal\">Originaltitel:";
-constexpr QStringView kBoldDataCell = u"class=\"Daten\"><b>";
-constexpr QStringView kDirectorLabel = u"class=\"Normal\">Regie:";
-constexpr QStringView kActorLabel = u"class=\"Normal\">Darsteller:";
-constexpr QStringView kRowEnd = u"</tr>";
-constexpr QStringView kDataCell = u"class=\"Daten\"";
-constexpr QStringView kLinkTextStart = u"\">";
-constexpr QStringView kLinkEnd = u"</a>";
-constexpr QStringView kPersonLink = u"view.php?page=liste&Name=";
-constexpr QStringView kGenreLink = u"?page=genre&Genre=";
-// The plot link follows an HTML comment and has a bold text: <a href="..."><b>
-constexpr QStringView kPlotComment = u"<!-- Inhaltsangabe -->";
-constexpr QStringView kPlotLinkStart = u"<a href=\"";
-constexpr QStringView kPlotLinkEnd = u"\"><b>";
-// On the plot page the plot sits in this font tag, behind a bold heading and "<br><br>".
-constexpr QStringView kPlotStart =
-    u"<font face=\"Arial,Helvetica,sans-serif\" size=\"2\" class=\"Blocksatz\"><b>";
-constexpr QStringView kCoverTag = u"<img src=\"images/film/";
-// The mark stands in a font tag as "><br>Note: 7.58&nbsp;...".
-constexpr QStringView kMark = u"><br>Note: ";
+// data cells are links whose text stands between `">` and "</a>". The markers themselves are
+// the site description's (SiteDescription.h).
 
 QString trimBlanks(QStringView text)
 {
@@ -47,24 +29,27 @@ QString trimBlanks(QStringView text)
 // The director is the first person link in the director's row, up to the row's "</tr>": a
 // row without a link gives "#nv" instead of the first actor, and a link or wrapper with
 // attributes of its own (class="Normal") is still read.
-QString scrapeDirector(QStringView page)
+QString scrapeDirector(QStringView page, const SiteDescription& site)
 {
-    const qsizetype label = page.indexOf(kDirectorLabel);
+    const qsizetype label = page.indexOf(site.directorMark);
     if (label < 0)
         return QString();
-    qsizetype rowEnd = page.indexOf(kRowEnd, label + kDirectorLabel.size());
+    qsizetype rowEnd = page.indexOf(site.directorRowEnd, label + site.directorMark.size());
     if (rowEnd < 0)
         rowEnd = page.size();
-    return ExtractBetween(page.first(rowEnd), kPersonLink, kLinkTextStart, kLinkEnd,
-                          qint32(label + 1));
+    return ExtractBetween(page.first(rowEnd), site.directorLink, site.linkTextStart,
+                          site.linkTextEnd, qint32(label + 1));
 }
 
 // Every link text from `from` on, each search going on behind the link just read (so a
 // name that also stands earlier in the page is taken once, and the scan is linear).
 // A link inside a wrapper (<span class="Normal"><a href="...">Name</a></span>) gives the
 // text behind the last `">` before its "</a>". Empty link texts are left out.
-QStringList linkTexts(QStringView text, QStringView linkMarker, qsizetype from)
+QStringList linkTexts(QStringView text, QStringView linkMarker, qsizetype from,
+                      const SiteDescription& site)
 {
+    const QStringView linkTextStart = site.linkTextStart;
+    const QStringView linkEnd = site.linkTextEnd;
     QStringList names;
     for (;;) {
         qsizetype start = from;
@@ -73,48 +58,48 @@ QStringList linkTexts(QStringView text, QStringView linkMarker, qsizetype from)
             if (start < 0)
                 break;
         }
-        const qsizetype nameStart = text.indexOf(kLinkTextStart, start);
+        const qsizetype nameStart = text.indexOf(linkTextStart, start);
         if (nameStart < 0)
             break;
-        const qsizetype nameEnd = text.indexOf(kLinkEnd, nameStart + kLinkTextStart.size());
+        const qsizetype nameEnd = text.indexOf(linkEnd, nameStart + linkTextStart.size());
         if (nameEnd < 0)
             break;
-        const qsizetype inner = text.first(nameEnd).lastIndexOf(kLinkTextStart);
-        const qsizetype begin = std::max(nameStart, inner) + kLinkTextStart.size();
+        const qsizetype inner = text.first(nameEnd).lastIndexOf(linkTextStart);
+        const qsizetype begin = std::max(nameStart, inner) + linkTextStart.size();
         if (nameEnd > begin)
             names.append(text.mid(begin, nameEnd - begin).toString());
-        from = nameEnd + kLinkEnd.size();
+        from = nameEnd + linkEnd.size();
     }
     return names;
 }
 
-QString scrapeGenres(QStringView page)
+QString scrapeGenres(QStringView page, const SiteDescription& site)
 {
-    return linkTexts(page, kGenreLink, 0).join(QStringLiteral(", "));
+    return linkTexts(page, site.genreLink, 0, site).join(QStringLiteral(", "));
 }
 
 // The actors are the link texts of the data cell behind the actor label, up to the next
 // "<font" tag. Without the label (or without a data cell or a "<font" behind it) there are
 // no actors.
-QString scrapeActors(QStringView page)
+QString scrapeActors(QStringView page, const SiteDescription& site)
 {
-    const qsizetype label = page.indexOf(kActorLabel);
+    const qsizetype label = page.indexOf(site.actorMark);
     if (label < 0)
         return QString();
-    const qsizetype cell = page.indexOf(kDataCell, label + kActorLabel.size());
+    const qsizetype cell = page.indexOf(site.actorCell, label + site.actorMark.size());
     if (cell < 0)
         return QString();
-    const qsizetype from = cell + kDataCell.size();
-    const qsizetype font = page.indexOf(u"<font", from);
+    const qsizetype from = cell + site.actorCell.size();
+    const qsizetype font = page.indexOf(site.actorEnd, from);
     if (font < 0)
         return QString();
-    return linkTexts(page.first(font), QStringView(), from).join(QStringLiteral("\r\n"));
+    return linkTexts(page.first(font), QStringView(), from, site).join(QStringLiteral("\r\n"));
 }
 
-qint32 scrapeMark(QStringView page)
+qint32 scrapeMark(QStringView page, const SiteDescription& site)
 {
-    QString mark = ExtractBetween(page, kMark, QStringView(), u"&", 1);
-    mark.remove(kMark.toString());
+    QString mark = ExtractBetween(page, site.ratingMark, QStringView(), site.ratingEnd, 1);
+    mark.remove(site.ratingMark);
     return ToInt32(ParseLeadingNumber(mark) * 100.0);
 }
 
@@ -122,8 +107,11 @@ qint32 scrapeMark(QStringView page)
 
 bool IsFilmPage(QStringView page)
 {
-    return page.contains(kOrigTitleLabel) || page.contains(kDirectorLabel) ||
-           page.contains(kActorLabel);
+    for (const QString& mark : CurrentSiteDescription().filmPageMarks) {
+        if (page.contains(mark))
+            return true;
+    }
+    return false;
 }
 
 qint32 FilmIdFromLine(QStringView line)
@@ -139,7 +127,8 @@ QString TitleFromLine(QStringView line)
 
 QString PlotAddress(QStringView page, const QString& base)
 {
-    const QString link = ExtractBetween(page, kPlotComment, kPlotLinkStart, kPlotLinkEnd, 1);
+    const SiteMarkers& plotLink = CurrentSiteDescription().plotLink;
+    const QString link = ExtractBetween(page, plotLink.mark, plotLink.start, plotLink.end, 1);
     if (link.isEmpty() || link == kNoValue)
         return QString();
     return base + link;
@@ -147,42 +136,48 @@ QString PlotAddress(QStringView page, const QString& base)
 
 QString CoverAddress(QStringView page, const QString& base)
 {
-    const qsizetype tag = page.indexOf(kCoverTag);
+    const SiteDescription& site = CurrentSiteDescription();
+    const qsizetype tag = page.indexOf(site.coverMark);
     if (tag < 0)
         return QString();
-    const qsizetype from = tag + kCoverTag.size();
+    const qsizetype from = tag + site.coverMark.size();
     const qsizetype quote = page.indexOf(u'"', from);
     if (quote <= from)
         return QString();
-    return base + QStringLiteral("images/film/") + page.mid(from, quote - from).toString();
+    return base + site.coverPath + page.mid(from, quote - from).toString();
 }
 
 QString PlotFromPlotPage(QStringView plotPage)
 {
-    return ExtractBetween(plotPage, kPlotStart, u"<br><br>", u"</font></p>", 1);
+    const SiteMarkers& plot = CurrentSiteDescription().plot;
+    return ExtractBetween(plotPage, plot.mark, plot.start, plot.end, 1);
 }
 
 QString CleanPlot(QString plot)
 {
-    plot.remove(QStringLiteral("<b>"));
-    plot.remove(QStringLiteral("<br />"));
+    for (const QString& tag : CurrentSiteDescription().plotRemove)
+        plot.remove(tag);
     return plot;
 }
 
 ScrapedPage ScrapeFilmPage(QStringView page, QStringView line, const QString& base)
 {
+    const SiteDescription& site = CurrentSiteDescription();
+    const auto cut = [page](const SiteMarkers& m) {
+        return ExtractBetween(page, m.mark, m.start, m.end, 1);
+    };
     ScrapedPage result;
     FilmRecord& r = result.record;
     r.Title = TitleFromLine(line);
-    r.OrigTitle = ExtractBetween(page, kOrigTitleLabel, kBoldDataCell, u"</b>", 1);
-    r.Country = ExtractBetween(page, u"Kat=Land", kLinkTextStart, kLinkEnd, 1);
-    r.Year = ExtractBetween(page, u"Kat=Jahr", kLinkTextStart, kLinkEnd, 1);
-    r.Director = scrapeDirector(page);
-    r.Actors = scrapeActors(page);
-    r.Genre = scrapeGenres(page);
+    r.OrigTitle = cut(site.origTitle);
+    r.Country = cut(site.country);
+    r.Year = cut(site.year);
+    r.Director = scrapeDirector(page, site);
+    r.Actors = scrapeActors(page, site);
+    r.Genre = scrapeGenres(page, site);
     r.Description = kNoValue.toString();
     r.WebPage = FilmPageUrl(FilmIdFromLine(line), base);
-    r.Rating = scrapeMark(page);
+    r.Rating = scrapeMark(page, site);
     result.coverAddress = CoverAddress(page, base);
     result.plotAddress = PlotAddress(page, base);
     return result;
@@ -211,6 +206,39 @@ QByteArray FetchCover(QStringView page, const QString& base, const DownloadCance
     return download.status ? download.body : QByteArray();
 }
 
+QList<FieldCheck> CheckFields(QStringView page, const FilmRecord& record, bool hasCover)
+{
+    const SiteDescription& site = CurrentSiteDescription();
+    const auto state = [page](const QString& mark, const QString& value) {
+        if (!value.isEmpty() && value != kNoValue)
+            return FieldState::Found;
+        return page.contains(mark) ? FieldState::Empty : FieldState::Missing;
+    };
+    const QStringList& names = SiteFieldNames();
+    return {
+        {names[0], state(site.origTitle.mark, record.OrigTitle)},
+        {names[1], state(site.country.mark, record.Country)},
+        {names[2], state(site.year.mark, record.Year)},
+        {names[3], state(site.directorMark, record.Director)},
+        {names[4], state(site.actorMark, record.Actors)},
+        {names[5], record.Genre.isEmpty() ? FieldState::Missing : FieldState::Found},
+        {names[6], state(site.ratingMark, record.Rating != 0 ? QStringLiteral("x") : QString())},
+        {names[7], state(site.coverMark, hasCover ? QStringLiteral("x") : QString())},
+        {names[8], state(site.plotLink.mark, record.Description)},
+    };
+}
+
+QStringList MissingExpectedFields(const ScrapeResult& scraped)
+{
+    QStringList missing;
+    for (const FieldCheck& check : scraped.fields) {
+        if (check.state == FieldState::Missing &&
+            CurrentSiteDescription().expectedFields.contains(check.field))
+            missing << check.field;
+    }
+    return missing;
+}
+
 ScrapeResult ScrapeFilm(QStringView line, const QString& base, const DownloadCancel* cancel)
 {
     ScrapeResult result;
@@ -237,6 +265,9 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base, const DownloadCan
         return result;
     }
     if (!IsFilmPage(page)) {
+        // The self-test still shows what such a page lacks: after a redesign it may be a film
+        // page whose every recognised label was renamed.
+        result.fields = CheckFields(page, result.record, false);
         result.status =
             Status::failure(QStringLiteral("Die Seite ist keine Filmseite (keine Angaben zu "
                                            "Originaltitel, Regie oder Darstellern)."));
@@ -248,7 +279,9 @@ ScrapeResult ScrapeFilm(QStringView line, const QString& base, const DownloadCan
     if (cancel && cancel->isCancelled()) {
         result.cover.clear();
         result.status = Status::failure(CancelledText());
+        return result;
     }
+    result.fields = CheckFields(page, result.record, !result.cover.isEmpty());
     return result;
 }
 

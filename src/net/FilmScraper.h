@@ -4,7 +4,9 @@
 #include "store/Status.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // The film page scraper.
@@ -65,6 +67,24 @@ QString PlotFromPlotPage(QStringView plotPage);
 // Removes every "<b>", then every "<br />" (exact case; other tags stay).
 QString CleanPlot(QString plot);
 
+// What a film page showed of one field (the self-test and the reload's check of the site).
+enum class FieldState {
+    Found,   // a value
+    Empty,   // the field's marker is there, but no value behind it
+    Missing, // not even the field's marker is on the page
+};
+
+struct FieldCheck
+{
+    QString field; // one of SiteFieldNames()
+    FieldState state;
+};
+
+// Every field of SiteFieldNames(), in that order, as the film page and the record scraped from
+// it (the plot page's plot in Description) and its cover bytes show it. A field without a
+// marker of its own (Genre) is found or missing.
+QList<FieldCheck> CheckFields(QStringView page, const FilmRecord& record, bool hasCover);
+
 struct ScrapeResult
 {
     FilmRecord record;
@@ -77,7 +97,14 @@ struct ScrapeResult
     // with 200): record then holds no data of the film; callers must not store it. A failure
     // as well when the scrape was cancelled, whichever of its downloads was running.
     Status status;
+    // What the film page showed of each field; empty unless the page was downloaded (a page
+    // that is no film page has them, all but missing).
+    QList<FieldCheck> fields;
 };
+
+// The fields the site description expects (films usually have them) that were missing from
+// the page of a successful scrape.
+QStringList MissingExpectedFields(const ScrapeResult& scraped);
 
 ScrapeResult ScrapeFilm(QStringView line, const QString& base,
                         const DownloadCancel* cancel = nullptr);

@@ -2,6 +2,7 @@
 
 #include "net/Download.h"
 #include "net/SiteAddress.h"
+#include "net/SiteDescription.h"
 #include "store/NumberParse.h"
 
 #include <QRegularExpression>
@@ -58,7 +59,8 @@ bool parseFilmId(QStringView text, qint32* id)
 ResultList FillResultList(QStringView page)
 {
     const QString brokenLink = QStringLiteral("Die Ergebnisseite bricht in einem Film-Link ab.");
-    static constexpr QStringView marker = u"view.php?page=film&fid=";
+    const SiteDescription& site = CurrentSiteDescription();
+    const QStringView marker = site.resultLink;
     ResultList result;
     ForwardFinder quote(page, u"\"");
     ForwardFinder open(page, u">");
@@ -86,7 +88,7 @@ ResultList FillResultList(QStringView page)
         const QStringView title = page.mid(gt + 1, std::min(lt - gt - 1, kMaxResultTitle));
         result.lines.append(QString::number(id) + QStringLiteral(" - ") + title.toString());
     }
-    if (result.status.ok() && result.lines.isEmpty() && !page.contains(kResultPageMarker))
+    if (result.status.ok() && result.lines.isEmpty() && !page.contains(site.resultPageMark))
         result.status = Status::failure(
             QStringLiteral("Die Filmseite hat keine Ergebnisliste geschickt, sondern eine andere "
                            "Seite; vielleicht wird sie gerade gewartet. Bitte versuchen Sie es "

@@ -38,12 +38,12 @@ struct ResultList
 // marker and the following "<" (so a link whose text starts with a tag gives an empty
 // title). Titles longer than kMaxResultTitle characters are cut, so a hostile page cannot
 // make the list grow quadratically. A page without a film link is the site's "nothing
-// found" answer when it holds kResultPageMarker, the heading of its result page; any other
-// such page is a failure. Runs in linear time.
+// found" answer when it holds the result page's mark ("Suchergebnis", the heading of its result
+// page); any other such page is a failure. The markers are the site description's. Runs in
+// linear time.
 ResultList FillResultList(QStringView page);
 
 constexpr qsizetype kMaxResultTitle = 1000;
-inline constexpr QStringView kResultPageMarker = u"Suchergebnis";
 
 ResultList SearchByTitle(const QString& term, const DownloadCancel* cancel = nullptr);
 ResultList SearchSite(const QString& address, const DownloadCancel* cancel = nullptr);

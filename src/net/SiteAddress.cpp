@@ -1,5 +1,6 @@
 #include "net/SiteAddress.h"
 
+#include "net/SiteDescription.h"
 #include "store/CodePage.h"
 
 namespace kinora {
@@ -42,7 +43,8 @@ void appendEscaped(QByteArray& out, uchar b)
 QString encodeField(const QString& value, QLatin1StringView blank)
 {
     QByteArray out;
-    const QByteArray bytes = ToCp1252(value);
+    const QByteArray bytes =
+        CurrentSiteDescription().codePage == u"utf-8" ? value.toUtf8() : ToCp1252(value);
     out.reserve(bytes.size());
     for (const char c : bytes) {
         const auto b = uchar(c);
@@ -70,25 +72,30 @@ QString SiteBaseUrl()
 
 QString TitleSearchUrl(const QString& term, const QString& base)
 {
-    return base + QStringLiteral("view.php?page=suchergebnis&SText=") +
-           encodeField(term, QLatin1StringView(" ")) + QStringLiteral("&Kat=All");
+    QString address = CurrentSiteDescription().titleSearch;
+    return base + address.replace(QStringLiteral("{Suchbegriff}"),
+                                  encodeField(term, QLatin1StringView(" ")));
 }
 
 QString ExtendedSearchUrl(const QString& title, const QString& genre, const QString& country,
                           const QString& director, const QString& actor, const QString& base)
 {
     const QLatin1StringView plus("+");
-    return base + QStringLiteral("view.php?page=erwblaettern&Kat=Film") +
-           QStringLiteral("&Titel=") + encodeField(title, plus) + QStringLiteral("&Genre=") +
-           encodeField(genre, plus) + QStringLiteral("&Land=") + encodeField(country, plus) +
-           QStringLiteral("&Regie=") + encodeField(director, plus) +
-           QStringLiteral("&Darsteller=") + encodeField(actor, plus) + QStringLiteral("&Alter=-&") +
-           QStringLiteral("&Submit=Suche+ausf%FChren");
+    // An encoded field never holds "{" (it is percent-encoded), so no value can fill in
+    // another field's placeholder.
+    QString address = CurrentSiteDescription().extendedSearch;
+    address.replace(QStringLiteral("{Titel}"), encodeField(title, plus))
+        .replace(QStringLiteral("{Genre}"), encodeField(genre, plus))
+        .replace(QStringLiteral("{Land}"), encodeField(country, plus))
+        .replace(QStringLiteral("{Regie}"), encodeField(director, plus))
+        .replace(QStringLiteral("{Darsteller}"), encodeField(actor, plus));
+    return base + address;
 }
 
 QString FilmPageUrl(qint32 filmId, const QString& base)
 {
-    return base + QStringLiteral("view.php?page=film&fid=") + QString::number(filmId);
+    QString address = CurrentSiteDescription().filmPage;
+    return base + address.replace(QStringLiteral("{Nummer}"), QString::number(filmId));
 }
 
 QByteArray AddressBytes(const QString& address)

@@ -11,8 +11,9 @@
 //   FilmPageUrl(id)                     a film's page
 //   AddressBytes(address)               the bytes that go on the wire for an address text
 //
-// Every builder takes the base address as an optional last argument (tests and tools that
-// talk to another site); by default SiteBaseUrl() is used.
+// The addresses below the base come from the site description (SiteDescription.h); the
+// comments give the built-in ones. Every builder takes the base address as an optional last
+// argument (tests and tools that talk to another site); by default SiteBaseUrl() is used.
 
 namespace kinora {
 

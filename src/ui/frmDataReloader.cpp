@@ -18,6 +18,7 @@ frmDataReloader::frmDataReloader(FilmCollection& films, QWidget* parent)
       m_reloader(std::make_unique<FilmReloader>(films))
 {
     ui->setupUi(this);
+    m_reloader->setParallel(FilmReloader::kDefaultParallel);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     connect(ui->Command1, &QPushButton::clicked, this, &frmDataReloader::Command1_Click);
@@ -65,7 +66,9 @@ void frmDataReloader::showSummary()
 {
     QString text;
     const int films = m_films.filmCount();
-    if (m_reloader->stopped())
+    if (!m_reloader->siteChanged().isEmpty())
+        text = m_reloader->siteChanged() + u'\n';
+    else if (m_reloader->stopped())
         text = QStringLiteral("Abgebrochen: %1 von %2 Filmen wurden aktualisiert.\n")
                    .arg(m_reloader->refreshedCount())
                    .arg(films);
@@ -84,8 +87,9 @@ void frmDataReloader::showSummary()
                               history.error();
     }
     const QString problems = m_reloader->problemList();
-    MessageBox::report(this, problems.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
-                       text, problems.trimmed());
+    const bool fine = problems.isEmpty() && m_reloader->siteChanged().isEmpty();
+    MessageBox::report(this, fine ? QMessageBox::Information : QMessageBox::Warning, text,
+                       problems.trimmed());
 }
 
 void frmDataReloader::Command1_Click()

@@ -7,6 +7,7 @@
 #include "net/FilmScraper.h"
 #include "net/ResultList.h"
 #include "net/SiteAddress.h"
+#include "net/SiteDescription.h"
 #include "store/FilmCollection.h"
 #include "ui/BusyCursor.h"
 #include "ui/MessageBox.h"
@@ -232,6 +233,10 @@ void frmWizard::fetchSelectedFilm(const QString& line)
     ui->Text2->setText(QStringLiteral("Bereit"));
     showPage(2);
     ui->txtTitle->setFocus();
+    // A film may lack a field or two (no plot, no mark); most of them gone at once is the site
+    // that changed its pages, and the film is better checked than stored half empty.
+    if (const QStringList missing = MissingExpectedFields(scraped); missing.size() >= 3)
+        MessageBox::information(this, SiteChangedText(missing));
 }
 
 void frmWizard::fillPage2(const FilmRecord& record, const CoverPicture& cover)

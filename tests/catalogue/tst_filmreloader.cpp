@@ -1,8 +1,10 @@
 // Against the local film site: the requests of a scrape; the bulk reload, what it refreshes, what
-// it keeps, and which films it skips without losing any stored data. Stopping a run is the user's
-// path (tst_userpaths); kinora-cli and the dialog only report what this loop found.
+// it keeps, which films it skips without losing any stored data, and when it stops itself. Stopping
+// a run is the user's path (tst_userpaths); kinora-cli and the dialog only report what this loop
+// found.
 #include "catalogue/FilmReloader.h"
 #include "catalogue/FilmStore.h"
+#include "catalogue/History.h"
 #include "net/Download.h"
 #include "net/FilmScraper.h"
 #include "store/FilmCollection.h"
@@ -11,6 +13,7 @@
 #include "FilmSiteProcess.h"
 #include "TestSupport.h"
 
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
@@ -223,7 +226,127 @@ private slots:
         QCOMPARE(ReadInfoFile(last).Year, QStringLiteral("2010"));
     }
 
+    // When each of the first five films (all, when fewer) would lose a field it has, the site
+    // changed: the run stops at the fifth and writes nothing; --force writes regardless, and
+    // one film that lost a field is that film's matter.
+    void stopsWhenTheSiteChanged_data()
+    {
+        QTest::addColumn<QString>("fids");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("force");
+        QTest::addColumn<int>("fetched");  // film pages asked for
+        QTest::addColumn<QString>("lost"); // empty: every film written
+        // clang-format off
+        QTest::newRow("relabelled: stops at the fifth") << "0042 1204 3105 4711 5003 5008" << "relabel" << false << 5 << "zu Regie, Bewertung verloren";
+        QTest::newRow("fewer than five: all of them") << "1204 4711" << "relabel" << false << 2 << "ersten 2 Filme";
+        QTest::newRow("--force writes regardless") << "0042 1204 3105 4711 5003 5008" << "relabel" << true << 6 << "";
+        QTest::newRow("one film lost its director") << "3106 5001 5002 5004 5005 5006" << "" << false << 6 << "";
+        // clang-format on
+    }
+    void stopsWhenTheSiteChanged()
+    {
+        QFETCH(QString, fids);
+        QFETCH(QString, fault);
+        QFETCH(bool, force);
+        QFETCH(int, fetched);
+        QFETCH(QString, lost);
+        QList<QByteArray> before;
+        for (const QString& fid : fids.split(u' '))
+            before << readAll(addFilm("Film " + fid, "fid=" + fid));
+        m_films.LoadCollection();
+        if (!fault.isEmpty())
+            qputenv("KINORA_SITE_URL", m_site.faultUrl(fault).toUtf8());
+        FilmReloader reloader(m_films);
+        reloader.setForce(force);
+        reloader.run();
+
+        QCOMPARE(m_site.takeRequests().filter("page=film&").size(), fetched);
+        QVERIFY2(lost.isEmpty() ? reloader.siteChanged().isEmpty()
+                                : reloader.siteChanged().contains(lost),
+                 qPrintable(reloader.siteChanged()));
+        QCOMPARE(reloader.stopped(), !lost.isEmpty());
+        QCOMPARE(reloader.refreshedCount(), lost.isEmpty() ? before.size() : 0);
+        for (int i = 0; i < before.size(); ++i)
+            QCOMPARE(readAll(m_films.at(i).FilePath) == before[i], !lost.isEmpty());
+        QCOMPARE(ListHistory().isEmpty(), !lost.isEmpty());
+    }
+
+    // Films fetched at once leave what one at a time leaves: the same files, history entry,
+    // signals and summary, whatever the site's delay and faults. The library mixes films that
+    // refresh, lack a cover, a mark or a director, have a broken cover, are not found or have
+    // no number.
+    void parallelAsSerial_data()
+    {
+        QTest::addColumn<int>("latency");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("parallel");
+        // clang-format off
+        QTest::newRow("4 at once") << 0 << "" << 4;
+        QTest::newRow("8 at once, 20 ms") << 20 << "" << 8;
+        QTest::newRow("4 at once, 100 ms") << 100 << "" << 4;
+        QTest::newRow("UTF-8 pages") << 20 << "utf8" << 4;
+        QTest::newRow("relabelled: both stop at the fifth film scraped") << 20 << "relabel" << 4;
+        QTest::newRow("maintenance: every film skipped") << 0 << "maintenance" << 3;
+        // clang-format on
+    }
+    void parallelAsSerial()
+    {
+        QFETCH(int, latency);
+        QFETCH(QString, fault);
+        QFETCH(int, parallel);
+        FilmSiteProcess site({"--latency", QString::number(latency)});
+        QString error;
+        QVERIFY2(site.start(&error), qPrintable(error));
+        const QString base = fault.isEmpty() ? site.baseUrl() : site.faultUrl(fault);
+        qputenv("KINORA_SITE_URL", base.toUtf8());
+        const QStringList serial = reloadAll(1);
+        QCOMPARE(reloadAll(parallel), serial);
+    }
+
 private:
+    // A fresh library reloaded with films fetched that many at once: what the run sent and
+    // reported, and every file it left below home, the history's entry included.
+    QStringList reloadAll(int parallel)
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("KINORA_HOME", home().toUtf8());
+        for (const char* fid : {"0042", "0815", "007", "1204", "2288", "3105", "3106", "3108",
+                                "3111", "4711", "5003", "5008", "999", "none"})
+            addFilm(QStringLiteral("Film ") + fid, QStringLiteral("fid=") + fid);
+        FilmCollection films;
+        films.setSyncPaths(home());
+        films.LoadCollection();
+        FilmReloader reloader(films);
+        reloader.setParallel(parallel);
+        QStringList left;
+        connect(&reloader, &FilmReloader::progress, this, [&](int i, int n, const QString& t) {
+            left << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(t);
+        });
+        connect(&reloader, &FilmReloader::filmRefreshed, this, [&](int i, const QByteArray& c) {
+            left << QStringLiteral("%1 refreshed, cover %2").arg(i).arg(qHash(c));
+        });
+        reloader.run();
+        left << reloader.problemReport() << reloader.siteChanged()
+             << QStringLiteral("%1 %2 %3 %4")
+                    .arg(reloader.refreshedCount())
+                    .arg(reloader.changedCount())
+                    .arg(reloader.visitedCount())
+                    .arg(reloader.stopped());
+        for (const HistoryEntry& entry : ListHistory())
+            left << entry.description + u' ' + entry.paths.join(u' ').remove(home());
+        QStringList files;
+        QDirIterator it(home(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            // The entry's notes hold the times and file identities of this run.
+            const bool notes = path.endsWith(u".json");
+            files << path.mid(home().size()) + u' ' +
+                         (notes ? QString() : QString::number(qHash(readAll(path))));
+        }
+        files.sort();
+        return left + files;
+    }
+
     QString home() const { return m_home->path(); }
     // Where a film lives, below home and without the ending: Data/<name>/<name> by default.
     static QString place(const QString& title, const QString& where)
@@ -240,6 +363,7 @@ private:
         r.Year = QStringLiteral("alt");
         r.DiskDesc = QStringLiteral("DVD-ROM");
         r.Rating = 123;
+        r.Director = QStringLiteral("alt");
         const QString path = home() + u'/' + place(title, where);
         makePath(QFileInfo(path).path());
         const bool ok = WriteInfoFile(path + ".knr", r) && writeAll(path + ".jpg", "old");

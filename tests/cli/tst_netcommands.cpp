@@ -115,6 +115,60 @@ private slots:
                  m_home.path().toUtf8() + "/Data/Alpha/Alpha.knr\n");
     }
 
+    // The commands read Filmseite.json of the program folder: it follows the changed site, and
+    // a broken one is named while the built-in description goes on.
+    void siteDescriptionOfTheLibrary()
+    {
+        const QString own = m_home.filePath("Filmseite.json");
+        QVERIFY(QFile::copy(fixture("net/Filmseite-relabel.json"), own));
+        CliResult run = cli({"scrape", "4711 - Alpha Beta"}, m_site.faultUrl("relabel"));
+        QCOMPARE(QJsonDocument::fromJson(run.out).object().value("Director").toString(),
+                 QStringLiteral("Henrike Wolgast"));
+        QVERIFY(writeAll(own, "{}"));
+        run = cli({"scrape", "4711 - Alpha Beta"});
+        QVERIFY2(run.err.contains("Warnung: Die Beschreibung der Film-Website") &&
+                     run.err.contains("„Format“"),
+                 run.err);
+        QCOMPARE(QJsonDocument::fromJson(run.out).object().value("Director").toString(),
+                 QStringLiteral("Henrike Wolgast"));
+        QVERIFY(QFile::remove(own));
+        QCOMPARE(cli({"site-description"}).out, readAll(sourceDir() + "/src/net/Filmseite.json"));
+    }
+
+    // The self-test: per film the fields not found, per field the counts; exit status 1 and the
+    // names when an expected field is missing in every film.
+    void siteCheck_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("ownDescription");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("text");
+        // clang-format off
+        QTest::newRow("site as described, the search's films") << QStringList{"site-check"} << "" << false << 0 << "5007 - Die Erbsenzählerin (2014): Originaltitel fehlt, Bewertung fehlt, Inhalt leer\n";
+        QTest::newRow("counts per field") << QStringList{"site-check", "--count", "2"} << "" << false << 0 << "von 2 Filmen)\nOriginaltitel: 2 / 0 / 0\n";
+        QTest::newRow("given lines") << QStringList{"site-check", "3106 - A", "3107 - B"} << "" << false << 0 << "Regie: 0 / 1 / 1\n";
+        QTest::newRow("labels renamed") << QStringList{"site-check"} << "relabel" << false << 1 << "zeigt Regie, Darsteller, Bewertung, Cover, Inhalt nicht mehr";
+        QTest::newRow("renamed, own description follows") << QStringList{"site-check"} << "relabel" << true << 0 << "Regie: 4 / 0 / 0\n";
+        QTest::newRow("site down") << QStringList{"site-check", "4711 - A"} << "500" << false << 1 << "Kein Film ließ sich laden";
+        // clang-format on
+    }
+    void siteCheck()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, fault);
+        QFETCH(bool, ownDescription);
+        QFETCH(int, exitCode);
+        QFETCH(QString, text);
+        const QString own = m_home.filePath("Filmseite.json");
+        if (ownDescription)
+            QVERIFY(QFile::copy(fixture("net/Filmseite-relabel.json"), own));
+        const CliResult run = cli(args, fault.isEmpty() ? QString() : m_site.faultUrl(fault));
+        QFile::remove(own);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((run.out + run.err).contains(text.toUtf8()), run.out + run.err);
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QStringList>("args");

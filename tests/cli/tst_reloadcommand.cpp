@@ -65,7 +65,8 @@ private slots:
         QVERIFY(dry.out.endsWith("\n3 von 3 Filmen würden geändert; nichts wurde geschrieben.\n"));
         QCOMPARE(readAll(alpha), before);
 
-        QCOMPARE(runCliCommand({"reload"}, home.path()).exitCode, 0);
+        QVERIFY(runCliCommand({"reload", "--parallel", "9"}, home.path()).err.contains("1 bis 8"));
+        QCOMPARE(runCliCommand({"reload", "--parallel", "1"}, home.path()).exitCode, 0);
         QCOMPARE(ReadInfoFile(alpha).Year, "2001");
         QVERIFY(runCliCommand({"history"}, home.path())
                     .out.contains("Alle Daten aktualisieren: 3 Filme  ("));
@@ -94,6 +95,22 @@ private slots:
                      out.contains("\"Verloren\": übersprungen"),
                  qPrintable(out));
         QCOMPARE(readAll(lost), before);
+    }
+
+    // When the site changed, the loop's stop fails the command; --force reaches the loop.
+    void siteChangedStopsUnlessForced()
+    {
+        QTemporaryDir home;
+        const QString alpha = storeLibrary(home.path(), m_site.baseUrl()).first();
+        const QByteArray before = readAll(alpha);
+        qputenv("KINORA_SITE_URL", m_site.faultUrl("relabel").toUtf8());
+        const CliResult stopped = runCliCommand({"reload"}, home.path());
+        const CliResult forced = runCliCommand({"reload", "--force"}, home.path());
+        qputenv("KINORA_SITE_URL", m_site.baseUrl().toUtf8());
+        QCOMPARE(stopped.exitCode, 1);
+        QVERIFY2(stopped.err.contains("Bewertung") && stopped.err.contains("--force"), stopped.err);
+        QCOMPARE(forced.exitCode, 0);
+        QVERIFY(readAll(alpha) != before);
     }
 
     // Control characters from a file reach the terminal only as \xNN, in the dry run's list on

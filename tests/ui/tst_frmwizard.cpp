@@ -310,6 +310,22 @@ private slots:
         QVERIFY(lines().isEmpty());
     }
 
+    // A site that renamed its labels still gives a film page; the message names what it no
+    // longer shows and how to check the site.
+    void siteChangedItsPages()
+    {
+        forward();
+        search("Alpha");
+        qputenv("KINORA_SITE_URL", m_site.faultUrl("relabel").toUtf8());
+        QVERIFY(clickRow(results(), "4711 - Alpha Beta (2001)"));
+        forward();
+        QCOMPARE(m_wizard->wizardPage(), 2);
+        QCOMPARE(m_messages->texts.size(), 1);
+        QVERIFY2(m_messages->texts[0].contains("Regie, Darsteller, Bewertung, Cover, Inhalt") &&
+                     m_messages->texts[0].contains("kinora-cli site-check"),
+                 qPrintable(m_messages->texts[0]));
+    }
+
     // "Abbrechen" during a search the site never answers, the close box while its film page
     // does not come: each ends the wait long before the 30 s time-out and closes the wizard.
     void everyWaitStops_data()

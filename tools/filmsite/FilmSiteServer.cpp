@@ -76,6 +76,8 @@ const QList<QPair<QString, QString>>& FilmSiteServer::faultModes()
          QStringLiteral("resets the connection in the middle of the body")},
         {QStringLiteral("hang"), QStringLiteral("accepts the request and never answers")},
         {QStringLiteral("hangcover"), QStringLiteral("answers everything but the covers")},
+        {QStringLiteral("hangothers"),
+         QStringLiteral("answers film 4711 (page, cover, plot) and nothing else")},
         {QStringLiteral("drip"), QStringLiteral("sends the body one byte every 100 ms")},
         {QStringLiteral("big"), QStringLiteral("answers with a 100 MB body (Content-Length set)")},
         {QStringLiteral("big-nolength"), QStringLiteral("a 100 MB body without Content-Length")},
@@ -88,6 +90,10 @@ const QList<QPair<QString, QString>>& FilmSiteServer::faultModes()
         {QStringLiteral("maintenance"),
          QStringLiteral(
              "every answer is 200 with a maintenance page instead of the page asked for")},
+        {QStringLiteral("relabel"),
+         QStringLiteral("the pages after a redesign: labels renamed (Regie -> Regisseur, "
+                        "Darsteller -> Besetzung, Note -> Wertung), cover, plot and result "
+                        "markers moved")},
     };
     return modes;
 }
@@ -161,7 +167,8 @@ void FilmSiteServer::answer(QTcpSocket* socket, const QByteArray& target)
         path = slash < 0 ? QByteArray("/") : path.mid(slash);
     }
 
-    if (fault == u"hang" || (fault == u"hangcover" && path.startsWith("/images/")))
+    if (fault == u"hang" || (fault == u"hangcover" && path.startsWith("/images/")) ||
+        (fault == u"hangothers" && !target.contains("4711")))
         return;
     if (fault == u"redirect-loop" || fault == u"redirect") {
         Response r;
@@ -206,7 +213,8 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
     if (path == "/" || path == "/index.html")
         return page(FrontPage(m_catalogue), fault);
 
-    static const QByteArray coverPrefix = "/images/film/";
+    const Layout layout = fault == u"relabel" ? Layout::Relabel : Layout::Standard;
+    const QByteArray coverPrefix = layout == Layout::Relabel ? "/bilder/film/" : "/images/film/";
     if (path.startsWith(coverPrefix) && path.endsWith(".jpg")) {
         const QByteArray stem = path.mid(coverPrefix.size(), path.size() - coverPrefix.size() - 4);
         bool numeric = false;
@@ -235,13 +243,15 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
     if (kind == u"suchergebnis") {
         if (fault == u"links")
             return page(ManyLinksPage(10000), fault);
-        return page(ResultPage(SearchTitle(m_catalogue, plain.value(QStringLiteral("SText")))),
-                    fault);
+        return page(
+            ResultPage(SearchTitle(m_catalogue, plain.value(QStringLiteral("SText"))), layout),
+            fault);
     }
     if (kind == u"erwblaettern") {
         if (fault == u"links")
             return page(ManyLinksPage(10000), fault);
-        return page(ResultPage(SearchExtended(m_catalogue, ParseQuery(query, true))), fault);
+        return page(ResultPage(SearchExtended(m_catalogue, ParseQuery(query, true)), layout),
+                    fault);
     }
     if (kind == u"film" || kind == u"inhalt") {
         bool numeric = false;
@@ -249,7 +259,7 @@ FilmSiteServer::Response FilmSiteServer::route(const QByteArray& path, const QBy
         const CatalogueFilm* film = numeric ? m_catalogue.byNumber(number) : nullptr;
         if (!film || (kind == u"inhalt" && !film->plot))
             return page(NotFoundPage(), fault, 404);
-        return page(kind == u"film" ? FilmPage(*film) : PlotPage(*film), fault);
+        return page(kind == u"film" ? FilmPage(*film, layout) : PlotPage(*film, layout), fault);
     }
     return page(NotFoundPage(), fault, 404);
 }

@@ -17,7 +17,7 @@ namespace kinora::filmsite {
 //   view.php?page=erwblaettern&...                 extended search
 //   view.php?page=film&fid=N                       film page
 //   view.php?page=inhalt&fid=N                     plot page
-//   images/film/N.jpg                              cover
+//   images/film/N.jpg                              cover (bilder/film/N.jpg under "relabel")
 // Fault modes, for every request (--fault) or for requests below "/fault/MODE/": see
 // faultModes(). Every request is logged to standard output as "GET <target>".
 class FilmSiteServer : public QObject

@@ -127,9 +127,11 @@ QString FrontPage(const Catalogue& catalogue)
                     .arg(catalogue.films().size()));
 }
 
-QString ResultPage(const QList<const CatalogueFilm*>& films)
+QString ResultPage(const QList<const CatalogueFilm*>& films, Layout layout)
 {
-    QString body = QStringLiteral("<h2>Suchergebnis</h2>\r\n<table>\r\n");
+    QString body = layout == Layout::Relabel
+                       ? QStringLiteral("<h2>Trefferliste</h2>\r\n<table>\r\n")
+                       : QStringLiteral("<h2>Suchergebnis</h2>\r\n<table>\r\n");
     for (const CatalogueFilm* film : films) {
         QString text = QStringLiteral("%1 (%2)").arg(film->title, film->year);
         if (film->boldLink)
@@ -138,7 +140,9 @@ QString ResultPage(const QList<const CatalogueFilm*>& films)
                     .arg(film->id, text);
     }
     body += QStringLiteral("</table>\r\n<p>%1 Treffer</p>").arg(films.size());
-    return page(QStringLiteral("Suchergebnis"), body);
+    return page(layout == Layout::Relabel ? QStringLiteral("Trefferliste")
+                                          : QStringLiteral("Suchergebnis"),
+                body);
 }
 
 QString ManyLinksPage(int count)
@@ -152,13 +156,14 @@ QString ManyLinksPage(int count)
     return page(QStringLiteral("Suchergebnis"), body);
 }
 
-QString FilmPage(const CatalogueFilm& film)
+QString FilmPage(const CatalogueFilm& film, Layout layout)
 {
+    const bool relabel = layout == Layout::Relabel;
     QString body = QStringLiteral("<h1>%1</h1>\r\n").arg(film.title);
     if (!film.cover.isEmpty())
-        body += QStringLiteral("<img src=\"images/film/%1.jpg\" width=\"120\" height=\"168\" "
+        body += QStringLiteral("<img src=\"%1/film/%2.jpg\" width=\"120\" height=\"168\" "
                                "alt=\"Cover\">\r\n")
-                    .arg(film.id);
+                    .arg(relabel ? QStringLiteral("bilder") : QStringLiteral("images"), film.id);
     body += QStringLiteral("<table>\r\n");
     body += row(QStringLiteral("Titel"), QStringLiteral("<b>%1</b>").arg(film.title));
     if (film.origTitle)
@@ -171,8 +176,9 @@ QString FilmPage(const CatalogueFilm& film)
                 QStringLiteral("<a href=\"view.php?page=blaettern&Kat=Land&Wert=%1\">%2</a>")
                     .arg(queryValue(film.country), film.country));
     if (film.director)
-        body += row(QStringLiteral("Regie"), film.director->isEmpty() ? QStringLiteral("unbekannt")
-                                                                      : personLink(*film.director));
+        body += row(relabel ? QStringLiteral("Regisseur") : QStringLiteral("Regie"),
+                    film.director->isEmpty() ? QStringLiteral("unbekannt")
+                                             : personLink(*film.director));
     QStringList genres;
     for (const QString& genre : film.genres)
         genres.append(QStringLiteral("<a href=\"view.php?page=genre&Genre=%1\">%2</a>")
@@ -182,17 +188,22 @@ QString FilmPage(const CatalogueFilm& film)
         QStringList actors;
         for (const QString& actor : *film.actors)
             actors.append(personLink(actor));
-        body += row(QStringLiteral("Darsteller"),
+        body += row(relabel ? QStringLiteral("Besetzung") : QStringLiteral("Darsteller"),
                     actors.join(QStringLiteral(", ")) +
                         QStringLiteral("<font size=\"1\"> u.&nbsp;a.</font>"));
     }
     body += QStringLiteral("</table>\r\n");
-    if (film.mark)
+    if (film.mark && relabel)
+        body += QStringLiteral("<p class=\"Wertung\">Wertung: <span>%1</span> (%2 Stimmen)</p>\r\n")
+                    .arg(*film.mark)
+                    .arg(film.number() % 97 + 3);
+    else if (film.mark)
         body += QStringLiteral("<p><font size=\"2\" class=\"Normal\"><br>Note: %1&nbsp;"
                                "(%2 Stimmen)</font></p>\r\n")
                     .arg(*film.mark)
                     .arg(film.number() % 97 + 3);
-    body += QStringLiteral("<!-- Inhaltsangabe -->\r\n");
+    body += relabel ? QStringLiteral("<!-- Handlung -->\r\n")
+                    : QStringLiteral("<!-- Inhaltsangabe -->\r\n");
     if (film.plot)
         body += QStringLiteral("<p><a href=\"view.php?page=inhalt&fid=%1\"><b>Inhaltsangabe "
                                "lesen</b></a></p>\r\n")
@@ -202,8 +213,12 @@ QString FilmPage(const CatalogueFilm& film)
     return page(film.title, body);
 }
 
-QString PlotPage(const CatalogueFilm& film)
+QString PlotPage(const CatalogueFilm& film, Layout layout)
 {
+    if (layout == Layout::Relabel)
+        return page(QStringLiteral("Inhalt: %1").arg(film.title),
+                    QStringLiteral("<div class=\"Handlung\"><h3>Inhalt: %1</h3>\r\n%2</div>")
+                        .arg(film.title, film.plot.value_or(QString())));
     return page(QStringLiteral("Inhalt: %1").arg(film.title),
                 QStringLiteral("<p><font face=\"Arial,Helvetica,sans-serif\" size=\"2\" "
                                "class=\"Blocksatz\"><b>Inhalt: %1</b><br><br>%2</font></p>")
