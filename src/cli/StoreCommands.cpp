@@ -242,7 +242,7 @@ int runSearch(const QStringList& args)
         QStringLiteral("TEXT"),
         QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen); gesehen:ja|nein, "
                        "verliehen:ja|nein|NAME, medium:TEXT und note:ZAHL suchen in den eigenen "
-                       "Daten"));
+                       "Daten, genre:, land:, ort:, jahr: und bewertung: in einem Feld"));
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("search"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))

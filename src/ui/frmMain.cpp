@@ -9,12 +9,14 @@
 #include "ui/MessageBox.h"
 #include "ui/WebLink.h"
 #include "ui/frmInfo.h"
+#include "ui/frmStatistics.h"
 
 #include "net/SiteAddress.h"
 #include "store/AppPaths.h"
 #include "store/CacheWriter.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/Statistics.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -152,6 +154,7 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     connect(ui->mWizard, &QAction::triggered, this, &frmMain::mWizard_Click);
     connect(ui->mReloadAllData, &QAction::triggered, this, &frmMain::mReloadAllData_Click);
     connect(ui->mInfo, &QAction::triggered, this, &frmMain::mInfo_Click);
+    connect(ui->mStatistics, &QAction::triggered, this, &frmMain::mStatistics_Click);
     setCommandsEnabled(true);
     clearDetails();
 }
@@ -175,7 +178,8 @@ void frmMain::setReloadAllDataCommand(std::function<void()> command)
 
 void frmMain::setCommandsEnabled(bool enabled)
 {
-    for (QAction* action : {ui->mDEdit, ui->mSync, ui->mInfo, ui->mCXEdit, ui->mCXKill})
+    for (QAction* action :
+         {ui->mDEdit, ui->mSync, ui->mInfo, ui->mCXEdit, ui->mCXKill, ui->mStatistics})
         action->setEnabled(enabled);
     ui->mWizard->setEnabled(enabled && m_wizardCommand);
     ui->mReloadAllData->setEnabled(enabled && m_reloadAllDataCommand);
@@ -476,6 +480,21 @@ void frmMain::mInfo_Click()
     info.move(screen.center() - info.rect().center());
     info.exec();
     focusList();
+}
+
+void frmMain::mStatistics_Click()
+{
+    if (!m_statistics) {
+        m_statistics = new frmStatistics(this);
+        // The search words go into the box, so the list says why it shows those films.
+        connect(m_statistics, &frmStatistics::barActivated, this,
+                [this](const QString& search) { ui->Text1->setText(search); });
+    }
+    // Counted afresh on every opening: the collection may have changed since.
+    m_statistics->setStatistics(ComputeStatistics(m_collection));
+    m_statistics->show();
+    m_statistics->raise();
+    m_statistics->activateWindow();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
