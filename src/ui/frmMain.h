@@ -70,6 +70,7 @@ public slots:
     void mReloadAllData_Click();
     void mInfo_Click();
     void mStatistics_Click();
+    void mWebCatalogue_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -59,7 +59,7 @@ private slots:
         // The wizard counts its three pages, shown or not.
         // clang-format off
         const std::pair<QWidget*, int> windows[] = {
-            {&main, 14}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 13},
+            {&main, 15}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 13},
             {new frmDataReloader(films, &main), 2}, {new frmInfo(&main), 2}, {new frmStatistics(&main), 2},
         };
         // clang-format on

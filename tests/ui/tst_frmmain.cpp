@@ -164,10 +164,10 @@ private slots:
         look("nothing to undo");
         // clang-format off
         QCOMPARE(seen, QStringList({
-            "at the start: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWizard",
-            "something to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWizard",
+            "at the start: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
+            "something to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
             "scanning: ",
-            "nothing to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mWizard",
+            "nothing to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mWebCatalogue mWizard",
         }));
         // clang-format on
         // Alt+A is the wizard's alone; it never starts the bulk reload, Alt+D does.
@@ -377,6 +377,23 @@ private slots:
         QTest::keyClick(chart, Qt::Key_Return);
         QCOMPARE(searchBox()->text(), "note:-");
         QCOMPARE(titles(), QStringList({"Alien", "Das Boot"}));
+    }
+    // Extras > Katalog als Webseite: the folder chosen gets the page, and the user is told.
+    void webCatalogueIntoTheFolderChosen()
+    {
+        storeFilm(home(), "Alien", film("Alien"), Qt::red);
+        start();
+        const QString folder = home() + "/Webseite";
+        onModalDialog([&](QDialog* dialog) {
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(folder);
+            QVERIFY(QDir().mkpath(folder));
+            dialog->accept();
+        });
+        MessageRecorder messages;
+        action("mWebCatalogue")->trigger();
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains("(1 Filme)"), qPrintable(messages.texts[0]));
+        QVERIFY(QFile::exists(folder + "/index.html"));
     }
     void synchroniseRescansAndWritesTheCache()
     {
