@@ -24,7 +24,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+#include <atomic>
+#include <chrono>
 #include <future>
+#include <mutex>
 #include <thread>
 
 namespace kinora {
@@ -35,7 +38,6 @@ constexpr int kMarkerFormat = 1;
 constexpr QSize kThumbnailBox(160, 240);
 constexpr qint64 kMaxCoverBytes = qint64(32) << 20;
 constexpr qint64 kMaxMarkerBytes = qint64(64) << 20;
-constexpr int kBatch = 64;
 
 const QString kCoverFolder = QStringLiteral("bilder");
 
@@ -260,68 +262,76 @@ WebCatalogueResult ExportWebCatalogue(const FilmCollection& collection, const QS
     const int total = collection.filmCount();
     QJsonArray films;
     QJsonObject made; // the marker's list of thumbnails
-    QStringList pending;
-    QList<int> pendingFilm;
-    QList<CoverSource> pendingSource;
-    std::vector<QString> coverOf(static_cast<size_t>(total));
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-
-    // Encodes the thumbnails waiting, on up to four threads, and writes them here.
-    auto flush = [&]() -> Status {
-        std::vector<QByteArray> encoded(size_t(pending.size()));
-        std::vector<std::future<void>> workers;
-        for (unsigned t = 0; t < threads; ++t) {
-            workers.push_back(std::async(std::launch::async, [&, t] {
-                for (qsizetype k = t; k < pending.size(); k += threads)
-                    encoded[size_t(k)] = encodeThumbnail(pendingSource[k].path);
-            }));
-        }
-        for (auto& worker : workers)
-            worker.get();
-        for (qsizetype k = 0; k < pending.size(); ++k) {
-            if (encoded[size_t(k)].isEmpty())
-                continue; // a cover that does not read: the film is shown without
-            const QString name = pending[k];
-            if (Status written = writeThumbnail(coverFolder + u'/' + name, encoded[size_t(k)]);
-                !written)
-                return written;
-            coverOf[size_t(pendingFilm[k])] = name;
-            made[name] = toJson(pendingSource[k]);
-            ++result.coversEncoded;
-        }
-        pending.clear();
-        pendingFilm.clear();
-        pendingSource.clear();
-        return {};
-    };
-
+    std::vector<QString> infoFiles(static_cast<size_t>(total));
     for (int i = 0; i < total; ++i) {
-        const QString infoFile = collection.filePath(i);
-        const QString cover = infoFile.isEmpty() || collection.text(i, FilmField::Title).isEmpty()
-                                  ? QString()
-                                  : FirstCoverBeside(infoFile);
-        if (!cover.isEmpty()) {
-            const QString name = thumbnailName(infoFile);
-            const CoverSource source = sourceOf(cover);
-            if (earlier.value(name) == source &&
-                TypeOf(coverFolder + u'/' + name) == PathType::File) {
-                coverOf[size_t(i)] = name;
-                made[name] = toJson(source);
-                ++result.coversKept;
-            } else {
-                pending.append(name);
-                pendingFilm.append(i);
-                pendingSource.append(source);
+        if (!collection.text(i, FilmField::Title).isEmpty())
+            infoFiles[size_t(i)] = collection.filePath(i);
+    }
+
+    // Each film's cover is looked for, compared with the earlier export's, and scaled and
+    // written when it changed, on up to four threads that take the next film as they finish
+    // one: listing the films' folders costs as much as a few covers, and one slow cover holds
+    // no other thread up. A failed write stops them all.
+    enum class Cover : char { None, Kept, Encoded };
+    struct Done
+    {
+        Cover cover = Cover::None;
+        QString name;
+        CoverSource source;
+    };
+    std::vector<Done> done(static_cast<size_t>(total));
+    std::atomic<int> next = 0, finished = 0;
+    std::atomic<bool> stop = false;
+    std::mutex failureLock;
+    Status failure;
+    const auto work = [&] {
+        for (int i = next++; i < total && !stop; i = next++) {
+            const QString& infoFile = infoFiles[size_t(i)];
+            const QString cover = infoFile.isEmpty() ? QString() : FirstCoverBeside(infoFile);
+            Done& d = done[size_t(i)];
+            if (!cover.isEmpty()) {
+                d.name = thumbnailName(infoFile);
+                d.source = sourceOf(cover);
+                const QString path = coverFolder + u'/' + d.name;
+                if (earlier.value(d.name) == d.source && TypeOf(path) == PathType::File) {
+                    d.cover = Cover::Kept;
+                } else if (const QByteArray jpeg = encodeThumbnail(cover); !jpeg.isEmpty()) {
+                    // A cover that does not read leaves the film shown without one.
+                    if (Status written = writeThumbnail(path, jpeg); !written) {
+                        const std::lock_guard<std::mutex> hold(failureLock);
+                        failure = written;
+                        stop = true;
+                    }
+                    d.cover = Cover::Encoded;
+                }
             }
+            ++finished;
         }
-        if (pending.size() >= kBatch * int(threads) || i == total - 1) {
-            if (Status written = flush(); !written) {
-                result.status = written;
-                return result;
-            }
+    };
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::future<void>> workers;
+    for (unsigned t = 0; t < threads; ++t)
+        workers.push_back(std::async(std::launch::async, work));
+    for (auto& worker : workers) {
+        while (worker.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
             if (progress)
-                progress(i + 1, total);
+                progress(finished, total);
         }
+    }
+    if (stop) {
+        result.status = failure;
+        return result;
+    }
+    if (progress)
+        progress(total, total);
+    std::vector<QString> coverOf(static_cast<size_t>(total));
+    for (int i = 0; i < total; ++i) {
+        const Done& d = done[size_t(i)];
+        if (d.cover == Cover::None)
+            continue;
+        coverOf[size_t(i)] = d.name;
+        made[d.name] = toJson(d.source);
+        ++(d.cover == Cover::Kept ? result.coversKept : result.coversEncoded);
     }
     // Only films with a title, as the main window lists them.
     for (int i = 0; i < total; ++i) {

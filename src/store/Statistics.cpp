@@ -23,13 +23,23 @@ QString searchWord(const QString& key, const QString& value)
 class Tally
 {
 public:
+    // Most films repeat a spelling seen before, and most own data is empty: those are
+    // counted without folding the case, which would cost an allocation per film.
     void add(const QString& value)
     {
-        const QString key = value.toCaseFolded();
-        auto it = m_index.constFind(key);
-        if (it == m_index.constEnd()) {
-            it = m_index.insert(key, int(m_bars.size()));
-            m_bars.append({value, 0, {}});
+        if (value.isEmpty()) {
+            ++m_empty;
+            return;
+        }
+        auto it = m_spelling.constFind(value);
+        if (it == m_spelling.constEnd()) {
+            const QString key = value.toCaseFolded();
+            auto bar = m_index.constFind(key);
+            if (bar == m_index.constEnd()) {
+                bar = m_index.insert(key, int(m_bars.size()));
+                m_bars.append({value, 0, {}});
+            }
+            it = m_spelling.insert(value, *bar);
         }
         ++m_bars[*it].count;
     }
@@ -37,6 +47,8 @@ public:
     QList<StatisticsBar> bars(const QString& key, const QString& noneLabel) const
     {
         QList<StatisticsBar> bars = m_bars;
+        if (m_empty > 0)
+            bars.append({QString(), m_empty, {}});
         for (StatisticsBar& bar : bars) {
             bar.search = searchWord(key, bar.label);
             if (bar.label.isEmpty())
@@ -56,8 +68,10 @@ public:
     }
 
 private:
-    QHash<QString, int> m_index;
+    QHash<QString, int> m_index;    // the case-folded value -> its bar
+    QHash<QString, int> m_spelling; // each spelling met -> its bar
     QList<StatisticsBar> m_bars;
+    int m_empty = 0;
 };
 
 QString markText(double mark)
@@ -98,15 +112,18 @@ CollectionStatistics ComputeStatistics(const FilmCollection& collection)
     QList<int> marks(11), notes(11);
     int noMark = 0, noNote = 0, seen = 0;
     for (int i = 0; i < collection.filmCount(); ++i) {
-        const QStringList filmGenres = GenresOf(collection.text(i, FilmField::Genre));
+        const QStringList fields =
+            collection.texts(i, {FilmField::Genre, FilmField::Country, FilmField::DiskDesc,
+                                 FilmField::Year, FilmField::Rating});
+        const QStringList filmGenres = GenresOf(fields[0]);
         for (const QString& genre : filmGenres)
             genres.add(genre);
         if (filmGenres.isEmpty())
             genres.add({});
-        countries.add(collection.text(i, FilmField::Country).trimmed());
-        places.add(collection.text(i, FilmField::DiskDesc).trimmed());
-        ++decades[DecadeOf(collection.text(i, FilmField::Year))];
-        const qint32 rating = collection.rating(i);
+        countries.add(fields[1].trimmed());
+        places.add(fields[2].trimmed());
+        ++decades[DecadeOf(fields[3])];
+        const int rating = fields[4].toInt();
         if (rating == 0)
             ++noMark;
         else

@@ -11,7 +11,7 @@
   // Per film its searched fields upper-cased, each followed by a NUL, so that a word is
   // found within one field and never across two.
   var upper = films.map(function (f) {
-    return SEARCHED.map(function (k) { return (f[k] || '').toUpperCase(); }).join('\u0000') + '\u0000';
+    return (SEARCHED.map(function (k) { return f[k] || ''; }).join('\u0000') + '\u0000').toUpperCase();
   });
   var hasText = films.map(function (f) {
     return SEARCHED.some(function (k) { return (f[k] || '') !== ''; });
@@ -132,8 +132,12 @@
   var box = document.getElementById('suche');
   var count = document.getElementById('anzahl');
   var details = document.getElementById('details');
-  var rows = [];
-  var shown = [];
+  var rows = []; // each film's row, made when it is first shown
+  var order = films.map(function (f, i) { return i; }); // every film in the sort order
+  var wanted = new Uint8Array(films.length); // whether film i matches the search
+  var shown = []; // the matching films in the sort order
+  var rendered = 0; // how many of them the table holds: the rest follow while scrolling
+  var PAGE = 150;
   var selected = -1;
 
   function cell(text, className) {
@@ -143,7 +147,9 @@
     return td;
   }
 
-  films.forEach(function (f, i) {
+  function rowOf(i) {
+    if (rows[i]) return rows[i];
+    var f = films[i];
     var tr = document.createElement('tr');
     tr.tabIndex = 0;
     tr.dataset.index = String(i);
@@ -152,12 +158,32 @@
     tr.appendChild(cell(f.g, 'breit'));
     tr.appendChild(cell(f.l, 'breit'));
     tr.appendChild(cell(markText(f.m), 'zahl'));
-    rows.push(tr);
-  });
+    rows[i] = tr;
+    return tr;
+  }
+
+  // A table of 10 000 rows takes the browser a second to lay out: it holds the first rows
+  // of the result, and the next ones join when the list is scrolled or walked to its end.
+  function more() {
+    var end = Math.min(shown.length, rendered + PAGE);
+    if (end === rendered) return false;
+    var fragment = document.createDocumentFragment();
+    for (var k = rendered; k < end; ++k) fragment.appendChild(rowOf(shown[k]));
+    body.appendChild(fragment);
+    rendered = end;
+    return true;
+  }
+
+  function render() {
+    shown = order.filter(function (i) { return wanted[i]; });
+    body.replaceChildren();
+    rendered = 0;
+    more();
+    count.textContent = shown.length === 1 ? '1 Film' : shown.length + ' Filme';
+  }
 
   var collator = new Intl.Collator('de', { numeric: true, sensitivity: 'base' });
   var sortKey = 't', ascending = true;
-  var order = rows.map(function (r, i) { return i; });
 
   function sortRows() {
     order.sort(function (a, b) {
@@ -165,25 +191,17 @@
       if (c === 0) c = collator.compare(films[a].t, films[b].t) || a - b;
       return ascending ? c : -c;
     });
-    var fragment = document.createDocumentFragment();
-    order.forEach(function (i) { fragment.appendChild(rows[i]); });
-    body.appendChild(fragment);
     document.querySelectorAll('th').forEach(function (th) {
       if (th.dataset.spalte === sortKey) th.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
       else th.removeAttribute('aria-sort');
     });
+    render();
   }
 
   function filter() {
-    var hits = search(box.value);
-    var wanted = new Uint8Array(films.length);
-    hits.forEach(function (i) { wanted[i] = 1; });
-    for (var i = 0; i < rows.length; ++i) {
-      var hide = !wanted[i];
-      if (rows[i].hidden !== hide) rows[i].hidden = hide;
-    }
-    shown = hits;
-    count.textContent = hits.length === 1 ? '1 Film' : hits.length + ' Filme';
+    wanted.fill(0);
+    search(box.value).forEach(function (i) { wanted[i] = 1; });
+    render();
   }
 
   function addField(list, label, value) {
@@ -255,8 +273,8 @@
       showDetails(Number(tr.dataset.index));
     } else if (e.key === 'ArrowDown' || e.key === 'ArrowUp') {
       e.preventDefault();
-      var next = tr;
-      do { next = e.key === 'ArrowDown' ? next.nextElementSibling : next.previousElementSibling; } while (next && next.hidden);
+      if (e.key === 'ArrowDown' && !tr.nextElementSibling) more();
+      var next = e.key === 'ArrowDown' ? tr.nextElementSibling : tr.previousElementSibling;
       if (next) next.focus();
     }
   });
@@ -273,7 +291,11 @@
     if (e.key === 'Escape' && !details.hidden) details.hidden = true;
   });
 
+  new IntersectionObserver(function (entries) {
+    if (entries[0].isIntersecting) more();
+  }, { rootMargin: '0px 0px 600px 0px' }).observe(document.getElementById('mehr'));
+
+  wanted.fill(1);
   sortRows();
-  filter();
   window.kinoraKatalog = { search: search };
 })();
