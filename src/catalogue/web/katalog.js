@@ -295,6 +295,14 @@
     if (entries[0].isIntersecting) more();
   }, { rootMargin: '0px 0px 600px 0px' }).observe(document.getElementById('mehr'));
 
+  // The column headers stay in sight below the search line, however high it wraps.
+  var header = document.querySelector('header');
+  function placeHeaders() {
+    document.documentElement.style.setProperty('--kopf', header.offsetHeight + 'px');
+  }
+  window.addEventListener('resize', placeHeaders);
+  placeHeaders();
+
   wanted.fill(1);
   sortRows();
   window.kinoraKatalog = { search: search };
