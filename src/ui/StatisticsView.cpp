@@ -14,8 +14,9 @@ namespace kinora {
 namespace {
 
 constexpr int kRowHeight = 22;
-constexpr int kLabelWidth = 190;
+constexpr int kLabelWidth = 160;
 constexpr int kMargin = 8;
+constexpr int kColumns = 2;
 const QColor kBarColour(52, 101, 164);
 const QColor kCurrentBarColour(32, 74, 135);
 
@@ -48,23 +49,36 @@ void StatisticsView::setStatistics(const CollectionStatistics& stats)
     update();
 }
 
+// The charts in two columns, each chart into the column that is shorter so far, so that
+// most of them are in sight at once.
 void StatisticsView::layoutRows()
 {
     m_rows.clear();
+    int lines[kColumns] = {};
     for (int c = 0; c < m_stats.charts.size(); ++c) {
-        m_rows.append({c, -1});
+        const int column = int(std::min_element(lines, lines + kColumns) - lines);
+        m_rows.append({c, -1, column, lines[column]++});
         const int bars = int(m_stats.charts[c].bars.size());
         for (int b = 0; b < std::min(bars, kMaxBars); ++b)
-            m_rows.append({c, b});
+            m_rows.append({c, b, column, lines[column]++});
         if (bars > kMaxBars)
-            m_rows.append({c, -2});
-        m_rows.append(Row{}); // a blank line between charts
+            m_rows.append({c, -2, column, lines[column]++});
+        ++lines[column]; // a blank line below each chart
     }
+    m_lines = *std::max_element(lines, lines + kColumns);
 }
 
 QSize StatisticsView::sizeHint() const
 {
-    return {kLabelWidth + 420, int(m_rows.size()) * kRowHeight + 2 * kMargin};
+    return {kColumns * (kLabelWidth + 300) + (kColumns + 1) * kMargin,
+            m_lines * kRowHeight + 2 * kMargin};
+}
+
+QRect StatisticsView::rowRect(int row) const
+{
+    const int columnWidth = (width() - (kColumns + 1) * kMargin) / kColumns;
+    return {kMargin + m_rows[row].column * (columnWidth + kMargin),
+            kMargin + m_rows[row].line * kRowHeight, columnWidth, kRowHeight};
 }
 
 QRect StatisticsView::barRect(int chart, int bar) const
@@ -76,9 +90,11 @@ QRect StatisticsView::barRect(int chart, int bar) const
         int most = 1;
         for (const StatisticsBar& b : bars)
             most = std::max(most, b.count);
-        const int room = width() - kLabelWidth - 2 * kMargin;
+        const QRect line = rowRect(row);
+        // Room is left behind the longest bar for a count that does not fit into a short one.
+        const int room = line.width() - kLabelWidth - 8;
         const int length = std::max(2, int(qint64(room) * bars[bar].count / most));
-        return {kMargin + kLabelWidth, kMargin + row * kRowHeight + 3, length, kRowHeight - 6};
+        return {line.left() + kLabelWidth, line.top() + 3, length, kRowHeight - 6};
     }
     return {};
 }
@@ -95,12 +111,12 @@ void StatisticsView::paintEvent(QPaintEvent* /*event*/)
         if (r.chart < 0)
             continue;
         const StatisticsView::Row line = r;
-        const QRect rowRect(kMargin, kMargin + row * kRowHeight, width() - 2 * kMargin, kRowHeight);
+        const QRect lineRect = rowRect(row);
         const QList<StatisticsBar>& bars = m_stats.charts[line.chart].bars;
         painter.setPen(palette().color(QPalette::Text));
         if (line.bar == -1) {
             painter.setFont(bold);
-            painter.drawText(rowRect, Qt::AlignLeft | Qt::AlignBottom,
+            painter.drawText(lineRect, Qt::AlignLeft | Qt::AlignBottom,
                              m_stats.charts[line.chart].title);
             painter.setFont(font());
             continue;
@@ -109,14 +125,14 @@ void StatisticsView::paintEvent(QPaintEvent* /*event*/)
             int rest = 0;
             for (qsizetype b = kMaxBars; b < bars.size(); ++b)
                 rest += bars[b].count;
-            painter.drawText(rowRect.adjusted(kLabelWidth, 0, 0, 0), Qt::AlignVCenter,
-                             QStringLiteral("… %1 weitere Werte mit zusammen %2 Filmen")
+            painter.drawText(lineRect.adjusted(kLabelWidth, 0, 0, 0), Qt::AlignVCenter,
+                             QStringLiteral("… %1 weitere mit zusammen %2 Filmen")
                                  .arg(bars.size() - kMaxBars)
                                  .arg(countText(rest)));
             continue;
         }
         const StatisticsBar& bar = bars[line.bar];
-        const QRect labelRect(kMargin, rowRect.top(), kLabelWidth - 8, kRowHeight);
+        const QRect labelRect(lineRect.left(), lineRect.top(), kLabelWidth - 8, kRowHeight);
         painter.drawText(labelRect, Qt::AlignRight | Qt::AlignVCenter,
                          metrics.elidedText(bar.label, Qt::ElideRight, labelRect.width()));
         const QRect barArea = barRect(line.chart, line.bar);
@@ -136,7 +152,7 @@ void StatisticsView::paintEvent(QPaintEvent* /*event*/)
         if (row == m_current && hasFocus()) {
             QStyleOptionFocusRect option;
             option.initFrom(this);
-            option.rect = rowRect;
+            option.rect = lineRect;
             style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
         }
     }
@@ -144,10 +160,11 @@ void StatisticsView::paintEvent(QPaintEvent* /*event*/)
 
 int StatisticsView::rowAt(const QPoint& pos) const
 {
-    const int row = (pos.y() - kMargin) / kRowHeight;
-    if (pos.y() < kMargin || row >= m_rows.size() || m_rows[row].bar < 0)
-        return -1;
-    return row;
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].bar >= 0 && rowRect(row).contains(pos))
+            return row;
+    }
+    return -1;
 }
 
 void StatisticsView::setCurrent(int row)
@@ -230,7 +247,7 @@ void StatisticsView::keyPressEvent(QKeyEvent* event)
     for (int row = from + step; row >= 0 && row < m_rows.size(); row += step) {
         if (m_rows[row].bar >= 0) {
             setCurrent(row);
-            emit currentMoved(QRect(kMargin, kMargin + row * kRowHeight, width(), kRowHeight));
+            emit currentMoved(rowRect(row));
             break;
         }
     }

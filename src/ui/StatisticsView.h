@@ -6,7 +6,7 @@
 
 namespace kinora {
 
-// The statistics' charts one below the other: per chart its title and a bar per value, the
+// The statistics' charts in two columns: per chart its title and a bar per value, the
 // count written on the bar. A click on a bar, or Enter or Space on the current one (Up, Down,
 // Home and End walk the bars), activates it.
 class StatisticsView : public QWidget
@@ -40,13 +40,17 @@ private:
     {
         int chart = -1; // -1: none
         int bar = -1;   // -1: the chart's title; -2: the line of bars not shown
+        int column = 0;
+        int line = 0; // from the top of the column
     };
     void layoutRows();
+    QRect rowRect(int row) const;
     int rowAt(const QPoint& pos) const;
     void setCurrent(int row);
 
     CollectionStatistics m_stats;
-    QList<Row> m_rows;
+    QList<Row> m_rows;  // chart by chart, as the keys walk them
+    int m_lines = 0;    // of the longer column
     int m_current = -1; // the row of the current bar
 };
 
