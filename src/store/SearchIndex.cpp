@@ -165,11 +165,14 @@ std::optional<MarkRange> markRange(const QString& value)
     return MarkRange{false, *from, *below};
 }
 
+// A range from 0 takes the broken marks below 0 as well, as the statistics count them in
+// their lowest bar.
 bool inRange(const MarkRange& range, double mark, bool hasMark)
 {
     if (range.none)
         return !hasMark;
-    return hasMark && mark >= range.from && (range.below == 0.0 || mark < range.below);
+    return hasMark && (mark >= range.from || range.from <= 0.0) &&
+           (range.below == 0.0 || mark < range.below);
 }
 
 // A search word that filters on the own data or on one field of the record.

@@ -11,8 +11,9 @@
 using namespace kinora;
 using namespace kinora::test;
 
-// The canonical library (year "alt", no genre, no country, three storage places, mark 1,23)
-// and two films of the site, with own data on three of them.
+// The canonical library (year "alt", no genre, no country, three storage places, mark 1,23),
+// two films of the site (one beyond mark 10) and a broken one (mark -3, no year), with own
+// data on three of them.
 class TestStatistics : public QObject
 {
     Q_OBJECT
@@ -28,10 +29,11 @@ private slots:
         FilmRecord night = film("Nachtzug", "1987", 758);
         night.Genre = "Drama, Science Fiction";
         night.Country = "Frankreich";
-        FilmRecord dawn = film("Morgenrot", "1984 (Neufassung)", 1000);
+        FilmRecord dawn = film("Morgenrot", "1984 (Neufassung)", 1200);
         dawn.Genre = "drama";
         const QString nightPath = storeFilm(m_home.path(), "Nachtzug", night);
         QVERIFY(!storeFilm(m_home.path(), "Morgenrot", dawn).isEmpty());
+        QVERIFY(!storeFilm(m_home.path(), "Kaputt", film("Kaputt", "", -300)).isEmpty());
         OwnData own;
         own.seen = QDate(2024, 5, 1);
         own.lentTo = "Anna Berg";
@@ -42,24 +44,24 @@ private slots:
         QVERIFY(WriteSideFile(nightPath, OwnData{0, {}, "Anna Berg", {}, "Blu-ray", {}, {}}));
         m_films.setSyncPaths(m_home.path());
         m_films.LoadCollection();
-        QCOMPARE(m_films.filmCount(), 5);
+        QCOMPARE(m_films.filmCount(), 6);
         m_stats = ComputeStatistics(m_films);
-        QCOMPARE(m_stats.films, 5);
+        QCOMPARE(m_stats.films, 6);
     }
     void counts_data()
     {
         // Each bar as label=count; its search words must list exactly that many films.
         QTest::addColumn<QString>("bars");
         // clang-format off
-    QTest::newRow("Genre") << "drama=2|Science Fiction=1|ohne Genre=3";
-    QTest::newRow("Jahrzehnt") << "1980er=2|ohne Jahr=3";
-    QTest::newRow("Land") << "Deutschland=1|Frankreich=1|ohne Land=3";
-    QTest::newRow("Speicherort") << "DVD-ROM=3|Externe HD=1|Intern=1";
-    QTest::newRow("Bewertung der Filmseite") << "1 bis unter 2=3|7 bis unter 8=1|ab 10=1";
-    QTest::newRow("Gesehen") << "gesehen=1|nicht gesehen=4";
-    QTest::newRow("Verliehen an") << "Anna Berg=2|nicht verliehen=3";
-    QTest::newRow("Medium") << "DVD=2|Blu-ray=1|ohne Medium=2";
-    QTest::newRow("Eigene Note") << "7 bis unter 8=1|ab 10=1|ohne Note=3";
+    QTest::newRow("Genre") << "Drama=3|Science Fiction=1|ohne Genre=3";
+    QTest::newRow("Jahrzehnt") << "1980er=2|ohne Jahr=4";
+    QTest::newRow("Land") << "Deutschland=2|Frankreich=1|ohne Land=3";
+    QTest::newRow("Speicherort") << "DVD-ROM=4|Externe HD=1|Intern=1";
+    QTest::newRow("Bewertung der Filmseite") << "0 bis unter 1=1|1 bis unter 2=3|7 bis unter 8=1|ab 10=1";
+    QTest::newRow("Gesehen") << "gesehen=1|nicht gesehen=5";
+    QTest::newRow("Verliehen an") << "Anna Berg=2|nicht verliehen=4";
+    QTest::newRow("Medium") << "DVD=2|Blu-ray=1|ohne Medium=3";
+    QTest::newRow("Eigene Note") << "7 bis unter 8=1|ab 10=1|ohne Note=4";
         // clang-format on
     }
     void counts()

@@ -40,7 +40,7 @@
   }
   function inRange(range, mark, hasMark) {
     if (range.none) return !hasMark;
-    return hasMark && mark >= range.from && (range.below === 0 || mark < range.below);
+    return hasMark && (mark >= range.from || range.from <= 0) && (range.below === 0 || mark < range.below);
   }
   function genresOf(genre) {
     return genre.split(',').map(function (g) { return g.trim(); }).filter(function (g) { return g !== ''; });
