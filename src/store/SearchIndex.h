@@ -53,9 +53,9 @@ public:
     // "verliehen:ja|nein|<part of the name>", "medium:<part>", "genre:<one of the genres>",
     // "land:<country>", "ort:<storage place>", "jahr:<the year's first digits>", and the
     // own mark "note:" and the site's "bewertung:" as "<n>" (at least n, "7,5" or "7.5"),
-    // "<n>-<m>" (from n to under m). In a value "_" stands for a blank, and "-" for none (an
-    // empty field, no year of four digits, no mark). Any other word, "Trek:" or "note:gut"
-    // among them, is searched as text.
+    // "<n>-<m>" (from n to under m); from 0 takes a broken mark below 0 as well. In a value
+    // "_" stands for a blank, and "-" for none (an empty field, no year of four digits, no
+    // mark). Any other word, "Trek:" or "note:gut" among them, is searched as text.
     QList<int> search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
                       const std::function<const OwnData*(int)>& ownAt = {}) const;
 
