@@ -46,9 +46,11 @@ const QStringList kPageFiles = {QStringLiteral("index.html"), QStringLiteral("ka
                                 QStringLiteral("data.js")};
 
 // The cover a thumbnail was made from: when all three are unchanged, so is the thumbnail.
+// The marker keeps a hash of the path, not the path: the folder may be put on a web
+// server, and the library's place on the disk is nobody's business there.
 struct CoverSource
 {
-    QString path;
+    QString pathHash;
     qint64 size = -1;
     qint64 modified = 0;
 
@@ -58,12 +60,14 @@ struct CoverSource
 CoverSource sourceOf(const QString& path)
 {
     const QFileInfo info(path);
-    return {path, info.size(), info.lastModified().toMSecsSinceEpoch()};
+    return {QString::fromLatin1(
+                QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex()),
+            info.size(), info.lastModified().toMSecsSinceEpoch()};
 }
 
 QJsonObject toJson(const CoverSource& source)
 {
-    return {{QStringLiteral("quelle"), source.path},
+    return {{QStringLiteral("quelle"), source.pathHash},
             {QStringLiteral("groesse"), double(source.size)},
             {QStringLiteral("geaendert"), double(source.modified)}};
 }
