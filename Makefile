@@ -45,6 +45,7 @@ bench: build
 	$(BUILD)/kinora-bench-ui
 	$(BUILD)/kinora-bench-startup
 	$(BUILD)/kinora-bench-reload
+	$(BUILD)/kinora-bench-web
 
 # The Debian package $(BUILD)/kinora_<version>_amd64.deb (cmake/Package.cmake), from the
 # programs alone; lintian must find no error in it.

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick
   xdg-utils shared-mime-info desktop-file-utils
   qt6-translations-l10n
+  chromium
   dpkg-dev fakeroot lintian dpkg-repack x11-utils libglib2.0-bin appstream
 )
 

@@ -1,12 +1,15 @@
 // kinora-bench-ui: times a keystroke in the search box at 10 000 and 100 000 films (list
 // rebuild: search, model reset, sort, details of the first row; then the repaint), next to
-// the store's SearchCollection alone. Prints a table; run offscreen. The start-up of the
+// the store's SearchCollection alone, and the statistics window's opening at 100 000 films
+// (counting, laying out, the first paint). Prints a table; run offscreen. The start-up of the
 // real program is kinora-bench-startup's.
 #include "ui/FilmListModel.h"
 #include "ui/frmMain.h"
+#include "ui/frmStatistics.h"
 
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/Statistics.h"
 
 #include <QApplication>
 #include <QDir>
@@ -102,6 +105,40 @@ KeystrokeTimes timeKeystrokes(int films, const QString& folder)
     return {median(search), median(rebuild), median(repaint)};
 }
 
+struct StatisticsTimes
+{
+    double counting = 0.0;
+    double window = 0.0;
+};
+
+// From the command to the painted window: the counts, the window and its first paint; and
+// the counting alone.
+StatisticsTimes timeStatistics(int films, const QString& folder)
+{
+    QList<FilmRecord> records;
+    records.reserve(films);
+    for (int i = 0; i < films; ++i)
+        records.append(syntheticFilm(i, folder));
+    FilmCollection collection;
+    collection.setFilms(records);
+    std::vector<double> times, counting;
+    QElapsedTimer t;
+    for (int round = 0; round < 5; ++round) {
+        t.start();
+        const CollectionStatistics counted = ComputeStatistics(collection);
+        counting.push_back(t.nsecsElapsed() / 1e6);
+        Q_UNUSED(counted);
+        t.start();
+        frmStatistics window;
+        window.setStatistics(ComputeStatistics(collection));
+        window.show();
+        window.repaint();
+        QCoreApplication::processEvents();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return {median(counting), median(times)};
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -125,5 +162,10 @@ int main(int argc, char* argv[])
                     qPrintable(QStringLiteral("keystroke incl. repaint, %1 films").arg(sizes[k])),
                     times.repaint, "");
     }
+    const StatisticsTimes statistics = timeStatistics(100000, folder.path());
+    std::printf("%-44s %12.2f %12s\n", "statistics counted alone, 100000 films",
+                statistics.counting, "");
+    std::printf("%-44s %12.2f %12.0f\n", "statistics window opens, 100000 films", statistics.window,
+                100.0);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "ui/MessageBox.h"
 #include "ui/frmMain.h"
 #include "ui/frmSplash.h"
+#include "ui/frmStatistics.h"
 
 #include "net/SiteDescription.h"
 #include "store/AppPaths.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 
@@ -60,6 +62,15 @@ void runAutomation(frmMain& window, const StartOptions& options)
         QTimer::singleShot(500, &window, [&window, screenshot] {
             if (!window.grab().save(screenshot))
                 std::fprintf(stderr, "kinora: cannot save %s\n", qPrintable(screenshot));
+            // The statistics window too, beside it: "shot.png" gives "shot-statistik.png".
+            window.mStatistics_Click();
+            QCoreApplication::processEvents();
+            const QFileInfo shot(screenshot);
+            const QString statistics = shot.path() + u'/' + shot.completeBaseName() +
+                                       QStringLiteral("-statistik.") + shot.suffix();
+            auto* dialog = window.findChild<frmStatistics*>();
+            if (!dialog || !dialog->grab().save(statistics))
+                std::fprintf(stderr, "kinora: cannot save %s\n", qPrintable(statistics));
             window.close();
         });
     }

@@ -14,7 +14,10 @@ const Command kCommands[] = {
      runDelete},
     {"list", "list                       alle Filme des Programmordners als JSON-Zeilen", runList},
     {"search", "search TEXT                Indexliste der passenden Filme (0|3|7|)", runSearch},
-    {"export", "export --format csv|json [--output DATEI]   alle Filme exportieren", runExport},
+    {"export",
+     "export --format csv|json [--output DATEI]   alle Filme exportieren\n"
+     "export --format html --output ORDNER   den Katalog als Webseite (index.html)",
+     runExport},
     {"site-search",
      "site-search BEGRIFF | --title T --genre G --country L --director R --actor D\n"
      "                             auf der Filmseite suchen, eine Ergebniszeile je Film",

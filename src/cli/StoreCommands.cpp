@@ -1,10 +1,11 @@
-// The collection commands: show, write, list, search, export.
+// The collection commands: show, write, list, search, export (a file, or the web page).
 #include "CliSupport.h"
 #include "Commands.h"
 #include "RecordJson.h"
 
 #include "catalogue/FilmFiles.h"
 #include "catalogue/FilmStore.h"
+#include "catalogue/WebCatalogue.h"
 #include "store/AppPaths.h"
 #include "store/AtomicWrite.h"
 #include "store/FilmCollection.h"
@@ -242,7 +243,7 @@ int runSearch(const QStringList& args)
         QStringLiteral("TEXT"),
         QStringLiteral("der Suchtext, wie eingegeben (Leerzeichen zählen); gesehen:ja|nein, "
                        "verliehen:ja|nein|NAME, medium:TEXT und note:ZAHL suchen in den eigenen "
-                       "Daten"));
+                       "Daten, genre:, land:, ort:, jahr: und bewertung: in einem Feld"));
     int code = 0;
     if (!parseCommand(parser, QStringLiteral("search"), args, &code) ||
         !requirePositional(parser, 1, QStringLiteral("Der Suchtext"), &code))
@@ -258,12 +259,14 @@ int runExport(const QStringList& args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Exportiert alle Filme mit Titel als CSV (UTF-8) oder JSON."));
-    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("csv oder json"),
+        QStringLiteral("Exportiert alle Filme mit Titel als CSV (UTF-8) oder JSON, oder den "
+                       "ganzen Katalog als Webseite (html) in einen Ordner."));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("csv, json oder html"),
                                     QStringLiteral("FORMAT"));
-    const QCommandLineOption output(QStringLiteral("output"),
-                                    QStringLiteral("in diese Datei statt auf die Standardausgabe"),
-                                    QStringLiteral("DATEI"));
+    const QCommandLineOption output(
+        QStringLiteral("output"),
+        QStringLiteral("in diese Datei statt auf die Standardausgabe; bei html der Ordner"),
+        QStringLiteral("DATEI"));
     parser.addOption(format);
     parser.addOption(output);
     int code = 0;
@@ -271,12 +274,26 @@ int runExport(const QStringList& args)
         !requirePositional(parser, 0, QString(), &code))
         return code;
     const QString kind = parser.value(format).toLower();
-    if (kind != u"csv" && kind != u"json")
-        return fail(QStringLiteral("--format muss „csv“ oder „json“ sein."));
+    if (kind != u"csv" && kind != u"json" && kind != u"html")
+        return fail(QStringLiteral("--format muss „csv“, „json“ oder „html“ sein."));
+    if (kind == u"html" && !parser.isSet(output))
+        return fail(QStringLiteral("Die Webseite braucht --output ORDNER."));
 
     FilmCollection films;
     if (!loadAppDir(films))
         return missingAppDir();
+    if (kind == u"html") {
+        const WebCatalogueResult page = ExportWebCatalogue(films, parser.value(output));
+        if (!page.status)
+            return fail(QStringLiteral("Webseite nicht geschrieben: %1").arg(page.status.error()));
+        out(QStringLiteral("%1 Filme nach „%2“ geschrieben; Cover: %3 neu verkleinert, %4 "
+                           "unverändert.\n")
+                .arg(page.films)
+                .arg(parser.value(output))
+                .arg(page.coversEncoded)
+                .arg(page.coversKept));
+        return 0;
+    }
     const QByteArray data = kind == u"csv" ? exportCsv(films) : exportJson(films);
     if (parser.isSet(output)) {
         if (const Status saved = WriteFileAtomically(parser.value(output), data); !saved)

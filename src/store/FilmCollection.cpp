@@ -165,6 +165,31 @@ QString FilmCollection::textOf(const Entry& e, FilmField field)
     return RecordText(e.data, *layout, field);
 }
 
+QStringList FilmCollection::texts(int index, std::initializer_list<FilmField> fields) const
+{
+    const Entry& e = m_entries.at(index);
+    QStringList result;
+    result.reserve(qsizetype(fields.size()));
+    if (e.wide || (e.own && !e.own->exact.isEmpty())) {
+        const FilmRecord record = unpack(e);
+        for (FilmField field : fields)
+            result.append(field == FilmField::FilePath ? e.filePath : record.fieldText(field));
+        return result;
+    }
+    const auto layout = ParseRecordLayout(e.data);
+    for (FilmField field : fields) {
+        if (field == FilmField::FilePath)
+            result.append(e.filePath);
+        else if (!layout)
+            result.append(QString());
+        else if (field == FilmField::Rating)
+            result.append(QString::number(layout->rating));
+        else
+            result.append(RecordText(e.data, *layout, field));
+    }
+    return result;
+}
+
 qint32 FilmCollection::ratingOf(const Entry& e)
 {
     if (e.wide)

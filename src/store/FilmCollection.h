@@ -8,8 +8,10 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <future>
+#include <initializer_list>
 #include <memory>
 
 namespace kinora {
@@ -105,6 +107,8 @@ public:
     QString text(int index, FilmField field) const { return textOf(m_entries.at(index), field); }
     qint32 rating(int index) const { return ratingOf(m_entries.at(index)); }
     QString filePath(int index) const { return m_entries.at(index).filePath; }
+    // Several fields of element `index` in the order asked, the record read once for all.
+    QStringList texts(int index, std::initializer_list<FilmField> fields) const;
     // Every element unpacked, end marker included; for export and tests.
     QList<FilmRecord> records() const;
     // The own data of element `index`; empty for a film without.

@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -130,55 +132,139 @@ std::optional<QByteArray> wordBytes(const QString& upperWord)
     return bytes;
 }
 
-// A search word that filters on the own data.
-struct OwnFilter
+// A mark's range in the search words: "7" is 7 or more, "7-8" from 7 to under 8, "-" none.
+struct MarkRange
 {
-    enum Kind { Seen, Lent, LentTo, Medium, Note } kind;
-    bool yes = false;     // Seen, Lent
-    QString part;         // LentTo, Medium
-    double atLeast = 0.0; // Note
+    bool none = false;
+    double from = 0.0;
+    double below = 0.0; // 0 for no upper end
 };
 
-std::optional<OwnFilter> ownFilter(const QString& word)
+std::optional<double> markNumber(const QString& text)
+{
+    bool ok = false;
+    const double n = QString(text).replace(u',', u'.').toDouble(&ok);
+    if (!ok || !std::isfinite(n))
+        return std::nullopt;
+    return n;
+}
+
+std::optional<MarkRange> markRange(const QString& value)
+{
+    if (value == u"-")
+        return MarkRange{true, 0.0, 0.0};
+    const qsizetype dash = value.indexOf(u'-', 1);
+    const std::optional<double> from = markNumber(dash < 0 ? value : value.left(dash));
+    if (!from)
+        return std::nullopt;
+    if (dash < 0)
+        return MarkRange{false, *from, 0.0};
+    const std::optional<double> below = markNumber(value.mid(dash + 1));
+    if (!below || *below <= *from)
+        return std::nullopt;
+    return MarkRange{false, *from, *below};
+}
+
+// A range from 0 takes the broken marks below 0 as well, as the statistics count them in
+// their lowest bar.
+bool inRange(const MarkRange& range, double mark, bool hasMark)
+{
+    if (range.none)
+        return !hasMark;
+    return hasMark && (mark >= range.from || range.from <= 0.0) &&
+           (range.below == 0.0 || mark < range.below);
+}
+
+// A search word that filters on the own data or on one field of the record.
+struct KeyFilter
+{
+    enum Kind { Seen, Lent, LentTo, Medium, Note, Genre, Country, Place, Year, Mark } kind;
+    bool yes = false; // Seen, Lent
+    QString part;     // LentTo, Medium, Genre, Country, Place, Year; empty for "-"
+    MarkRange range;  // Note, Mark
+
+    bool needsRecord() const { return kind >= Genre; }
+};
+
+std::optional<KeyFilter> keyFilter(const QString& word)
 {
     const qsizetype colon = word.indexOf(u':');
     if (colon <= 0 || colon == word.size() - 1)
         return std::nullopt;
     const QString key = word.left(colon).toLower();
     const QString value = word.mid(colon + 1);
+    // A value cannot hold a blank (it ends the word), so "_" stands for one.
+    const QString text = value == u"-" ? QString() : QString(value).replace(u'_', u' ');
     const bool yes = value.compare(u"ja", Qt::CaseInsensitive) == 0;
     const bool no = value.compare(u"nein", Qt::CaseInsensitive) == 0;
     if (key == u"gesehen" && (yes || no))
-        return OwnFilter{OwnFilter::Seen, yes, {}, 0.0};
+        return KeyFilter{KeyFilter::Seen, yes, {}, {}};
     if (key == u"verliehen")
-        return yes || no ? OwnFilter{OwnFilter::Lent, yes, {}, 0.0}
-                         : OwnFilter{OwnFilter::LentTo, false, value, 0.0};
+        return yes || no ? KeyFilter{KeyFilter::Lent, yes, {}, {}}
+                         : KeyFilter{KeyFilter::LentTo, false, text, {}};
     if (key == u"medium")
-        return OwnFilter{OwnFilter::Medium, false, value, 0.0};
-    if (key == u"note") {
-        bool ok = false;
-        const double n = QString(value).replace(u',', u'.').toDouble(&ok);
-        if (ok && std::isfinite(n))
-            return OwnFilter{OwnFilter::Note, false, {}, n};
+        return KeyFilter{KeyFilter::Medium, false, text, {}};
+    if (key == u"genre")
+        return KeyFilter{KeyFilter::Genre, false, text, {}};
+    if (key == u"land")
+        return KeyFilter{KeyFilter::Country, false, text, {}};
+    if (key == u"ort")
+        return KeyFilter{KeyFilter::Place, false, text, {}};
+    if (key == u"jahr" && (text.isEmpty() || std::all_of(text.begin(), text.end(), [](QChar c) {
+                               return c >= u'0' && c <= u'9';
+                           })))
+        return KeyFilter{KeyFilter::Year, false, text, {}};
+    if (key == u"note" || key == u"bewertung") {
+        if (const std::optional<MarkRange> range = markRange(value))
+            return KeyFilter{key == u"note" ? KeyFilter::Note : KeyFilter::Mark, false, {}, *range};
     }
     return std::nullopt;
 }
 
-bool passes(const OwnFilter& filter, const OwnData* own)
+// Whether text, blank or empty, is empty for "-" and else contains part, case ignored.
+bool matchesPart(const QString& text, const QString& part)
+{
+    return part.isEmpty() ? text.trimmed().isEmpty() : text.contains(part, Qt::CaseInsensitive);
+}
+
+bool passes(const KeyFilter& filter, const OwnData* own, const FilmRecord& record)
 {
     static const OwnData none;
     const OwnData& o = own ? *own : none;
     switch (filter.kind) {
-    case OwnFilter::Seen:
+    case KeyFilter::Seen:
         return o.seen.isValid() == filter.yes;
-    case OwnFilter::Lent:
+    case KeyFilter::Lent:
         return !o.lentTo.isEmpty() == filter.yes;
-    case OwnFilter::LentTo:
-        return o.lentTo.contains(filter.part, Qt::CaseInsensitive);
-    case OwnFilter::Medium:
-        return o.medium.contains(filter.part, Qt::CaseInsensitive);
-    case OwnFilter::Note:
-        return o.noteHalves != 0 && o.noteHalves >= filter.atLeast * 2;
+    case KeyFilter::LentTo:
+        return matchesPart(o.lentTo, filter.part);
+    case KeyFilter::Medium:
+        return matchesPart(o.medium, filter.part);
+    case KeyFilter::Note:
+        return inRange(filter.range, o.noteHalves / 2.0, o.noteHalves != 0);
+    case KeyFilter::Genre:
+        if (filter.part.isEmpty())
+            return GenresOf(record.Genre).isEmpty();
+        for (const QString& genre : GenresOf(record.Genre)) {
+            if (genre.compare(filter.part, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    case KeyFilter::Country:
+        return filter.part.isEmpty()
+                   ? record.Country.trimmed().isEmpty()
+                   : record.Country.trimmed().compare(filter.part, Qt::CaseInsensitive) == 0;
+    case KeyFilter::Place:
+        return filter.part.isEmpty()
+                   ? record.DiskDesc.trimmed().isEmpty()
+                   : record.DiskDesc.trimmed().compare(filter.part, Qt::CaseInsensitive) == 0;
+    case KeyFilter::Year: {
+        const int decade = DecadeOf(record.Year);
+        return filter.part.isEmpty() ? decade < 0
+                                     : decade >= 0 && record.Year.trimmed().startsWith(filter.part);
+    }
+    case KeyFilter::Mark:
+        return inRange(filter.range, record.Rating / 100.0, record.Rating != 0);
     }
     return false;
 }
@@ -193,6 +279,32 @@ bool occursInAField(const FilmRecord& record, const QString& upperWord)
 }
 
 } // namespace
+
+QStringList GenresOf(const QString& genre)
+{
+    QStringList genres;
+    for (const QString& part : genre.split(u',')) {
+        if (const QString g = part.trimmed(); !g.isEmpty())
+            genres.append(g);
+    }
+    return genres;
+}
+
+int DecadeOf(const QString& year)
+{
+    const QString y = year.trimmed();
+    if (y.size() < 4)
+        return -1;
+    int value = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (y[i] < u'0' || y[i] > u'9')
+            return -1;
+        value = value * 10 + (y[i].unicode() - u'0');
+    }
+    if (y.size() > 4 && y[4] >= u'0' && y[4] <= u'9')
+        return -1;
+    return value / 10 * 10;
+}
 
 bool HasSearchedText(const FilmRecord& record)
 {
@@ -264,10 +376,11 @@ QList<int> SearchIndex::search(const QString& text, const std::function<FilmReco
     for (const QString& word : std::as_const(words)) {
         QList<int> kept;
         kept.reserve(candidates.size());
-        if (const std::optional<OwnFilter> filter = ownFilter(word)) {
+        if (const std::optional<KeyFilter> filter = keyFilter(word)) {
             // Only films: a record without text (the end marker) has no own data to find.
             for (int i : std::as_const(candidates)) {
-                if (m_hasText[i] && passes(*filter, ownAt ? ownAt(i) : nullptr))
+                if (m_hasText[i] && passes(*filter, ownAt ? ownAt(i) : nullptr,
+                                           filter->needsRecord() ? recordAt(i) : FilmRecord{}))
                     kept.append(i);
             }
         } else if (word.isEmpty()) {

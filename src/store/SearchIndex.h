@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -17,6 +18,12 @@ inline constexpr FilmField kSearchedFields[] = {
     FilmField::DiskDesc, FilmField::Genre,   FilmField::Director,
     FilmField::WebPage,  FilmField::Year,    FilmField::Title,
 };
+
+// The genres of a Genre field: the film site separates them with commas.
+QStringList GenresOf(const QString& genre);
+// The decade of a Year field that begins with a year of four digits (1987 -> 1980); -1 for
+// any other text.
+int DecadeOf(const QString& year);
 
 // Whether one of the searched fields is not empty: such a record holds the empty word.
 bool HasSearchedText(const FilmRecord& record);
@@ -42,9 +49,13 @@ public:
     // recordAt gives the record for the few words the blob cannot answer.
     //
     // A word "key:value" whose key is one of these filters on the own data ownAt gives
-    // (nullptr for none), case ignored: "gesehen:ja|nein", "verliehen:ja|nein|<part of the
-    // name>", "medium:<part>", "note:<n>" (an own mark of at least n, "7,5" or "7.5"). Any
-    // other word, "Trek:" or "note:gut" among them, is searched as text.
+    // (nullptr for none) or on one field, case ignored: "gesehen:ja|nein",
+    // "verliehen:ja|nein|<part of the name>", "medium:<part>", "genre:<one of the genres>",
+    // "land:<country>", "ort:<storage place>", "jahr:<the year's first digits>", and the
+    // own mark "note:" and the site's "bewertung:" as "<n>" (at least n, "7,5" or "7.5"),
+    // "<n>-<m>" (from n to under m); from 0 takes a broken mark below 0 as well. In a value
+    // "_" stands for a blank, and "-" for none (an empty field, no year of four digits, no
+    // mark). Any other word, "Trek:" or "note:gut" among them, is searched as text.
     QList<int> search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
                       const std::function<const OwnData*(int)>& ownAt = {}) const;
 

@@ -4,23 +4,27 @@
 
 #include "catalogue/FilmFiles.h"
 #include "catalogue/History.h"
+#include "catalogue/WebCatalogue.h"
 #include "ui/EditFilmRecord.h"
 #include "ui/FilmListModel.h"
 #include "ui/MessageBox.h"
 #include "ui/ScreenPictures.h"
 #include "ui/WebLink.h"
 #include "ui/frmInfo.h"
+#include "ui/frmStatistics.h"
 
 #include "net/SiteAddress.h"
 #include "store/AppPaths.h"
 #include "store/CacheWriter.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/Statistics.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -159,6 +163,8 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     connect(ui->mWizard, &QAction::triggered, this, &frmMain::mWizard_Click);
     connect(ui->mReloadAllData, &QAction::triggered, this, &frmMain::mReloadAllData_Click);
     connect(ui->mInfo, &QAction::triggered, this, &frmMain::mInfo_Click);
+    connect(ui->mStatistics, &QAction::triggered, this, &frmMain::mStatistics_Click);
+    connect(ui->mWebCatalogue, &QAction::triggered, this, &frmMain::mWebCatalogue_Click);
     setCommandsEnabled(true);
     clearDetails();
 }
@@ -182,7 +188,8 @@ void frmMain::setReloadAllDataCommand(std::function<void()> command)
 
 void frmMain::setCommandsEnabled(bool enabled)
 {
-    for (QAction* action : {ui->mDEdit, ui->mSync, ui->mInfo, ui->mCXEdit, ui->mCXKill})
+    for (QAction* action : {ui->mDEdit, ui->mSync, ui->mInfo, ui->mCXEdit, ui->mCXKill,
+                            ui->mStatistics, ui->mWebCatalogue})
         action->setEnabled(enabled);
     ui->mWizard->setEnabled(enabled && m_wizardCommand);
     ui->mReloadAllData->setEnabled(enabled && m_reloadAllDataCommand);
@@ -512,6 +519,51 @@ void frmMain::showEvent(QShowEvent* event)
     fitToScreen();
     connect(windowHandle(), &QWindow::screenChanged, this, &frmMain::fitToScreen,
             Qt::UniqueConnection);
+}
+
+void frmMain::mStatistics_Click()
+{
+    if (!m_statistics) {
+        m_statistics = new frmStatistics(this);
+        // The search words go into the box, so the list says why it shows those films.
+        connect(m_statistics, &frmStatistics::barActivated, this,
+                [this](const QString& search) { ui->Text1->setText(search); });
+    }
+    // Counted afresh on every opening: the collection may have changed since.
+    m_statistics->setStatistics(ComputeStatistics(m_collection));
+    m_statistics->show();
+    m_statistics->raise();
+    m_statistics->activateWindow();
+}
+
+void frmMain::mWebCatalogue_Click()
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Ordner für den Katalog als Webseite"), QDir::homePath(),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (folder.isEmpty())
+        return;
+    setCommandsEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const WebCatalogueResult page =
+        ExportWebCatalogue(m_collection, folder, [this](int done, int total) {
+            ui->Label3->setText(QStringLiteral("Webseite: %1 von %2 Filmen").arg(done).arg(total));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    QApplication::restoreOverrideCursor();
+    setCommandsEnabled(true);
+    ui->Label3->setText(QStringLiteral("%1 Filme").arg(m_model->rowCount()));
+    if (!page.status) {
+        MessageBox::warning(this, QStringLiteral("Der Katalog wurde nicht als Webseite "
+                                                 "geschrieben.\n") +
+                                      page.status.error());
+        return;
+    }
+    MessageBox::information(
+        this, QStringLiteral("Der Katalog (%1 Filme) steht als Webseite in „%2“: „index.html“ "
+                             "öffnet ihn in jedem Browser, auch auf dem Telefon oder vom NAS.")
+                  .arg(page.films)
+                  .arg(QDir::toNativeSeparators(folder)));
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

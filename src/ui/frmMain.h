@@ -13,6 +13,7 @@ namespace kinora {
 class CacheWriter;
 class FilmCollection;
 class FilmListModel;
+class frmStatistics;
 
 // The main window: search box, film list and the details pane of one film, read fresh from
 // its info file. It works on the collection the program owns; every change to the
@@ -68,6 +69,8 @@ public slots:
     void mWizard_Click();
     void mReloadAllData_Click();
     void mInfo_Click();
+    void mStatistics_Click();
+    void mWebCatalogue_Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -102,6 +105,7 @@ private:
     bool m_scanning = false;
     bool m_cacheFailureShown = false;
     std::unique_ptr<CacheWriter> m_cacheWriter;
+    frmStatistics* m_statistics = nullptr; // open beside the window once asked for
 };
 
 } // namespace kinora

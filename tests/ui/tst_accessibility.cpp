@@ -8,6 +8,7 @@
 #include "ui/frmEditor.h"
 #include "ui/frmInfo.h"
 #include "ui/frmMain.h"
+#include "ui/frmStatistics.h"
 #include "ui/frmWizard.h"
 
 #include "store/FilmCollection.h"
@@ -59,8 +60,8 @@ private slots:
         // The wizard counts its three pages, shown or not.
         // clang-format off
         const std::pair<QWidget*, int> windows[] = {
-            {&main, 12}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 13},
-            {new frmDataReloader(films, &main), 2}, {new frmInfo(&main), 2},
+            {&main, 15}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 13},
+            {new frmDataReloader(films, &main), 2}, {new frmInfo(&main), 2}, {new frmStatistics(&main), 2},
         };
         // clang-format on
         for (const auto& [window, controls] : windows) {

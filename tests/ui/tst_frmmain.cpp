@@ -5,8 +5,10 @@
 #include "UiTestSupport.h"
 
 #include "ui/ImportCommands.h"
+#include "ui/StatisticsView.h"
 #include "ui/WebLink.h"
 #include "ui/frmMain.h"
+#include "ui/frmStatistics.h"
 
 #include "catalogue/FilmStore.h"
 #include "store/FilmCollection.h"
@@ -172,10 +174,10 @@ private slots:
         look("nothing to undo");
         // clang-format off
         QCOMPARE(seen, QStringList({
-            "at the start: mCXEdit mCXKill mDEdit mInfo mReloadAllData mSync mUndo mWizard",
-            "something to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mSync mUndo mWizard",
+            "at the start: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
+            "something to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
             "scanning: ",
-            "nothing to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mSync mWizard",
+            "nothing to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mWebCatalogue mWizard",
         }));
         // clang-format on
         // Alt+A is the wizard's alone; it never starts the bulk reload, Alt+D does.
@@ -362,6 +364,49 @@ private slots:
         QVERIFY(messages.texts[2].startsWith(R"(Seit „Bearbeiten: <img src="/dev/zero">“ )"));
     }
 
+    // Extras > Statistik by keys; a click on a bar, or Enter on the last one, puts its search
+    // words into the box, which lists that bar's films.
+    void statisticsBarsSearch()
+    {
+        FilmRecord alien = film("Alien", "1979");
+        alien.Genre = "Horror, Science Fiction";
+        storeFilm(home(), "Alien", alien);
+        storeFilm(home(), "Boot", film("Das Boot", "1981"));
+        start();
+        QApplication::setActiveWindow(m_window.get());
+        QTest::keyClick(m_window.get(), Qt::Key_X, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_S);
+        auto* statistics = m_window->findChild<frmStatistics*>();
+        QVERIFY(statistics && statistics->isVisible());
+        StatisticsView* chart = statistics->chart();
+        QApplication::setActiveWindow(statistics);
+        QTRY_VERIFY(chart->hasFocus());
+        QTest::mouseClick(chart, Qt::LeftButton, {}, chart->barRect(0, 2).center());
+        QCOMPARE(searchBox()->text(), "genre:Science_Fiction");
+        QCOMPARE(titles(), QStringList{"Alien"});
+        QTest::keyClick(chart, Qt::Key_End);
+        QTest::keyClick(chart, Qt::Key_Return);
+        QCOMPARE(searchBox()->text(), "note:-");
+        QCOMPARE(titles(), QStringList({"Alien", "Das Boot"}));
+    }
+    // Extras > Katalog als Webseite: the folder chosen gets the page, and the user is told.
+    void webCatalogueIntoTheFolderChosen()
+    {
+        storeFilm(home(), "Alien", film("Alien"), Qt::red);
+        start();
+        const QString folder = home() + "/Webseite";
+        onModalDialog([&](QDialog* dialog) {
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(folder);
+            QVERIFY(QDir().mkpath(folder));
+            dialog->accept();
+        });
+        MessageRecorder messages;
+        action("mWebCatalogue")->trigger();
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains("(1 Filme)"), qPrintable(messages.texts[0]));
+        QVERIFY(QFile::exists(folder + "/index.html"));
+    }
     void synchroniseRescansAndWritesTheCache()
     {
         storeFilm(home(), "Alien", film("Alien"));
