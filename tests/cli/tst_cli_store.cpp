@@ -127,6 +127,9 @@ private slots:
                     .out.endsWith("/Data/L/L.knr,8.5,2024-05-17,Anna,2024-06-01,DVD,\"a\nb\"\r\n"));
         QCOMPARE(runCli({"write", path}, home(), R"({"Title":"Lodz"})").exitCode, 0);
         QVERIFY(!QFileInfo::exists(home() + "/Data/L/L.kinora.json"));
+        QCOMPARE(runCliCommand({"undo"}, home()).exitCode, 0); // one step, the side file in it
+        QCOMPARE(QJsonDocument::fromJson(runCliCommand({"show", path}, home()).out).object(),
+                 shown);
     }
     void listSearchAndErrors()
     {
