@@ -184,8 +184,7 @@ QList<FilmRecord> FilmCollection::records() const
 
 OwnData FilmCollection::ownData(int index) const
 {
-    const Entry& e = m_entries.at(index);
-    return e.own ? *e.own : OwnData{};
+    return ownOf(m_entries.at(index));
 }
 
 void FilmCollection::setOwnData(int index, const OwnData& own)

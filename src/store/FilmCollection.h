@@ -55,6 +55,8 @@ public:
         }
         qint32 rating(int index) const { return ratingOf(m_entries.at(index)); }
         QString filePath(int index) const { return m_entries.at(index).filePath; }
+        // As FilmCollection::ownData().
+        OwnData ownData(int index) const { return ownOf(m_entries.at(index)); }
         // Writes every element, end marker included, as one 10000-byte slot each,
         // atomically. When the cache cannot be stored the old one is left as it was.
         Status WriteCache(const QString& path) const;
@@ -129,6 +131,7 @@ private:
     static FilmRecord unpack(const Entry& entry);
     static QString textOf(const Entry& entry, FilmField field);
     static qint32 ratingOf(const Entry& entry);
+    static OwnData ownOf(const Entry& entry) { return entry.own ? *entry.own : OwnData{}; }
     static std::unique_ptr<SearchIndex> buildIndex(const QList<Entry>& entries,
                                                    const std::atomic<bool>& cancelled);
     void changed();

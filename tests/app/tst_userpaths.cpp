@@ -238,6 +238,32 @@ private slots:
         QVERIFY(!undo()->isEnabled());
     }
 
+    // Seen, lent, found among the lent films, got back; the return taken back with Ctrl+Z.
+    void ownDataOfADay()
+    {
+        start();
+        MessageRecorder messages;
+        const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+        fromContextMenu("Eisblumen", "mCXSeen");
+        QVERIFY(label("lblOwn").contains("Gesehen: " + today));
+        QCOMPARE(undo()->text(), "&Rückgängig: Gesehen „Eisblumen“");
+        onModalDialog([](QDialog* lend) {
+            QTest::keyClicks(child<QLineEdit>(lend, "txtLentTo"), "Anna");
+            QTest::keyClick(child<QLineEdit>(lend, "txtLentTo"), Qt::Key_Return);
+        });
+        fromContextMenu("Eisblumen", "mCXLend");
+        QVERIFY(label("lblOwn").contains("Verliehen an Anna seit " + today));
+        QTest::mouseClick(searchBox(), Qt::LeftButton);
+        QTest::keyClicks(searchBox(), "verliehen:ja");
+        QCOMPARE(titles(), QStringList({"Eisblumen"}));
+        fromContextMenu("Eisblumen", "mCXReturn");
+        QVERIFY(titles().isEmpty());
+        QCOMPARE(undo()->text(), "&Rückgängig: Zurückbekommen „Eisblumen“");
+        pressCtrlZ();
+        QCOMPARE(titles(), QStringList({"Eisblumen"}));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     void aDayByKeysAlone()
     {
         start();

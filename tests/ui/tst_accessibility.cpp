@@ -2,6 +2,7 @@
 // apart; the rating bar says its mark; Space, Enter and the press action open the web link.
 #include "UiTestSupport.h"
 
+#include "ui/LendDialog.h"
 #include "ui/WebLink.h"
 #include "ui/frmDataReloader.h"
 #include "ui/frmEditor.h"
@@ -58,8 +59,8 @@ private slots:
         // The wizard counts its three pages, shown or not.
         // clang-format off
         const std::pair<QWidget*, int> windows[] = {
-            {&main, 12}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 13},
-            {new frmDataReloader(films, &main), 2}, {new frmInfo(&main), 2},
+            {&main, 12}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 24},
+            {new frmDataReloader(films, &main), 2}, {new frmInfo(&main), 2}, {new LendDialog("Alien", &main), 4},
         };
         // clang-format on
         for (const auto& [window, controls] : windows) {

@@ -11,9 +11,11 @@
 #include "catalogue/FilmStore.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QMenu>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -162,10 +164,10 @@ private slots:
         look("nothing to undo");
         // clang-format off
         QCOMPARE(seen, QStringList({
-            "at the start: mCXEdit mCXKill mDEdit mInfo mReloadAllData mSync mUndo mWizard",
-            "something to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mSync mUndo mWizard",
+            "at the start: mCXEdit mCXKill mCXLend mCXSeen mDEdit mInfo mReloadAllData mSync mUndo mWizard",
+            "something to undo: mCXEdit mCXKill mCXLend mCXSeen mDEdit mInfo mReloadAllData mSync mUndo mWizard",
             "scanning: ",
-            "nothing to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mSync mWizard",
+            "nothing to undo: mCXEdit mCXKill mCXLend mCXSeen mDEdit mInfo mReloadAllData mSync mWizard",
         }));
         // clang-format on
         // Alt+A is the wizard's alone; it never starts the bulk reload, Alt+D does.
@@ -348,6 +350,46 @@ private slots:
         QVERIFY(messages.texts[1].contains(R"("<img src="/dev/zero">": )"));
         QCOMPARE(caption, Qt::PlainText);
         QVERIFY(messages.texts[2].startsWith(R"(Seit „Bearbeiten: <img src="/dev/zero">“ )"));
+    }
+
+    // The own data under the details, only what is set, and the exact texts of the fields;
+    // "Gesehen" in the list's menu toggles, "Zurückbekommen" is there for a lent film alone,
+    // a cancelled "Verleihen…" writes nothing.
+    void ownDataInTheDetailsAndTheMenu()
+    {
+        const QString info = storeFilm(home(), "Lodz", film("?ód?"));
+        OwnData own{15, {}, {}, {}, "Blu-ray", "Zweite Reihe\nlinks", {}};
+        own.exact["Title"] = "Łódź";
+        QVERIFY(WriteSideFile(info, own));
+        start();
+        QCOMPARE(titles(), QStringList({"Łódź"}));
+        QCOMPARE(label("lblTitle"), "Łódź");
+        QCOMPARE(label("lblOwn"),
+                 "Eigene Note: 7,5\nMedium: Blu-ray\nNotizen: Zweite Reihe\nlinks");
+        const QRect box = get<QWidget>("txtDescription")->geometry();
+        QVERIFY(box.top() > get<QWidget>("lblOwn")->geometry().bottom() && box.bottom() == 544);
+        auto* menu = get<QMenu>("mContext");
+        const auto openMenu = [&] {
+            QVERIFY(clickRow(list(), "Łódź", Qt::RightButton));
+            QTRY_VERIFY(menu->isVisible());
+        };
+        const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+        for (const bool seen : {true, false}) {
+            openMenu();
+            QVERIFY(action("mCXSeen")->isChecked() != seen && !action("mCXReturn")->isEnabled());
+            clickMenuItem(menu, "mCXSeen");
+            QCOMPARE(ReadSideFile(info).own.seen, seen ? QDate::currentDate() : QDate());
+            QCOMPARE(label("lblOwn").contains("Gesehen: " + today), seen);
+        }
+        QCOMPARE(action("mUndo")->text(), "&Rückgängig: Nicht gesehen „Łódź“");
+        onModalDialog([](QDialog* lend) {
+            QTest::keyClicks(child<QLineEdit>(lend, "txtLentTo"), "Anna");
+            QTest::keyClick(child<QLineEdit>(lend, "txtLentTo"), Qt::Key_Escape);
+        });
+        openMenu();
+        clickMenuItem(menu, "mCXLend");
+        QCOMPARE(ReadSideFile(info).own, own);
+        QVERIFY(!get<QWidget>("txtDescription")->isHidden());
     }
 
     void synchroniseRescansAndWritesTheCache()
