@@ -164,10 +164,8 @@ std::optional<OwnFilter> ownFilter(const QString& word)
     return std::nullopt;
 }
 
-bool passes(const OwnFilter& filter, const OwnData* own)
+bool passes(const OwnFilter& filter, const OwnData& o)
 {
-    static const OwnData none;
-    const OwnData& o = own ? *own : none;
     switch (filter.kind) {
     case OwnFilter::Seen:
         return o.seen.isValid() == filter.yes;
@@ -249,7 +247,7 @@ void SearchIndex::finish()
 }
 
 QList<int> SearchIndex::search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
-                               const std::function<const OwnData*(int)>& ownAt) const
+                               const std::function<OwnData(int)>& ownAt) const
 {
     const int n = int(m_hasText.size());
     QList<int> candidates;
@@ -267,7 +265,7 @@ QList<int> SearchIndex::search(const QString& text, const std::function<FilmReco
         if (const std::optional<OwnFilter> filter = ownFilter(word)) {
             // Only films: a record without text (the end marker) has no own data to find.
             for (int i : std::as_const(candidates)) {
-                if (m_hasText[i] && passes(*filter, ownAt ? ownAt(i) : nullptr))
+                if (m_hasText[i] && passes(*filter, ownAt ? ownAt(i) : OwnData()))
                     kept.append(i);
             }
         } else if (word.isEmpty()) {

@@ -42,11 +42,11 @@ public:
     // recordAt gives the record for the few words the blob cannot answer.
     //
     // A word "key:value" whose key is one of these filters on the own data ownAt gives
-    // (nullptr for none), case ignored: "gesehen:ja|nein", "verliehen:ja|nein|<part of the
+    // (empty for none), case ignored: "gesehen:ja|nein", "verliehen:ja|nein|<part of the
     // name>", "medium:<part>", "note:<n>" (an own mark of at least n, "7,5" or "7.5"). Any
     // other word, "Trek:" or "note:gut" among them, is searched as text.
     QList<int> search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
-                      const std::function<const OwnData*(int)>& ownAt = {}) const;
+                      const std::function<OwnData(int)>& ownAt = {}) const;
 
 private:
     QByteArray m_blob;
