@@ -233,6 +233,8 @@ private slots:
         QCOMPARE(films.ownData(0), own);
         films.setOwnData(0, {});
         QCOMPARE(films.SearchCollection("medium:dvd"), "");
+        films.setOwnData(films.filmCount(), own); // the end marker is no film
+        QCOMPARE(films.ownData(films.filmCount()), OwnData{});
     }
     void searchSeesChanges()
     {
