@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
@@ -71,7 +72,25 @@ FilmRecord syntheticFilm(int i)
     return r;
 }
 
-qint64 buildLibrary(const QString& root, int n)
+OwnData syntheticOwnData(int i)
+{
+    const quint32 h = mix(quint32(i) + 7);
+    OwnData own;
+    own.noteHalves = 2 + int(h % 19);
+    own.seen = QDate(2000, 1, 1).addDays(int(h % 9000));
+    if (h % 2 == 0) {
+        own.lentTo = pick(kFirst, h >> 5) + u' ' + pick(kLast, h >> 9);
+        own.lentSince = own.seen.addDays(int(h % 300));
+    }
+    const char* const media[] = {"DVD", "Blu-ray", "UHD", "Datei", "VHS", "Schrank oben"};
+    own.medium = pick(media, h >> 13);
+    own.notes = QStringLiteral("Zweite Reihe, %1. Fach; Hülle gesprungen\nmit %2 gesehen")
+                    .arg(h % 12)
+                    .arg(pick(kFirst, h >> 17));
+    return own;
+}
+
+qint64 buildLibrary(const QString& root, int n, int ownEvery)
 {
     qint64 textBytes = 0;
     QDir().mkpath(root + "/Data");
@@ -87,6 +106,14 @@ qint64 buildLibrary(const QString& root, int n)
         QFile f(path);
         if (f.open(QIODevice::WriteOnly))
             f.write(slot);
+        if (ownEvery > 0 && i % ownEvery == 0) {
+            // Written plainly: the atomic writer's flush per file would take minutes here.
+            QJsonObject side = OwnFieldsToJson(syntheticOwnData(i));
+            side.insert(QStringLiteral("Format"), kSideFileFormat);
+            QFile sideFile(SideFilePath(path));
+            if (sideFile.open(QIODevice::WriteOnly))
+                sideFile.write(QJsonDocument(side).toJson(QJsonDocument::Compact));
+        }
     }
     return textBytes;
 }
@@ -100,9 +127,11 @@ QString libraryStore()
            QStringLiteral("/kinora-bench");
 }
 
-Library sharedLibrary(int n)
+Library sharedLibrary(int n, int ownEvery)
 {
-    const QString root = libraryStore() + QStringLiteral("/films-%1").arg(n);
+    QString root = libraryStore() + QStringLiteral("/films-%1").arg(n);
+    if (ownEvery > 0)
+        root += QStringLiteral("-own%1").arg(ownEvery);
     // Written last, so that a generation cut short is started afresh rather than reused.
     const QString done = root + QStringLiteral("/.generated");
     QFile marker(done);
@@ -111,7 +140,7 @@ Library sharedLibrary(int n)
     std::fprintf(stderr, "generating %d films in %s (once; later runs reuse them)\n", n,
                  qPrintable(root));
     QDir(root).removeRecursively();
-    const qint64 textBytes = buildLibrary(root, n);
+    const qint64 textBytes = buildLibrary(root, n, ownEvery);
     if (!marker.open(QIODevice::WriteOnly) || marker.write(QByteArray::number(textBytes)) < 0)
         qFatal("cannot write %s", qPrintable(done));
     return {root, textBytes};

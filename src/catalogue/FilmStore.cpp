@@ -171,4 +171,64 @@ SaveFilmResult SaveFilm(const QString& infoPath, const FilmRecord& record)
     return result;
 }
 
+QString OwnDataChangeName(const OwnData& before, const OwnData& after)
+{
+    OwnData seenAside = before;
+    seenAside.seen = after.seen;
+    if (seenAside == after && before.seen != after.seen)
+        return after.seen.isValid() ? QStringLiteral("Gesehen") : QStringLiteral("Nicht gesehen");
+    OwnData lentAside = before;
+    lentAside.lentTo = after.lentTo;
+    lentAside.lentSince = after.lentSince;
+    if (lentAside == after && before != after)
+        return after.lentTo.isEmpty() ? QStringLiteral("Zurückbekommen")
+                                      : QStringLiteral("Verliehen");
+    return QStringLiteral("Eigene Daten");
+}
+
+SaveFilmResult SaveFilm(const QString& infoPath, const FilmRecord& record, const OwnData& own)
+{
+    FilmRecord old = ReadInfoFile(infoPath);
+    const SideFileResult side = ReadSideFile(infoPath);
+    if (!side.status)
+        return {side.status, {}};
+    ApplyExactTexts(old, side.own.exact);
+    OwnData stored = own;
+    stored.exact = ExactTextsOf(record);
+    const bool sameRecord = EncodeRecord(old) == EncodeRecord(record);
+    const QString title =
+        old.Title.trimmed().isEmpty() ? record.Title.trimmed() : old.Title.trimmed();
+    HistoryRecord history(
+        QStringLiteral("%1: %2").arg(
+            sameRecord ? OwnDataChangeName(side.own, stored) : QStringLiteral("Bearbeiten"), title),
+        {infoPath, SideFilePath(infoPath)});
+    const auto finish = qScopeGuard([&history] { history.finish(); });
+    SaveFilmResult result{{}, history.status()};
+    const std::optional<QByteArray> oldInfo = readIfExists(infoPath);
+    result.status = WriteInfoFile(infoPath, record);
+    if (!result.status)
+        return result;
+    result.status = WriteSideFile(infoPath, stored);
+    if (!result.status)
+        restore(infoPath, oldInfo);
+    return result;
+}
+
+SaveFilmResult SaveOwnData(const QString& infoPath, const OwnData& own)
+{
+    const SideFileResult side = ReadSideFile(infoPath);
+    if (!side.status)
+        return {side.status, {}};
+    OwnData stored = own;
+    stored.exact = side.own.exact;
+    FilmRecord film = ReadInfoFile(infoPath);
+    ApplyExactTexts(film, side.own.exact);
+    HistoryRecord history(
+        QStringLiteral("%1: %2").arg(OwnDataChangeName(side.own, stored), film.Title.trimmed()),
+        {SideFilePath(infoPath)});
+    SaveFilmResult result{WriteSideFile(infoPath, stored), history.status()};
+    history.finish();
+    return result;
+}
+
 } // namespace kinora

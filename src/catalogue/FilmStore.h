@@ -2,6 +2,7 @@
 
 #include "catalogue/CoverPicture.h"
 #include "store/FilmRecord.h"
+#include "store/SideFile.h"
 #include "store/Status.h"
 
 #include <QString>
@@ -11,6 +12,8 @@
 //   AlreadyInCollection(films, record)    the warning when the library holds the film already
 //   StoreFilm(record, cover, overwrite)   -> StoreFilmResult
 //   SaveFilm(infoPath, record)            -> SaveFilmResult
+//   SaveFilm(infoPath, record, own)       the same with the film's own data
+//   SaveOwnData(infoPath, own)            -> SaveFilmResult, the own data alone
 // A film that is replaced is kept in the library's history first, so it can be undone.
 
 namespace kinora {
@@ -62,5 +65,20 @@ struct SaveFilmResult
 // Writes an edited record to its info file (all fields as given), keeping the old file in
 // the history first as "Bearbeiten: " and the film's title.
 SaveFilmResult SaveFilm(const QString& infoPath, const FilmRecord& record);
+
+// Writes an edited record and the film's own data beside it (own's exact texts are replaced
+// by those of the record's fields the code page cannot hold), both kept in the history first
+// as one step: "Bearbeiten: " and the title, or, when the info file stays as it is, named as
+// SaveOwnData names it. A side file that does not read is refused before anything is
+// written; when the side file cannot be written the info file is put back as it was.
+SaveFilmResult SaveFilm(const QString& infoPath, const FilmRecord& record, const OwnData& own);
+
+// Stores the film's own fields alone (the exact texts stay as the side file holds them), kept
+// in the history first as one step named after what changed, with the film's title:
+// "Gesehen", "Nicht gesehen", "Verliehen", "Zurückbekommen", else "Eigene Daten".
+SaveFilmResult SaveOwnData(const QString& infoPath, const OwnData& own);
+
+// That name for a change from before to after.
+QString OwnDataChangeName(const OwnData& before, const OwnData& after);
 
 } // namespace kinora

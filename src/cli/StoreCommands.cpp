@@ -162,15 +162,9 @@ int runWrite(const QStringList& args)
     OwnData own;
     if (const Status read = ownFromJson(doc.object(), &own); !read)
         return fail(read.error());
-    own.exact = ExactTextsOf(record);
-    // A side file that does not read would not be replaced: say so before anything is written.
-    if (const SideFileResult side = ReadSideFile(path); !side.status)
-        return fail(QStringLiteral("Nicht gespeichert: %1").arg(side.status.error()));
-    const SaveFilmResult saved = SaveFilm(path, record);
+    const SaveFilmResult saved = SaveFilm(path, record, own);
     if (!saved.status)
         return fail(QStringLiteral("Nicht gespeichert: %1").arg(saved.status.error()));
-    if (const Status side = WriteSideFile(path, own); !side)
-        return fail(QStringLiteral("Eigene Daten nicht gespeichert: %1").arg(side.error()));
     if (!saved.history)
         warn(QStringLiteral("Die Änderung lässt sich nicht rückgängig machen: %1")
                  .arg(saved.history.error()));

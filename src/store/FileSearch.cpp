@@ -292,13 +292,13 @@ void listAndRead(SearchFolder& folder, const NameMatcher& matcher, const FileRea
     for (const QString& name : listing.files) {
         QString path = joined(prefix, name);
         QByteArray data = read(fd, QFile::encodeName(name), path);
-        std::shared_ptr<const OwnData> own;
+        const qsizetype fileBytes = data.size();
         if (!listing.sideFiles.isEmpty()) {
             const QString side = SideFilePath(name);
             if (std::binary_search(listing.sideFiles.begin(), listing.sideFiles.end(), side))
-                own = readSide(fd, QFile::encodeName(side), joined(prefix, side));
+                readSide(fd, QFile::encodeName(side), joined(prefix, side), data);
         }
-        folder.files.push_back({std::move(path), std::move(data), std::move(own)});
+        folder.files.push_back({std::move(path), std::move(data), fileBytes});
     }
 #ifdef Q_OS_UNIX
     ::close(fd);

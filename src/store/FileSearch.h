@@ -9,8 +9,6 @@
 
 namespace kinora {
 
-struct OwnData;
-
 // Receives a status text for the status line ("12 Filme gefunden ...").
 using StatusCallback = std::function<void(const QString&)>;
 
@@ -24,12 +22,12 @@ using StatusCallback = std::function<void(const QString&)>;
 QStringList FindFiles(const QString& folder, const QString& pattern, int mask, bool recurse,
                       const StatusCallback& status = {});
 
-// A file found by FindAndReadFiles, with what its reader made of it.
+// A file found by FindAndReadFiles, with what its readers made of it.
 struct FoundFile
 {
     QString path;
-    QByteArray data;
-    std::shared_ptr<const OwnData> own; // what the side reader made of its side file
+    QByteArray data;         // what the reader made of the file, then what the side reader added
+    qsizetype fileBytes = 0; // the reader's part of data
 };
 
 // Reads one file the search found: folderFd is its folder, open for reading (-1 where the
@@ -46,10 +44,12 @@ using FileReader =
 // is read the texts of FindFiles.
 //
 // With a side reader, a found file whose folder also lists its side file (the name
-// SideFilePath gives, exactly) has that file handed to readSide as well; the folder listing
-// shows which films have one, so films without cost nothing.
-using SideReader = std::function<std::shared_ptr<const OwnData>(
-    int folderFd, const QByteArray& name, const QString& path)>;
+// SideFilePath gives, exactly) has that file handed to readSide as well, with the found file's
+// data to add to; the folder listing shows which films have one, so films without cost
+// nothing. It runs on the thread that read the file, so what it makes is made where the data
+// lives: a buffer let go on another thread would leave a hole in the reading thread's memory.
+using SideReader = std::function<void(int folderFd, const QByteArray& name, const QString& path,
+                                      QByteArray& data)>;
 QList<FoundFile> FindAndReadFiles(const QString& folder, const QString& pattern,
                                   const FileReader& read, const StatusCallback& status = {},
                                   const SideReader& readSide = {});

@@ -6,8 +6,10 @@
 #include "store/SearchIndex.h"
 
 #include <QDataStream>
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <system_error>
 
 namespace kinora {
@@ -30,10 +32,10 @@ QByteArray packWide(const FilmRecord& r)
     return data;
 }
 
-FilmRecord unpackWide(const QByteArray& data)
+FilmRecord unpackWide(QByteArrayView data)
 {
     FilmRecord r;
-    QDataStream in(data);
+    QDataStream in(QByteArray::fromRawData(data.data(), data.size()));
     for (FilmField field : kFilmFields) {
         if (field == FilmField::FilePath)
             continue;
@@ -64,6 +66,122 @@ bool fitsCodePage(const FilmRecord& r)
     return true;
 }
 
+// Own data packed behind a record: the mark in halves (one byte), the two dates as Julian
+// days (kNoDate for none), the number of exact texts, then the loan's name, the medium, the
+// notes and each exact text's field name and text, texts as UTF-8 behind their length.
+constexpr qint32 kNoDate = std::numeric_limits<qint32>::min();
+
+void putNumber(QByteArray& out, qint32 value)
+{
+    char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    out.append(bytes, sizeof value);
+}
+
+void putDate(QByteArray& out, const QDate& date)
+{
+    putNumber(out, date.isValid() ? qint32(date.toJulianDay()) : kNoDate);
+}
+
+void putText(QByteArray& out, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    putNumber(out, qint32(utf8.size()));
+    out.append(utf8);
+}
+
+QByteArray packOwn(const OwnData& own)
+{
+    QByteArray out;
+    out.append(char(own.noteHalves));
+    putDate(out, own.seen);
+    putDate(out, own.lentSince);
+    putNumber(out, qint32(own.exact.size()));
+    for (const QString* text : {&own.lentTo, &own.medium, &own.notes})
+        putText(out, *text);
+    for (auto it = own.exact.begin(); it != own.exact.end(); ++it) {
+        putText(out, it.key());
+        putText(out, it.value());
+    }
+    return out;
+}
+
+// Reads what packOwn() wrote, from the front of in.
+class OwnReader
+{
+public:
+    explicit OwnReader(QByteArrayView in) : m_in(in) {}
+    int byte()
+    {
+        const int b = m_in.isEmpty() ? 0 : static_cast<unsigned char>(m_in.front());
+        m_in = m_in.sliced(qMin<qsizetype>(1, m_in.size()));
+        return b;
+    }
+    qint32 number()
+    {
+        qint32 value = 0;
+        if (m_in.size() >= qsizetype(sizeof value)) {
+            std::memcpy(&value, m_in.data(), sizeof value);
+            m_in = m_in.sliced(sizeof value);
+        }
+        return value;
+    }
+    QDate date()
+    {
+        const qint32 day = number();
+        return day == kNoDate ? QDate() : QDate::fromJulianDay(day);
+    }
+    QString text()
+    {
+        const qsizetype n = std::clamp<qsizetype>(number(), 0, m_in.size());
+        const QByteArrayView bytes = m_in.first(n);
+        m_in = m_in.sliced(n);
+        return QString::fromUtf8(bytes);
+    }
+
+private:
+    QByteArrayView m_in;
+};
+
+OwnData unpackOwn(QByteArrayView packed)
+{
+    OwnData own;
+    OwnReader in(packed);
+    own.noteHalves = in.byte();
+    own.seen = in.date();
+    own.lentSince = in.date();
+    qint32 exactTexts = in.number();
+    for (QString* text : {&own.lentTo, &own.medium, &own.notes})
+        *text = in.text();
+    for (; exactTexts > 0; --exactTexts) {
+        const QString field = in.text();
+        own.exact.insert(field, in.text());
+    }
+    return own;
+}
+
+// Whether own data packed holds exact texts, without unpacking it.
+bool hasExactTexts(QByteArrayView packed)
+{
+    OwnReader in(packed);
+    in.byte();
+    in.date();
+    in.date();
+    return in.number() > 0;
+}
+
+// The record's bytes with own packed behind them (none for empty own data), allocated at
+// their size: appending would set aside room to grow, in every film with own data.
+QByteArray withOwn(QByteArrayView record, const OwnData& own)
+{
+    const QByteArray packed = own.isEmpty() ? QByteArray() : packOwn(own);
+    QByteArray data;
+    data.reserve(record.size() + packed.size());
+    data.append(record);
+    data.append(packed);
+    return data;
+}
+
 } // namespace
 
 FilmCollection::FilmCollection() : m_entries(1, pack(FilmRecord{}))
@@ -87,7 +205,21 @@ FilmCollection::Entry FilmCollection::pack(const FilmRecord& record)
         e.data = packWide(record);
         e.wide = true;
     }
+    e.recordSize = qint32(e.data.size());
     return e;
+}
+
+OwnData FilmCollection::ownOf(const Entry& entry)
+{
+    if (entry.data.size() == entry.recordSize)
+        return {};
+    return unpackOwn(QByteArrayView(entry.data).sliced(entry.recordSize));
+}
+
+void FilmCollection::setOwn(Entry& entry, const OwnData& own)
+{
+    entry.data = withOwn(recordOf(entry), own);
+    entry.exact = !own.exact.isEmpty();
 }
 
 void FilmCollection::LoadCollection()
@@ -108,11 +240,11 @@ void FilmCollection::LoadCollection()
         data.append(end - data.size(), '\0'); // a file that ended early
         return data;
     };
-    const SideReader side = [](int folderFd, const QByteArray& name, const QString& path) {
-        SideFileResult read = ReadSideFileAt(folderFd, name, path);
-        return !read.status || read.own.isEmpty()
-                   ? nullptr
-                   : std::make_shared<const OwnData>(std::move(read.own));
+    const SideReader side = [](int folderFd, const QByteArray& name, const QString& path,
+                               QByteArray& data) {
+        const SideFileResult read = ReadSideFileAt(folderFd, name, path);
+        if (read.status && !read.own.isEmpty())
+            data = withOwn(data, read.own);
     };
     QList<Entry> entries;
     const QStringList folders = m_syncPaths.split(u'|');
@@ -125,8 +257,12 @@ void FilmCollection::LoadCollection()
         if (m_status)
             m_status(QStringLiteral("Daten werden geladen ..."));
         for (qsizetype j = 0; j < files.size(); ++j) {
-            entries.append({std::move(files[j].data), std::move(files[j].path), false,
-                            std::move(files[j].own)});
+            Entry e;
+            e.data = std::move(files[j].data);
+            e.filePath = std::move(files[j].path);
+            e.recordSize = qint32(files[j].fileBytes);
+            e.exact = hasExactTexts(QByteArrayView(e.data).sliced(e.recordSize));
+            entries.append(std::move(e));
             if (m_status)
                 m_status(QStringLiteral("Daten werden geladen (%1)...").arg(j));
         }
@@ -138,11 +274,11 @@ void FilmCollection::LoadCollection()
 
 FilmRecord FilmCollection::unpack(const Entry& entry)
 {
-    FilmRecord r =
-        entry.wide ? unpackWide(entry.data) : DecodeRecord(entry.data).value_or(FilmRecord{});
+    FilmRecord r = entry.wide ? unpackWide(recordOf(entry))
+                              : DecodeRecord(recordOf(entry)).value_or(FilmRecord{});
     r.FilePath = entry.filePath;
-    if (entry.own)
-        ApplyExactTexts(r, entry.own->exact);
+    if (entry.exact)
+        ApplyExactTexts(r, ownOf(entry).exact);
     return r;
 }
 
@@ -155,14 +291,14 @@ QString FilmCollection::textOf(const Entry& e, FilmField field)
 {
     if (field == FilmField::FilePath)
         return e.filePath;
-    if (e.wide || (e.own && !e.own->exact.isEmpty()))
+    if (e.wide || e.exact)
         return unpack(e).fieldText(field);
-    const auto layout = ParseRecordLayout(e.data);
+    const auto layout = ParseRecordLayout(recordOf(e));
     if (!layout)
         return {};
     if (field == FilmField::Rating)
         return QString::number(layout->rating);
-    return RecordText(e.data, *layout, field);
+    return RecordText(recordOf(e), *layout, field);
 }
 
 QStringList FilmCollection::texts(int index, std::initializer_list<FilmField> fields) const
@@ -170,13 +306,13 @@ QStringList FilmCollection::texts(int index, std::initializer_list<FilmField> fi
     const Entry& e = m_entries.at(index);
     QStringList result;
     result.reserve(qsizetype(fields.size()));
-    if (e.wide || (e.own && !e.own->exact.isEmpty())) {
+    if (e.wide || e.exact) {
         const FilmRecord record = unpack(e);
         for (FilmField field : fields)
             result.append(field == FilmField::FilePath ? e.filePath : record.fieldText(field));
         return result;
     }
-    const auto layout = ParseRecordLayout(e.data);
+    const auto layout = ParseRecordLayout(recordOf(e));
     for (FilmField field : fields) {
         if (field == FilmField::FilePath)
             result.append(e.filePath);
@@ -185,7 +321,7 @@ QStringList FilmCollection::texts(int index, std::initializer_list<FilmField> fi
         else if (field == FilmField::Rating)
             result.append(QString::number(layout->rating));
         else
-            result.append(RecordText(e.data, *layout, field));
+            result.append(RecordText(recordOf(e), *layout, field));
     }
     return result;
 }
@@ -194,7 +330,7 @@ qint32 FilmCollection::ratingOf(const Entry& e)
 {
     if (e.wide)
         return unpack(e).Rating;
-    const auto layout = ParseRecordLayout(e.data);
+    const auto layout = ParseRecordLayout(recordOf(e));
     return layout ? layout->rating : 0;
 }
 
@@ -209,15 +345,14 @@ QList<FilmRecord> FilmCollection::records() const
 
 OwnData FilmCollection::ownData(int index) const
 {
-    const Entry& e = m_entries.at(index);
-    return e.own ? *e.own : OwnData{};
+    return ownOf(m_entries.at(index));
 }
 
 void FilmCollection::setOwnData(int index, const OwnData& own)
 {
     if (index < 0 || index >= filmCount())
         return;
-    m_entries[index].own = own.isEmpty() ? nullptr : std::make_shared<const OwnData>(own);
+    setOwn(m_entries[index], own);
     changed();
 }
 
@@ -245,7 +380,7 @@ Status FilmCollection::Snapshot::WriteCache(const QString& path) const
                 if (e.wide) {
                     slot = EncodeRecord(unpack(e));
                 } else {
-                    slot = e.data;
+                    slot = recordOf(e).toByteArray();
                     AppendEncodedText(slot, e.filePath);
                 }
                 // A record too long for its slot cannot come from a scan (it reads slots);
@@ -286,13 +421,13 @@ QList<int> FilmCollection::search(const QString& text) const
         for (int i = 0; i < count(); ++i) {
             const Entry& e = m_entries[i];
             if (text.isEmpty() ||
-                (e.wide ? HasSearchedText(unpackWide(e.data)) : HasSearchedText(e.data)))
+                (e.wide ? HasSearchedText(unpackWide(recordOf(e))) : HasSearchedText(recordOf(e))))
                 found.append(i);
         }
         return found;
     }
     return index().search(
-        text, [this](int i) { return at(i); }, [this](int i) { return m_entries[i].own.get(); });
+        text, [this](int i) { return at(i); }, [this](int i) { return ownOf(m_entries[i]); });
 }
 
 void FilmCollection::prepareSearch() const
@@ -322,9 +457,9 @@ void FilmCollection::replace(int index, const FilmRecord& record)
 {
     if (index < 0 || index >= filmCount())
         return;
-    std::shared_ptr<const OwnData> own = std::move(m_entries[index].own);
+    const OwnData own = ownOf(m_entries[index]);
     m_entries[index] = pack(record);
-    m_entries[index].own = std::move(own);
+    setOwn(m_entries[index], own);
     changed();
 }
 
@@ -357,10 +492,10 @@ std::unique_ptr<SearchIndex> FilmCollection::buildIndex(const QList<Entry>& entr
     for (const Entry& e : entries) {
         if (cancelled)
             return nullptr;
-        if (e.wide || (e.own && !e.own->exact.isEmpty()))
+        if (e.wide || e.exact)
             index->addRecord(unpack(e));
         else
-            index->addEncoded(e.data);
+            index->addEncoded(recordOf(e));
     }
     index->finish();
     return index;

@@ -27,16 +27,20 @@ class SearchIndex;
 // unpacks one record. A record with characters outside the code page (from a page sent in
 // UTF-8) is kept in a wide form so nothing is lost.
 //
-// A film's own data (its side file) is kept beside its record, shared and only for films
-// that have some; its exact texts take the place of the fields they belong to.
+// A film's own data (its side file) is packed behind its record's bytes, only for films
+// that have some (about a third of what it takes unpacked); its exact texts take the place of
+// the fields they belong to.
 class FilmCollection
 {
     struct Entry
     {
-        QByteArray data;  // the record's encoding up to DiskDesc, or the wide form
+        // The record's encoding up to DiskDesc, or the wide form, its first recordSize bytes;
+        // then the own data packed, if any.
+        QByteArray data;
         QString filePath; // kept apart: the scan sets it, whatever the file holds
+        qint32 recordSize = 0;
         bool wide = false;
-        std::shared_ptr<const OwnData> own; // none for a film without own data
+        bool exact = false; // the own data holds exact texts
     };
 
 public:
@@ -57,6 +61,8 @@ public:
         }
         qint32 rating(int index) const { return ratingOf(m_entries.at(index)); }
         QString filePath(int index) const { return m_entries.at(index).filePath; }
+        // As FilmCollection::ownData().
+        OwnData ownData(int index) const { return ownOf(m_entries.at(index)); }
         // Writes every element, end marker included, as one 10000-byte slot each,
         // atomically. When the cache cannot be stored the old one is left as it was.
         Status WriteCache(const QString& path) const;
@@ -133,6 +139,12 @@ private:
     static FilmRecord unpack(const Entry& entry);
     static QString textOf(const Entry& entry, FilmField field);
     static qint32 ratingOf(const Entry& entry);
+    static QByteArrayView recordOf(const Entry& entry)
+    {
+        return QByteArrayView(entry.data).first(entry.recordSize);
+    }
+    static OwnData ownOf(const Entry& entry);
+    static void setOwn(Entry& entry, const OwnData& own);
     static std::unique_ptr<SearchIndex> buildIndex(const QList<Entry>& entries,
                                                    const std::atomic<bool>& cancelled);
     void changed();

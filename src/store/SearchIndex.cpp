@@ -227,10 +227,8 @@ bool matchesPart(const QString& text, const QString& part)
     return part.isEmpty() ? text.trimmed().isEmpty() : text.contains(part, Qt::CaseInsensitive);
 }
 
-bool passes(const KeyFilter& filter, const OwnData* own, const FilmRecord& record)
+bool passes(const KeyFilter& filter, const OwnData& o, const FilmRecord& record)
 {
-    static const OwnData none;
-    const OwnData& o = own ? *own : none;
     switch (filter.kind) {
     case KeyFilter::Seen:
         return o.seen.isValid() == filter.yes;
@@ -361,7 +359,7 @@ void SearchIndex::finish()
 }
 
 QList<int> SearchIndex::search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
-                               const std::function<const OwnData*(int)>& ownAt) const
+                               const std::function<OwnData(int)>& ownAt) const
 {
     const int n = int(m_hasText.size());
     QList<int> candidates;
@@ -379,7 +377,7 @@ QList<int> SearchIndex::search(const QString& text, const std::function<FilmReco
         if (const std::optional<KeyFilter> filter = keyFilter(word)) {
             // Only films: a record without text (the end marker) has no own data to find.
             for (int i : std::as_const(candidates)) {
-                if (m_hasText[i] && passes(*filter, ownAt ? ownAt(i) : nullptr,
+                if (m_hasText[i] && passes(*filter, ownAt ? ownAt(i) : OwnData(),
                                            filter->needsRecord() ? recordAt(i) : FilmRecord{}))
                     kept.append(i);
             }

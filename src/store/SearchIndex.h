@@ -49,7 +49,7 @@ public:
     // recordAt gives the record for the few words the blob cannot answer.
     //
     // A word "key:value" whose key is one of these filters on the own data ownAt gives
-    // (nullptr for none) or on one field, case ignored: "gesehen:ja|nein",
+    // (empty for none) or on one field, case ignored: "gesehen:ja|nein",
     // "verliehen:ja|nein|<part of the name>", "medium:<part>", "genre:<one of the genres>",
     // "land:<country>", "ort:<storage place>", "jahr:<the year's first digits>", and the
     // own mark "note:" and the site's "bewertung:" as "<n>" (at least n, "7,5" or "7.5"),
@@ -57,7 +57,7 @@ public:
     // "_" stands for a blank, and "-" for none (an empty field, no year of four digits, no
     // mark). Any other word, "Trek:" or "note:gut" among them, is searched as text.
     QList<int> search(const QString& text, const std::function<FilmRecord(int)>& recordAt,
-                      const std::function<const OwnData*(int)>& ownAt = {}) const;
+                      const std::function<OwnData(int)>& ownAt = {}) const;
 
 private:
     QByteArray m_blob;

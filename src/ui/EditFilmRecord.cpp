@@ -5,6 +5,7 @@
 
 #include "catalogue/FilmStore.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QDir>
 
@@ -19,14 +20,31 @@ std::optional<FilmRecord> EditFilmRecord(const FilmRecord& record, QWidget* pare
     return editor.record();
 }
 
-std::optional<FilmRecord> EditInfoFile(const QString& path, QWidget* parent, bool* saveFailed)
+std::optional<EditedFilm> EditInfoFile(const QString& path, QWidget* parent, bool* saveFailed)
 {
     if (saveFailed)
         *saveFailed = false;
-    std::optional<FilmRecord> edited = EditFilmRecord(ReadInfoFile(path), parent);
-    if (!edited)
+    EditedFilm film{ReadInfoFile(path), {}};
+    const SideFileResult side = ReadSideFile(path);
+    if (!side.status) {
+        // Saving would have to replace the side file and lose what it holds.
+        if (saveFailed)
+            *saveFailed = true;
+        MessageBox::warning(parent, QStringLiteral("Die eigenen Daten des Films lassen sich "
+                                                   "nicht lesen; er wird nicht bearbeitet.\n%1")
+                                        .arg(side.status.error()));
         return std::nullopt;
-    const SaveFilmResult result = SaveFilm(path, *edited);
+    }
+    film.own = side.own;
+    ApplyExactTexts(film.record, film.own.exact);
+    frmEditor editor(parent);
+    editor.setRecord(film.record);
+    editor.setOwnData(film.own);
+    if (editor.exec() != QDialog::Accepted || editor.Canceled)
+        return std::nullopt;
+    EditedFilm edited{editor.record(), editor.ownData()};
+    edited.own.exact = ExactTextsOf(edited.record);
+    const SaveFilmResult result = SaveFilm(path, edited.record, edited.own);
     const Status& saved = result.status;
     if (!saved) {
         if (saveFailed)

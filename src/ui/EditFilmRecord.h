@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/FilmRecord.h"
+#include "store/SideFile.h"
 
 #include <QString>
 #include <optional>
@@ -13,11 +14,17 @@ namespace kinora {
 // pressed "&OK", nothing when the dialog was cancelled ("A&bbrechen", Esc, close box).
 std::optional<FilmRecord> EditFilmRecord(const FilmRecord& record, QWidget* parent = nullptr);
 
-// Edits the info file at path: reads it, lets the user edit the record and stores it again.
-// Cancelling writes nothing. When the file cannot be stored the user is told why and the
-// old file stays as it was, and *saveFailed (when given) is set. Returns the stored record,
-// or nothing when nothing was stored.
-std::optional<FilmRecord> EditInfoFile(const QString& path, QWidget* parent = nullptr,
+struct EditedFilm
+{
+    FilmRecord record; // with the exact texts the code page cannot hold
+    OwnData own;       // as stored in the side file, exact texts included
+};
+
+// Edits the info file at path with the film's own data beside it: reads both, lets the user
+// edit them and stores them again as one step of the history. Cancelling writes nothing.
+// When the files cannot be stored the user is told why and they stay as they were, and
+// *saveFailed (when given) is set. Returns what was stored, or nothing when nothing was.
+std::optional<EditedFilm> EditInfoFile(const QString& path, QWidget* parent = nullptr,
                                        bool* saveFailed = nullptr);
 
 } // namespace kinora

@@ -31,6 +31,8 @@ public:
 
     QString key(int row) const { return m_films.filePath(m_rows[size_t(row)]); }
     int tag(int row) const { return m_rows[size_t(row)]; }
+    // The own data of the row's film as the last rebuild took it.
+    OwnData ownData(int row) const { return m_films.ownData(m_rows[size_t(row)]); }
 
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }

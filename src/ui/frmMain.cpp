@@ -3,10 +3,12 @@
 #include "ui_frmMain.h"
 
 #include "catalogue/FilmFiles.h"
+#include "catalogue/FilmStore.h"
 #include "catalogue/History.h"
 #include "catalogue/WebCatalogue.h"
 #include "ui/EditFilmRecord.h"
 #include "ui/FilmListModel.h"
+#include "ui/LendDialog.h"
 #include "ui/MessageBox.h"
 #include "ui/ScreenPictures.h"
 #include "ui/WebLink.h"
@@ -18,6 +20,7 @@
 #include "store/CacheWriter.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 #include "store/Statistics.h"
 
 #include <QApplication>
@@ -87,11 +90,40 @@ QString undoSubject(const QString& description)
     return QStringLiteral("%1 „%2“%3").arg(what, rest, after);
 }
 
+QString germanDate(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+// The own data as the details show it, one line per field that is set.
+QString ownDataText(const OwnData& own)
+{
+    QStringList lines;
+    if (own.noteHalves != 0)
+        lines << QStringLiteral("Eigene Note: %1")
+                     .arg(QLocale(QLocale::German, QLocale::Germany)
+                              .toString(own.noteHalves / 2.0, 'f', QLocale::FloatingPointShortest));
+    if (own.seen.isValid())
+        lines << QStringLiteral("Gesehen: %1").arg(germanDate(own.seen));
+    if (!own.lentTo.isEmpty())
+        lines << QStringLiteral("Verliehen an %1").arg(own.lentTo) +
+                     (own.lentSince.isValid()
+                          ? QStringLiteral(" seit %1").arg(germanDate(own.lentSince))
+                          : QString());
+    if (!own.medium.isEmpty())
+        lines << QStringLiteral("Medium: %1").arg(own.medium);
+    if (!own.notes.isEmpty())
+        lines << QStringLiteral("Notizen: %1").arg(own.notes);
+    return lines.join(u'\n');
+}
+
 } // namespace
 
 frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), m_collection(collection),
-      m_model(new FilmListModel(this))
+      m_model(new FilmListModel(this)), m_seen(new QAction(QStringLiteral("&Gesehen"), this)),
+      m_lend(new QAction(QStringLiteral("&Verleihen…"), this)),
+      m_return(new QAction(QStringLiteral("&Zurückbekommen"), this)), m_own(new QLabel(this))
 {
     ui->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -165,6 +197,25 @@ frmMain::frmMain(FilmCollection& collection, QWidget* parent)
     connect(ui->mInfo, &QAction::triggered, this, &frmMain::mInfo_Click);
     connect(ui->mStatistics, &QAction::triggered, this, &frmMain::mStatistics_Click);
     connect(ui->mWebCatalogue, &QAction::triggered, this, &frmMain::mWebCatalogue_Click);
+
+    m_seen->setObjectName(QStringLiteral("mCXSeen"));
+    m_seen->setCheckable(true);
+    m_lend->setObjectName(QStringLiteral("mCXLend"));
+    m_return->setObjectName(QStringLiteral("mCXReturn"));
+    ui->mContext->addSeparator();
+    ui->mContext->addActions({m_seen, m_lend, m_return});
+    connect(ui->mContext, &QMenu::aboutToShow, this, &frmMain::updateOwnCommands);
+    connect(m_seen, &QAction::triggered, this, &frmMain::mCXSeen_Click);
+    connect(m_lend, &QAction::triggered, this, &frmMain::mCXLend_Click);
+    connect(m_return, &QAction::triggered, this, &frmMain::mCXReturn_Click);
+    m_descriptionBox = ui->txtDescription->geometry();
+    m_own->setParent(ui->centralwidget);
+    m_own->setObjectName(QStringLiteral("lblOwn"));
+    m_own->setAccessibleName(QStringLiteral("Eigene Daten"));
+    m_own->setTextFormat(Qt::PlainText);
+    m_own->setWordWrap(true);
+    m_own->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_own->setTextInteractionFlags(Qt::TextSelectableByMouse);
     setCommandsEnabled(true);
     clearDetails();
 }
@@ -188,9 +239,10 @@ void frmMain::setReloadAllDataCommand(std::function<void()> command)
 
 void frmMain::setCommandsEnabled(bool enabled)
 {
-    for (QAction* action : {ui->mDEdit, ui->mSync, ui->mInfo, ui->mCXEdit, ui->mCXKill,
-                            ui->mStatistics, ui->mWebCatalogue})
+    for (QAction* action : {ui->mDEdit, ui->mSync, ui->mInfo, ui->mCXEdit, ui->mCXKill, m_seen,
+                            m_lend, ui->mStatistics, ui->mWebCatalogue})
         action->setEnabled(enabled);
+    updateOwnCommands();
     ui->mWizard->setEnabled(enabled && m_wizardCommand);
     ui->mReloadAllData->setEnabled(enabled && m_reloadAllDataCommand);
     if (enabled)
@@ -341,15 +393,17 @@ void frmMain::mDEdit_Click()
         return;
     }
     const QString key = m_model->key(row);
-    const std::optional<FilmRecord> saved = EditInfoFile(key, this);
+    const std::optional<EditedFilm> saved = EditInfoFile(key, this);
     focusList();
     if (!saved)
         return;
-    FilmRecord entry = *saved;
+    FilmRecord entry = saved->record;
     entry.FilePath = key;
     for (int i = 0; i < m_collection.filmCount(); ++i) {
-        if (m_collection.filePath(i) == key)
+        if (m_collection.filePath(i) == key) {
             m_collection.replace(i, entry);
+            m_collection.setOwnData(i, saved->own);
+        }
     }
     Text1_Change();
     if (const int edited = firstRowOf({key}); edited >= 0)
@@ -360,6 +414,74 @@ void frmMain::mDEdit_Click()
 void frmMain::mCXEdit_Click()
 {
     mDEdit_Click();
+}
+
+void frmMain::updateOwnCommands()
+{
+    const int row = selectedRow();
+    const OwnData own = row < 0 ? OwnData() : m_model->ownData(row);
+    m_seen->setChecked(own.seen.isValid());
+    m_return->setEnabled(m_seen->isEnabled() && !own.lentTo.isEmpty());
+}
+
+void frmMain::mCXSeen_Click(bool seen)
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    OwnData own = m_model->ownData(row);
+    own.seen = seen ? QDate::currentDate() : QDate();
+    saveOwnData(row, own);
+}
+
+void frmMain::mCXLend_Click()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    OwnData own = m_model->ownData(row);
+    LendDialog dialog(m_model->index(row, FilmListModel::NameColumn).data().toString(), this);
+    dialog.setLoan(own.lentTo, own.lentSince);
+    if (dialog.exec() != QDialog::Accepted) {
+        focusList();
+        return;
+    }
+    own.lentTo = dialog.lentTo();
+    own.lentSince = dialog.since();
+    saveOwnData(row, own);
+}
+
+void frmMain::mCXReturn_Click()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    OwnData own = m_model->ownData(row);
+    own.lentTo.clear();
+    own.lentSince = QDate();
+    saveOwnData(row, own);
+}
+
+void frmMain::saveOwnData(int row, const OwnData& own)
+{
+    const QString key = m_model->key(row);
+    const SaveFilmResult saved = SaveOwnData(key, own);
+    if (!saved.status) {
+        MessageBox::warning(this, QStringLiteral("Die eigenen Daten konnten nicht gespeichert "
+                                                 "werden.\n%1")
+                                      .arg(saved.status.error()));
+        focusList();
+        return;
+    }
+    for (int i = 0; i < m_collection.filmCount(); ++i) {
+        if (m_collection.filePath(i) == key)
+            m_collection.setOwnData(i, own);
+    }
+    // The search may no longer find the film ("verliehen:ja"); then the row where it was.
+    relist({key}, row);
+    MessageBox::historyFailure(this, saved.history);
+    updateUndoCommand();
+    focusList();
 }
 
 void frmMain::mCXKill_Click()
@@ -510,6 +632,9 @@ void frmMain::fitToScreen()
     ui->centralwidget->setFixedSize(kClientArea.width(), kClientArea.height() - givenUp);
     ui->ListView1->resize(ui->ListView1->width(), ui->ListView1->height() - change);
     ui->Label3->move(ui->Label3->x(), ui->Label3->y() - change);
+    // The own data's line takes its room from the top of the description's box, so both end
+    // at the box's bottom.
+    m_descriptionBox.setBottom(m_descriptionBox.bottom() - change);
     ui->txtDescription->resize(ui->txtDescription->width(), ui->txtDescription->height() - change);
 }
 
@@ -630,11 +755,16 @@ void frmMain::clearDetails()
     ui->Shape1->setAccessibleName(QStringLiteral("Bewertung"));
     ui->lstActors->clear();
     m_shownWebPage.clear();
+    showOwnData({});
 }
 
 void frmMain::showDetails(const QString& infoFile)
 {
-    const FilmRecord film = ReadInfoFile(infoFile);
+    FilmRecord film = ReadInfoFile(infoFile);
+    // Read with the info file, as fresh; a side file that does not read shows no own data.
+    const OwnData own = ReadSideFile(infoFile).own;
+    ApplyExactTexts(film, own.exact);
+    showOwnData(own);
     m_shownWebPage = film.WebPage;
     QString description =
         film.Description == u"#nv" ? QStringLiteral("(keine Beschreibung)") : film.Description;
@@ -660,6 +790,23 @@ void frmMain::showDetails(const QString& infoFile)
     for (const QString& actor : film.Actors.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
         ui->lstActors->addItem(actor);
     showCover(FirstCoverBeside(infoFile));
+}
+
+void frmMain::showOwnData(const OwnData& own)
+{
+    const QRect designed = m_descriptionBox;
+    const QString text = ownDataText(own);
+    if (text.isEmpty()) {
+        m_own->hide();
+        ui->txtDescription->setGeometry(designed);
+        return;
+    }
+    m_own->setText(text);
+    // At most a third of the box's height; the notes' further lines stay in the editor.
+    const int height = std::min(m_own->heightForWidth(designed.width()), designed.height() / 3);
+    m_own->setGeometry(designed.x(), designed.y(), designed.width(), height);
+    m_own->show();
+    ui->txtDescription->setGeometry(designed.adjusted(0, height + 4, 0, 0));
 }
 
 void frmMain::showCover(const QString& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <functional>
 #include <memory>
 
@@ -8,9 +9,13 @@ namespace Ui {
 class frmMain;
 }
 
+class QAction;
+class QLabel;
+
 namespace kinora {
 
 class CacheWriter;
+struct OwnData;
 class FilmCollection;
 class FilmListModel;
 class frmStatistics;
@@ -71,6 +76,11 @@ public slots:
     void mInfo_Click();
     void mStatistics_Click();
     void mWebCatalogue_Click();
+    // The collector's own data of the selected film: "Gesehen" sets today's date or clears
+    // it, "Verleihen…" asks to whom and since when, "Zurückbekommen" clears the loan.
+    void mCXSeen_Click(bool seen);
+    void mCXLend_Click();
+    void mCXReturn_Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -83,6 +93,13 @@ private:
     void clearDetails();
     void showDetails(const QString& infoFile);
     void showCover(const QString& path);
+    // The own data under the details, only what is set; the description box gives it room.
+    void showOwnData(const OwnData& own);
+    // Checks "Gesehen" and enables "Zurückbekommen" for the selected film, from the
+    // collection's own data (no file is read).
+    void updateOwnCommands();
+    // Stores own as the selected film's own data, one step of the history, and shows it.
+    void saveOwnData(int row, const OwnData& own);
     void setSearchBoxColour(const QColor& colour);
     void tellCacheFailure(const QString& why);
     // The selected row, else the current one (the keyboard focus); -1 when there is neither.
@@ -106,6 +123,11 @@ private:
     bool m_cacheFailureShown = false;
     std::unique_ptr<CacheWriter> m_cacheWriter;
     frmStatistics* m_statistics = nullptr; // open beside the window once asked for
+    QAction* m_seen;
+    QAction* m_lend;
+    QAction* m_return;
+    QLabel* m_own;
+    QRect m_descriptionBox; // the description box's designed place, all of it without own data
 };
 
 } // namespace kinora

@@ -238,6 +238,35 @@ private slots:
         QVERIFY(!undo()->isEnabled());
     }
 
+    // Seen, lent, found among the lent films, got back; the return taken back with Ctrl+Z.
+    void ownDataOfADay()
+    {
+        start();
+        MessageRecorder messages;
+        const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+        fromContextMenu("Eisblumen", "mCXSeen");
+        QVERIFY(label("lblOwn").contains("Gesehen: " + today));
+        QCOMPARE(undo()->text(), "&Rückgängig: Gesehen „Eisblumen“");
+        onModalDialog([](QDialog* lend) {
+            QTest::keyClicks(child<QLineEdit>(lend, "txtLentTo"), "Anna");
+            QTest::keyClick(child<QLineEdit>(lend, "txtLentTo"), Qt::Key_Return);
+        });
+        fromContextMenu("Eisblumen", "mCXLend");
+        QVERIFY(label("lblOwn").contains("Verliehen an Anna seit " + today));
+        QTest::mouseClick(searchBox(), Qt::LeftButton);
+        QTest::keyClicks(searchBox(), "verliehen:ja");
+        QCOMPARE(titles(), QStringList({"Eisblumen"}));
+        press(Qt::Key_Down); // by keys: into the list, its menu, "&Zurückbekommen"
+        press(Qt::Key_Menu);
+        QTRY_VERIFY(get<QMenu>("mContext")->isVisible());
+        QTest::keyClick(get<QMenu>("mContext"), Qt::Key_Z);
+        QVERIFY(titles().isEmpty());
+        QCOMPARE(undo()->text(), "&Rückgängig: Zurückbekommen „Eisblumen“");
+        pressCtrlZ();
+        QCOMPARE(titles(), QStringList({"Eisblumen"}));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     void aDayByKeysAlone()
     {
         start();

@@ -125,6 +125,8 @@ private slots:
         const QByteArray oldInfo = readAll(folder("Alpha") + "/Alpha.knr");
         const QByteArray oldCover = readAll(folder("Alpha") + "/Alpha.jpg");
 
+        const QString side = folder("Alpha") + "/Alpha.kinora.json"; // the own data stays
+        QVERIFY(writeAll(side, R"({"Format":1,"Gesehen":"2024-05-17","Neu":[1]})"));
         const FilmRecord other = film("Alpha!", "2001");
         StoreFilmResult result = StoreFilm(other, cover(Qt::blue), false);
         QVERIFY(!result.status.ok());
@@ -139,6 +141,7 @@ private slots:
         // A new film without cover: the old film's picture must not stay as its cover.
         QVERIFY(StoreFilm(other, CoverPicture(), true).status.ok());
         QVERIFY(!QFileInfo::exists(folder("Alpha") + "/Alpha.jpg"));
+        QCOMPARE(readAll(side), R"({"Format":1,"Gesehen":"2024-05-17","Neu":[1]})");
     }
 
     // A cover that cannot be written undoes the info file: the old one comes back, or a

@@ -9,6 +9,7 @@
 #include "catalogue/FilmStore.h"
 #include "catalogue/History.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -95,6 +96,14 @@ private slots:
         QTest::newRow("import") << "import" << "Import: Alien ersetzt";
         QTest::newRow("import where neither film has a cover") << "bare import" << "Import: Alien ersetzt";
         QTest::newRow("import of a new film") << "new import" << "Import: Eisblumen";
+        QTest::newRow("seen") << "seen" << "Gesehen: Alien";
+        QTest::newRow("not seen") << "not seen" << "Nicht gesehen: Alien";
+        QTest::newRow("lent") << "lent" << "Verliehen: Alien";
+        QTest::newRow("returned") << "returned" << "Zurückbekommen: Alien";
+        QTest::newRow("own fields") << "own fields" << "Eigene Daten: Alien";
+        QTest::newRow("own data changed with the record") << "edit own" << "Bearbeiten: Alien";
+        QTest::newRow("own data set, record as it was") << "edit own alone" << "Eigene Daten: Alien";
+        QTest::newRow("first own data of a film") << "first seen" << "Gesehen: Brazil";
         // clang-format on
     }
 
@@ -104,9 +113,37 @@ private slots:
         QFETCH(QString, description);
         if (operation == "bare import")
             QVERIFY(QFile::remove(CoverPathFor(m_alien)));
+        OwnData own = ReadSideFile(m_alien).own; // "DVD"
+        if (operation == "not seen" || operation == "returned") {
+            own.seen = QDate(2024, 5, 17);
+            own.lentTo = "Anna";
+            QVERIFY(WriteSideFile(m_alien, own));
+        }
         const auto before = library();
+        OwnData changed = own;
+        changed.seen = operation == "not seen" ? QDate() : QDate(2025, 1, 2);
+        if (operation == "lent" || operation == "returned")
+            changed = {own.noteHalves,
+                       own.seen,
+                       operation == "lent" ? "Anna" : "",
+                       operation == "lent" ? QDate(2025, 1, 2) : QDate(),
+                       own.medium,
+                       own.notes,
+                       {}};
+        if (operation.contains("own"))
+            changed = {15, {}, {}, {}, "Blu-ray", "Zweite Reihe", {}};
+        if (operation == "first seen")
+            changed = {0, QDate(2025, 1, 2), {}, {}, {}, {}, {}};
+        const QString brazil = home() + "/Data/Brazil/Brazil.knr";
         const Status history =
-            operation == "edit"     ? historyOf(SaveFilm(m_alien, film("Alien", "1986")))
+            operation == "edit"       ? historyOf(SaveFilm(m_alien, film("Alien", "1986")))
+            : operation == "edit own" ? historyOf(SaveFilm(m_alien, film("Alien", "1986"), changed))
+            : operation == "edit own alone"
+                ? historyOf(SaveFilm(m_alien, ReadInfoFile(m_alien), changed))
+            : operation == "first seen" ? historyOf(SaveOwnData(brazil, changed))
+            : operation == "own fields" || operation.contains("seen") || operation == "lent" ||
+                    operation == "returned"
+                ? historyOf(SaveOwnData(m_alien, changed))
             : operation == "delete" ? historyOf(DeleteFilmFiles(m_alien))
             : operation == "new import"
                 ? historyOf(StoreFilm(film("Eisblumen"), CoverPicture(), false))

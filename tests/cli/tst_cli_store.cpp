@@ -130,6 +130,9 @@ private slots:
                      .exitCode,
                  0); // 1 MiB: still taken
         QVERIFY(!QFileInfo::exists(home() + "/Data/L/L.kinora.json"));
+        QCOMPARE(runCliCommand({"undo"}, home()).exitCode, 0); // one step, the side file in it
+        QCOMPARE(QJsonDocument::fromJson(runCliCommand({"show", path}, home()).out).object(),
+                 shown);
     }
     void listSearchAndErrors()
     {

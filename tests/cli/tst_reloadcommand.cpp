@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,7 +58,12 @@ private slots:
         QTemporaryDir home;
         const QString alpha = storeLibrary(home.path(), m_site.baseUrl()).first();
         const QByteArray before = readAll(alpha);
+        // The site never touches the own data: the dry run does not list it, the run keeps it.
+        const QByteArray own = R"({"Format":1,"Gesehen":"2024-05-17","Medium":"DVD","Note":9})";
+        QVERIFY(writeAll(SideFilePath(alpha), own));
         const CliResult dry = runCliCommand({"reload", "--dry-run"}, home.path());
+        for (const char* field : {"Gesehen", "Medium", "Eigene", "Note:"})
+            QVERIFY2(!dry.out.contains(field), field);
         QCOMPARE(dry.exitCode, 0);
         QVERIFY2(dry.out.startsWith("Alpha Beta\n  Originaltitel: „“ → „Alpha Beta“\n"), dry.out);
         QVERIFY(dry.out.contains("\n  Jahr: „alt“ → „2001“\n"));
@@ -68,6 +74,7 @@ private slots:
         QVERIFY(runCliCommand({"reload", "--parallel", "9"}, home.path()).err.contains("1 bis 8"));
         QCOMPARE(runCliCommand({"reload", "--parallel", "1"}, home.path()).exitCode, 0);
         QCOMPARE(ReadInfoFile(alpha).Year, "2001");
+        QCOMPARE(readAll(SideFilePath(alpha)), own);
         QVERIFY(runCliCommand({"history"}, home.path())
                     .out.contains("Alle Daten aktualisieren: 3 Filme  ("));
         QCOMPARE(runCliCommand({"undo"}, home.path()).out,

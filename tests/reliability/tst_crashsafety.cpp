@@ -1,7 +1,7 @@
-// Writers killed with SIGKILL at random moments leave every info file and Collection.db with either
-// its old or its new content, never a torn mix, and no temporary file where the scan would read it;
-// the history holds only complete entries, and the old content of every file that changed. The
-// writer is this program, started with --write.
+// Writers killed with SIGKILL at random moments leave every info file, film 0's side file and
+// Collection.db with either its old or its new content, never a torn mix, and no temporary file
+// where the scan would read it; the history holds only complete entries, and the old content of
+// every file that changed. The writer is this program, started with --write.
 #include "TestSupport.h"
 
 #include "catalogue/FilmStore.h"
@@ -9,6 +9,7 @@
 #include "store/FileSearch.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -44,6 +45,12 @@ FilmRecord crashFilm(int k, int g)
     return film;
 }
 
+// Film 0's own data in generation g.
+OwnData crashOwn(int g)
+{
+    return {2 + g % 19, QDate(2000, 1, 1).addDays(g), {}, {}, {}, QString::number(g), {}};
+}
+
 QByteArray slot(int k, int g)
 {
     QByteArray bytes = EncodeRecord(crashFilm(k, g));
@@ -57,11 +64,12 @@ QString infoPath(const QString& folder, int k)
                        : QStringLiteral("%1/Data/Film%2/Film%2.knr").arg(folder).arg(k);
 }
 
-// Generation g of every info file (film 0 saved as the editor saves it, its old file kept in the
-// history of KINORA_HOME), then Collection.db holding generation g of every cached film.
+// Generation g of every info file (film 0 saved with its own data as the editor saves it, its
+// old files kept in the history of KINORA_HOME), then Collection.db holding generation g of every
+// cached film.
 Status writeGeneration(const QString& folder, int g)
 {
-    const SaveFilmResult saved = SaveFilm(infoPath(folder, 0), crashFilm(0, g));
+    const SaveFilmResult saved = SaveFilm(infoPath(folder, 0), crashFilm(0, g), crashOwn(g));
     if (!saved.status || !saved.history)
         return saved.status ? saved.history : saved.status;
     for (int k = 1; k < kFilms; ++k) {
@@ -193,6 +201,14 @@ private:
             infoFiles.append(path);
         }
         infoFiles.removeLast();
+        // The side file follows its info file: the same generation, or the one before.
+        const SideFileResult side = ReadSideFile(infoPath(m_folder, 0));
+        const int sideGeneration = side.own.notes.toInt();
+        if (!side.status || side.own != crashOwn(sideGeneration) ||
+            (sideGeneration != m_generations[0] && sideGeneration != m_generations[0] - 1))
+            return QStringLiteral("film 0's side file is torn or holds generation %1 (info: %2)")
+                .arg(sideGeneration)
+                .arg(m_generations[0]);
         const QStringList found = FindFiles(m_folder, QStringLiteral("*.knr"), 0, true, {});
         if (found != infoFiles)
             return QStringLiteral("the scan finds ") + found.join(u' ');

@@ -213,8 +213,7 @@ private slots:
             QVERIFY(makePath(dir.filePath(name)));
             QVERIFY(WriteInfoFile(dir.filePath(QString("%1/%1.knr").arg(name)), lodz));
         }
-        OwnData own;
-        own.medium = "DVD";
+        OwnData own{17, QDate(2024, 5, 17), "Łukasz", QDate(1, 1, 1), "DVD", "1\n七人の侍", {}};
         own.exact = ExactTextsOf(lodz);
         QVERIFY(WriteSideFile(dir.filePath("A/A.knr"), own));
         QVERIFY(writeAll(dir.filePath("B/B.kinora.json"), "[]"));
@@ -228,6 +227,14 @@ private slots:
         QCOMPARE(films.text(0, FilmField::Title), "Łódź");
         QCOMPARE(films.text(1, FilmField::Title), "?ód?");
         QCOMPARE(films.SearchCollection("łódź medium:dvd"), "0|");
+        QVERIFY(films.WriteCache(dir.filePath("Collection.db"))); // the slot holds no own data
+        QCOMPARE(ReadInfoFile(dir.filePath("Collection.db")).FilePath, films.filePath(0));
+        films.replace(0, film("Lodz"));
+        QCOMPARE(films.ownData(0), own);
+        films.setOwnData(0, {});
+        QCOMPARE(films.SearchCollection("medium:dvd"), "");
+        films.setOwnData(films.filmCount(), own); // the end marker is no film
+        QCOMPARE(films.ownData(films.filmCount()), OwnData{});
     }
     void searchSeesChanges()
     {

@@ -3,6 +3,7 @@
 // each field label's letter leads to its field.
 #include "UiTestSupport.h"
 
+#include "ui/LendDialog.h"
 #include "ui/WebLink.h"
 #include "ui/frmDataReloader.h"
 #include "ui/frmEditor.h"
@@ -60,8 +61,9 @@ private slots:
         // The wizard counts its three pages, shown or not.
         // clang-format off
         const std::pair<QWidget*, int> windows[] = {
-            {&main, 15}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 13},
+            {&main, 15}, {new frmWizard(films, &main), 26}, {new frmEditor(&main), 24},
             {new frmDataReloader(films, &main), 2}, {new frmInfo(&main), 2}, {new frmStatistics(&main), 2},
+            {new LendDialog("Alien", &main), 4},
         };
         // clang-format on
         for (const auto& [window, controls] : windows) {

@@ -4,6 +4,10 @@
 
 #include "ui/EditFilmRecord.h"
 
+#include "store/InfoFile.h"
+
+#include <QCheckBox>
+#include <QTabBar>
 #include <QTextBlock>
 
 using namespace kinora;
@@ -110,6 +114,39 @@ private slots:
                 QTest::mouseClick(child<QPushButton>(d, "Command9"), Qt::LeftButton);
         });
         QVERIFY(!EditFilmRecord(sample()));
+    }
+
+    // The second page edits the own fields beside the record's; what is not touched stays as
+    // it came (a loan without a date too), a title the code page cannot hold is kept exactly.
+    void ownDataOnTheSecondPage()
+    {
+        QTemporaryDir home;
+        qputenv("KINORA_HOME", home.path().toUtf8());
+        const QString info = storeFilm(home.path(), "Lodz", film("Lodz"));
+        QVERIFY(WriteSideFile(info, {0, QDate(2024, 5, 17), "Anna", {}, "Schrank", "Zweite", {}}));
+        onModalDialog([](QDialog* d) {
+            QVERIFY(!child<QWidget>(d, "pageOwn")->isVisible());
+            QTest::keyClick(child<QLineEdit>(d, "txtTitle"), Qt::Key_End);
+            for (const QChar c : QString(" Łódź")) // letters beyond the keys QTest knows by name
+                QTest::sendKeyEvent(QTest::Click, child<QLineEdit>(d, "txtTitle"), Qt::Key_unknown,
+                                    c, Qt::NoModifier);
+            auto* tabs = child<QTabBar>(d, "tabPages");
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+            QVERIFY(!child<QWidget>(d, "txtTitle")->isVisible());
+            QCOMPARE(child<QComboBox>(d, "cboMedium")->currentText(), "Schrank");
+            QTest::keyClick(child<QComboBox>(d, "cboOwnNote"), Qt::Key_End); // "10"
+            QTest::mouseClick(child<QCheckBox>(d, "chkSeen"), Qt::LeftButton);
+            QTest::keyClicks(child<QPlainTextEdit>(d, "txtNotes"), "Reihe ");
+            QTest::mouseClick(child<QPushButton>(d, "Command8"), Qt::LeftButton);
+        });
+        const std::optional<EditedFilm> edited = EditInfoFile(info);
+        QVERIFY(edited);
+        const OwnData stored = ReadSideFile(info).own;
+        QCOMPARE(stored, edited->own);
+        QCOMPARE(OwnFieldsToJson(stored),
+                 OwnFieldsToJson({20, {}, "Anna", {}, "Schrank", "Reihe Zweite", {}}));
+        QCOMPARE(stored.exact.value("Title"), "Lodz Łódź");
+        QCOMPARE(ReadInfoFile(info).Title, "Lodz ?ód?"); // as the code page holds it
     }
 };
 

@@ -13,9 +13,11 @@
 #include "catalogue/FilmStore.h"
 #include "store/FilmCollection.h"
 #include "store/InfoFile.h"
+#include "store/SideFile.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QMenu>
 
 using namespace kinora;
 using namespace kinora::test;
@@ -174,10 +176,10 @@ private slots:
         look("nothing to undo");
         // clang-format off
         QCOMPARE(seen, QStringList({
-            "at the start: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
-            "something to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
+            "at the start: mCXEdit mCXKill mCXLend mCXSeen mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
+            "something to undo: mCXEdit mCXKill mCXLend mCXSeen mDEdit mInfo mReloadAllData mStatistics mSync mUndo mWebCatalogue mWizard",
             "scanning: ",
-            "nothing to undo: mCXEdit mCXKill mDEdit mInfo mReloadAllData mStatistics mSync mWebCatalogue mWizard",
+            "nothing to undo: mCXEdit mCXKill mCXLend mCXSeen mDEdit mInfo mReloadAllData mStatistics mSync mWebCatalogue mWizard",
         }));
         // clang-format on
         // Alt+A is the wizard's alone; it never starts the bulk reload, Alt+D does.
@@ -407,6 +409,47 @@ private slots:
         QVERIFY2(messages.texts[0].contains("(1 Filme)"), qPrintable(messages.texts[0]));
         QVERIFY(QFile::exists(folder + "/index.html"));
     }
+
+    // The own data under the details, only what is set, and the exact texts of the fields;
+    // "Gesehen" in the list's menu toggles, "Zurückbekommen" is there for a lent film alone,
+    // a cancelled "Verleihen…" writes nothing.
+    void ownDataInTheDetailsAndTheMenu()
+    {
+        const QString info = storeFilm(home(), "Lodz", film("?ód?"));
+        OwnData own{15, {}, {}, {}, "Blu-ray", "Zweite Reihe\nlinks", {}};
+        own.exact["Title"] = "Łódź";
+        QVERIFY(WriteSideFile(info, own));
+        start();
+        QCOMPARE(titles(), QStringList({"Łódź"}));
+        QCOMPARE(label("lblTitle"), "Łódź");
+        QCOMPARE(label("lblOwn"),
+                 "Eigene Note: 7,5\nMedium: Blu-ray\nNotizen: Zweite Reihe\nlinks");
+        const QRect box = get<QWidget>("txtDescription")->geometry();
+        QVERIFY(box.top() > get<QWidget>("lblOwn")->geometry().bottom() && box.bottom() == 544);
+        auto* menu = get<QMenu>("mContext");
+        const auto openMenu = [&] {
+            QVERIFY(clickRow(list(), "Łódź", Qt::RightButton));
+            QTRY_VERIFY(menu->isVisible());
+        };
+        const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+        for (const bool seen : {true, false}) {
+            openMenu();
+            QVERIFY(action("mCXSeen")->isChecked() != seen && !action("mCXReturn")->isEnabled());
+            clickMenuItem(menu, "mCXSeen");
+            QCOMPARE(ReadSideFile(info).own.seen, seen ? QDate::currentDate() : QDate());
+            QCOMPARE(label("lblOwn").contains("Gesehen: " + today), seen);
+        }
+        QCOMPARE(action("mUndo")->text(), "&Rückgängig: Nicht gesehen „Łódź“");
+        onModalDialog([](QDialog* lend) {
+            QTest::keyClicks(child<QLineEdit>(lend, "txtLentTo"), "Anna");
+            QTest::keyClick(child<QLineEdit>(lend, "txtLentTo"), Qt::Key_Escape);
+        });
+        openMenu();
+        clickMenuItem(menu, "mCXLend");
+        QCOMPARE(ReadSideFile(info).own, own);
+        QVERIFY(!get<QWidget>("txtDescription")->isHidden());
+    }
+
     void synchroniseRescansAndWritesTheCache()
     {
         storeFilm(home(), "Alien", film("Alien"));
