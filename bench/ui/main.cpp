@@ -61,15 +61,21 @@ struct KeystrokeTimes
     double search, rebuild, repaint;
 };
 
-// Types the words one character after another, as a user does, and takes the medians.
-KeystrokeTimes timeKeystrokes(int films, const QString& folder)
+// The collection of the given number of synthetic films, their covers in folder.
+void fillSynthetic(FilmCollection& collection, int films, const QString& folder)
 {
     QList<FilmRecord> records;
     records.reserve(films);
     for (int i = 0; i < films; ++i)
         records.append(syntheticFilm(i, folder));
-    FilmCollection collection;
     collection.setFilms(records);
+}
+
+// Types the words one character after another, as a user does, and takes the medians.
+KeystrokeTimes timeKeystrokes(int films, const QString& folder)
+{
+    FilmCollection collection;
+    fillSynthetic(collection, films, folder);
     frmMain window(collection);
     window.show();
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text1"));
@@ -115,12 +121,8 @@ struct StatisticsTimes
 // the counting alone.
 StatisticsTimes timeStatistics(int films, const QString& folder)
 {
-    QList<FilmRecord> records;
-    records.reserve(films);
-    for (int i = 0; i < films; ++i)
-        records.append(syntheticFilm(i, folder));
     FilmCollection collection;
-    collection.setFilms(records);
+    fillSynthetic(collection, films, folder);
     std::vector<double> times, counting;
     QElapsedTimer t;
     for (int round = 0; round < 5; ++round) {
