@@ -61,21 +61,23 @@ struct KeystrokeTimes
     double search, rebuild, repaint;
 };
 
-// The collection of the given number of synthetic films, their covers in folder.
-void fillSynthetic(FilmCollection& collection, int films, const QString& folder)
+// Fills the collection with the given number of synthetic films, their covers in folder, and
+// gives back their records.
+QList<FilmRecord> fillSynthetic(FilmCollection& collection, int films, const QString& folder)
 {
     QList<FilmRecord> records;
     records.reserve(films);
     for (int i = 0; i < films; ++i)
         records.append(syntheticFilm(i, folder));
     collection.setFilms(records);
+    return records;
 }
 
 // Types the words one character after another, as a user does, and takes the medians.
 KeystrokeTimes timeKeystrokes(int films, const QString& folder)
 {
     FilmCollection collection;
-    fillSynthetic(collection, films, folder);
+    const QList<FilmRecord> records = fillSynthetic(collection, films, folder);
     frmMain window(collection);
     window.show();
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text1"));
