@@ -429,7 +429,7 @@ void frmMain::mCXSeen_Click(bool seen)
     const int row = selectedRow();
     if (row < 0)
         return;
-    OwnData own = m_model->ownData(row);
+    OwnData own = ReadSideFile(m_model->key(row)).own; // fresh, as the details show it
     own.seen = seen ? QDate::currentDate() : QDate();
     saveOwnData(row, own);
 }
@@ -439,7 +439,7 @@ void frmMain::mCXLend_Click()
     const int row = selectedRow();
     if (row < 0)
         return;
-    OwnData own = m_model->ownData(row);
+    OwnData own = ReadSideFile(m_model->key(row)).own;
     LendDialog dialog(m_model->index(row, FilmListModel::NameColumn).data().toString(), this);
     dialog.setLoan(own.lentTo, own.lentSince);
     if (dialog.exec() != QDialog::Accepted) {
@@ -456,7 +456,7 @@ void frmMain::mCXReturn_Click()
     const int row = selectedRow();
     if (row < 0)
         return;
-    OwnData own = m_model->ownData(row);
+    OwnData own = ReadSideFile(m_model->key(row)).own;
     own.lentTo.clear();
     own.lentSince = QDate();
     saveOwnData(row, own);
