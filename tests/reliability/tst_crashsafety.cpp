@@ -130,6 +130,7 @@ private slots:
         const Status written = writeGeneration(m_folder, 0);
         QVERIFY2(written, qPrintable(written.error()));
         m_generations = QList<int>(kFilms + 1, 0);
+        m_sideGeneration = 0;
     }
     void killedWriterLeavesOldOrNewContent()
     {
@@ -201,14 +202,19 @@ private:
             infoFiles.append(path);
         }
         infoFiles.removeLast();
-        // The side file follows its info file: the same generation, or the one before.
+        // The side file follows its info file, written after it: whole, never older than
+        // before, never ahead of the info file. A kill between the two leaves it a generation
+        // behind, and the next run may start a generation further on.
         const SideFileResult side = ReadSideFile(infoPath(m_folder, 0));
         const int sideGeneration = side.own.notes.toInt();
         if (!side.status || side.own != crashOwn(sideGeneration) ||
-            (sideGeneration != m_generations[0] && sideGeneration != m_generations[0] - 1))
-            return QStringLiteral("film 0's side file is torn or holds generation %1 (info: %2)")
+            sideGeneration < m_sideGeneration || sideGeneration > m_generations[0])
+            return QStringLiteral("film 0's side file is torn or holds generation %1 (info: %2, "
+                                  "side before: %3)")
                 .arg(sideGeneration)
-                .arg(m_generations[0]);
+                .arg(m_generations[0])
+                .arg(m_sideGeneration);
+        m_sideGeneration = sideGeneration;
         const QStringList found = FindFiles(m_folder, QStringLiteral("*.knr"), 0, true, {});
         if (found != infoFiles)
             return QStringLiteral("the scan finds ") + found.join(u' ');
@@ -231,6 +237,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
     QList<int> m_generations; // per info file, then Collection.db
+    int m_sideGeneration = 0; // film 0's side file
     QRandomGenerator m_random;
 };
 
